@@ -1,0 +1,93 @@
+// One element of a parsed CAP-H section, and the parser that fills it.
+//
+// Grammar accepted by Parse (a single forward pass over a NUL-terminated text;
+// bytes are read as signed 8-bit values, so 0x80-0xFF count as control bytes):
+//
+//   element   := "[" tag-byte* "]" body end-tag
+//   tag-byte  := any byte 0x20-0x7F except "["        ("]" closes the tag)
+//   body      := { whitespace | element | attribute }  up to the first item
+//                start where the end tag begins (ASCII case folded, prefix test)
+//   end-tag   := "[END" + the tag up to its last "=" (or its "]") + "]"
+//   attribute := name "=" value     name: every byte up to the first "=",
+//                                   line breaks included, upper-cased, untrimmed
+//                                   value: the run of non-control bytes after "="
+//
+// The byte after a value (the control byte that ended it) and the byte right
+// after a nested element's end tag are passed over unseen. A value that is
+// empty or all blanks is not stored. Repeated names are stored under the key
+// "%s||%i" with the current entry count, repeated until the key is free.
+//
+// Bad input: exactly one message (403 out of data, 404 illegal character in an
+// opening tag, 405 no "[" at the start) goes to the report hook with code 16,
+// and Parse returns false. Everything stored before the fault stays in the tree.
+// Nesting depth is limited only by memory: neither Parse nor destruction recurses.
+#ifndef PINWEAVE_CAPH_CAPHELEMENT_H
+#define PINWEAVE_CAPH_CAPHELEMENT_H
+
+#include "caph/AttributeTable.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pinweave {
+
+class CCapHElement {
+public:
+    // Receives every parser message: the code (always 16) and the finished text.
+    using ReportHook = std::function<void(int nCode, const char* pszText)>;
+
+    // The process-wide report hook; empty unless a caller installs one. It is
+    // the one piece of global state of the program.
+    static ReportHook s_pfnReport;
+
+    // The code that accompanies every parser message.
+    static constexpr int kReportCode = 16;
+
+    CCapHElement() = default;
+    CCapHElement(const CCapHElement&) = delete;
+    CCapHElement& operator=(const CCapHElement&) = delete;
+    virtual ~CCapHElement();
+
+    // The opening tag, brackets included, ASCII upper-cased, e.g. "[PN=4711]".
+    std::string m_strType;
+    // The elements nested directly in this one, in document order; owned.
+    std::vector<std::unique_ptr<CCapHElement>> m_lstChildren;
+    // The attribute lines of this element under their keys.
+    CAttributeTable m_mapAttributes;
+
+    // Destroys the whole subtree (iteratively), empties the table and the type.
+    // The element stays usable.
+    void Clear();
+
+    // The value under the key, or the empty text when it is absent: what every
+    // PID writer reads.
+    std::string_view Value(std::string_view strKey) const;
+
+    // Reads one element from pszText at nPos (the "[" of its opening tag)
+    // through its end tag into this element, adding to what it holds. On
+    // success nPos stands on the first byte after the end tag; on failure it
+    // stands on the offending byte (404), the terminating NUL (403) or where
+    // it started (405). Positions are 64-bit.
+    bool Parse(const char* pszText, std::int64_t& nPos);
+
+    // Reads one attribute line at nPos into this element's table; only Parse
+    // calls it. nPos is left on the control byte that ended the value.
+    bool ParseAttribute(const char* pszText, std::int64_t& nPos);
+
+    // Hands one finished message to the hook, line feeds removed.
+    static void Report(int nCode, std::string strMessage);
+};
+
+// Upper-cases the ASCII letters a-z in place; other bytes are left alone.
+void MakeUpperAscii(std::string& str);
+
+// Compares two texts folding only ASCII letters.
+bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
+
+}  // namespace pinweave
+
+#endif  // PINWEAVE_CAPH_CAPHELEMENT_H

@@ -1,0 +1,134 @@
+#include "caph/SectionScan.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace pinweave {
+
+namespace {
+
+struct SectionKind {
+    std::string_view strStart;  // upper-case markers
+    std::string_view strEnd;
+};
+
+// In priority order: the first row whose start marker a line holds wins.
+constexpr SectionKind kSections[] = {
+    {"[HEADER]", "[ENDHEADER]"},
+    {"[CONNECTION]", "[ENDCONNECTION]"},
+    {"[CONNECTOR]", "[ENDCONNECTOR]"},
+};
+constexpr int kSectionCount = 3;
+
+inline char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Offset of the first occurrence of an upper-case marker in the line, folding
+// ASCII letters of the line, or npos.
+std::size_t FindMarker(std::string_view strLine, std::string_view strMarker)
+{
+    if (strLine.size() < strMarker.size()) {
+        return std::string_view::npos;
+    }
+    const std::size_t nLast = strLine.size() - strMarker.size();
+    std::size_t nFrom = 0;
+    while (nFrom <= nLast) {
+        const void* pHit = std::memchr(strLine.data() + nFrom, '[', nLast - nFrom + 1);
+        if (pHit == nullptr) {
+            return std::string_view::npos;
+        }
+        const auto nAt = static_cast<std::size_t>(static_cast<const char*>(pHit) - strLine.data());
+        std::size_t i = 1;
+        while (i < strMarker.size() && UpperAscii(strLine[nAt + i]) == strMarker[i]) {
+            ++i;
+        }
+        if (i == strMarker.size()) {
+            return nAt;
+        }
+        nFrom = nAt + 1;
+    }
+    return std::string_view::npos;
+}
+
+// Turns the bytes [nBegin, nEnd) into the parser text in place: every CR LF
+// pair becomes LF, and a NUL follows the text. Returns the byte the NUL
+// replaced, so the caller can put it back.
+char MakeSectionText(std::string& strBytes, std::size_t nBegin, std::size_t nEnd, std::size_t& nTextEnd)
+{
+    char* const p = strBytes.data();
+    std::size_t nOut = nBegin;
+    for (std::size_t nIn = nBegin; nIn < nEnd; ++nIn) {
+        if (p[nIn] == '\r' && nIn + 1 < nEnd && p[nIn + 1] == '\n') {
+            continue;
+        }
+        p[nOut++] = p[nIn];
+    }
+    nTextEnd = nOut;
+    const char cSaved = p[nOut];  // p[size()] is the string's own NUL
+    p[nOut] = '\0';
+    return cSaved;
+}
+
+}  // namespace
+
+bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
+                  CCapHElement& rootConnector)
+{
+    CCapHElement* const roots[kSectionCount] = {&rootHeader, &rootConnection, &rootConnector};
+    const std::size_t nFileSize = strFileBytes.size();
+
+    std::size_t nLineStart = 0;
+    int nPending = -1;
+    std::size_t nSectionStart = 0;
+    int nParsed = 0;
+    if (nFileSize == 0) {
+        return true;
+    }
+    while (nParsed < kSectionCount) {
+        // The line runs up to its LF; a CR before the LF cannot be part of a
+        // marker, so it needs no special care here.
+        const char* const pLine = strFileBytes.data() + nLineStart;
+        const void* pLf = std::memchr(pLine, '\n', nFileSize - nLineStart);
+        const std::size_t nLineLength = pLf ? static_cast<std::size_t>(static_cast<const char*>(pLf) - pLine)
+                                            : nFileSize - nLineStart;
+        const std::string_view strLine(pLine, nLineLength);
+        std::size_t nNext = nLineStart + nLineLength + (pLf ? 1 : 0);
+
+        if (nPending < 0) {
+            for (int k = 0; k < kSectionCount; ++k) {
+                const std::size_t nAt = FindMarker(strLine, kSections[k].strStart);
+                if (nAt != std::string_view::npos) {
+                    nPending = k;
+                    nSectionStart = nLineStart + nAt;
+                    break;
+                }
+            }
+        } else {
+            const std::size_t nAt = FindMarker(strLine, kSections[nPending].strEnd);
+            if (nAt != std::string_view::npos) {
+                const std::size_t nSectionEnd = nLineStart + nAt + kSections[nPending].strEnd.size();
+                std::size_t nTextEnd = 0;
+                const char cSaved = MakeSectionText(strFileBytes, nSectionStart, nSectionEnd, nTextEnd);
+                std::int64_t nPos = 0;
+                const bool bParsed = roots[nPending]->Parse(strFileBytes.data() + nSectionStart, nPos);
+                strFileBytes[nTextEnd] = cSaved;
+                if (!bParsed) {
+                    return false;
+                }
+                ++nParsed;
+                nPending = -1;
+                // The rest of the end marker's line is read as a line of its own.
+                nNext = nSectionEnd;
+            }
+        }
+        if (nNext >= nFileSize) {
+            break;
+        }
+        nLineStart = nNext;
+    }
+    return true;
+}
+
+}  // namespace pinweave

@@ -1,0 +1,31 @@
+// The section scan: finds the header, connection and connector sections of a
+// CAP-H file and has the parser fill the matching root with each.
+//
+// Lines are looked at one by one; start markers "[HEADER]", "[CONNECTION]" and
+// "[CONNECTOR]" (in that priority, any letter case, anywhere in the line) open
+// a section, and the rest of that line is not looked at. While a section is
+// pending only its end marker counts; the section text runs from the "[" of
+// the start marker through the end marker, CR LF pairs delivered as LF, and
+// scanning goes on from the byte right after the end marker. The scan stops
+// once three sections are parsed. A section whose end marker never comes is
+// dropped silently. All offsets are 64-bit byte offsets of the file.
+#ifndef PINWEAVE_CAPH_SECTIONSCAN_H
+#define PINWEAVE_CAPH_SECTIONSCAN_H
+
+#include "caph/CapHElement.h"
+
+#include <string>
+
+namespace pinweave {
+
+// Scans the bytes of a whole CAP-H file. The buffer is used as scratch: each
+// section is turned into its parser text in place, so the bytes of parsed
+// sections are not kept. Returns false as soon as the parser rejects a section
+// (its message went to the report hook), true otherwise. Roots are not emptied
+// first: a second section of one kind adds to what the first left.
+bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
+                  CCapHElement& rootConnector);
+
+}  // namespace pinweave
+
+#endif  // PINWEAVE_CAPH_SECTIONSCAN_H

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, the Debian packages a build kind needs, only when one
+# is missing. Kinds: native, fuzz, windows.
+set -euo pipefail
+
+kind=${1:-native}
+case "$kind" in
+    native)  packages=(cmake make g++ googletest) ;;
+    fuzz)    packages=(cmake make clang libclang-rt-14-dev) ;;
+    windows) packages=(cmake make googletest g++-mingw-w64-x86-64-posix wine64 xvfb xauth fonts-wine imagemagick x11-apps) ;;
+    *) echo "install-deps: unknown kind '$kind'" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
