@@ -1,0 +1,82 @@
+#include "caph/AttributeTable.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+
+namespace pinweave {
+namespace {
+
+TEST(AttributeTableTest, LookupMissLeavesTheOutParameterAsItWas)
+{
+    CAttributeTable table;
+    table.SetAt("NAME", "W1");
+    std::string strValue = "earlier";
+    EXPECT_FALSE(table.Lookup("name", strValue));  // keys are case-sensitive
+    EXPECT_EQ(strValue, "earlier");
+    EXPECT_TRUE(table.Lookup("NAME", strValue));
+    EXPECT_EQ(strValue, "W1");
+}
+
+TEST(AttributeTableTest, KeysAndValuesAreExactBytes)
+{
+    CAttributeTable table;
+    const std::string strKeyWithNul("A\0B", 3);
+    table.SetAt("", "empty key");
+    table.SetAt("NAME ", "trailing blank");
+    table.SetAt(strKeyWithNul, std::string("v\0w", 3));
+    table.SetAt("NAME||3", "literal suffix");
+    EXPECT_EQ(table.GetCount(), 4u);
+    EXPECT_EQ(table.Find(""), "empty key");
+    EXPECT_EQ(table.Find("NAME "), "trailing blank");
+    EXPECT_FALSE(table.Find("NAME"));
+    EXPECT_FALSE(table.Find("A"));
+    EXPECT_EQ(table.Find(strKeyWithNul), std::string_view("v\0w", 3));
+}
+
+TEST(AttributeTableTest, SetAtReplacesAndRemoveAllEmpties)
+{
+    CAttributeTable table;
+    table.SetAt("K", "1");
+    table.SetAt("K", "a much longer value than before");
+    EXPECT_EQ(table.GetCount(), 1u);
+    EXPECT_EQ(table.Find("K"), "a much longer value than before");
+    table.RemoveAll();
+    EXPECT_EQ(table.GetCount(), 0u);
+    EXPECT_FALSE(table.Find("K"));
+    table.SetAt("K", "again");
+    EXPECT_EQ(table.Find("K"), "again");
+}
+
+// The table switches from a linear search to a hash index as it grows; a
+// random mix of inserts and replacements, small and large, must always agree
+// with a plain map.
+TEST(AttributeTableTest, AgreesWithAReferenceMapAtEverySize)
+{
+    std::mt19937 rng(12345);
+    for (const int nOperations : {3, 9, 17, 200, 5000}) {
+        CAttributeTable table;
+        std::map<std::string, std::string> mapReference;
+        for (int i = 0; i < nOperations; ++i) {
+            const std::string strKey = "K" + std::to_string(rng() % static_cast<unsigned>(nOperations));
+            const std::string strValue(rng() % 200, static_cast<char>('a' + rng() % 26));
+            table.SetAt(strKey, strValue);
+            mapReference[strKey] = strValue;
+        }
+        ASSERT_EQ(table.GetCount(), mapReference.size()) << nOperations;
+        for (const auto& [strKey, strValue] : mapReference) {
+            std::string strFound;
+            ASSERT_TRUE(table.Lookup(strKey, strFound)) << strKey;
+            ASSERT_EQ(strFound, strValue) << strKey;
+        }
+        std::string strUnchanged = "x";
+        EXPECT_FALSE(table.Lookup("absent", strUnchanged));
+        table.Compact();
+        EXPECT_EQ(table.Find(mapReference.begin()->first), mapReference.begin()->second);
+    }
+}
+
+}  // namespace
+}  // namespace pinweave

@@ -1,0 +1,154 @@
+#include "caph/SectionScan.h"
+
+#include "CapHTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pinweave {
+namespace {
+
+struct Roots {
+    CCapHElement header;
+    CCapHElement connection;
+    CCapHElement connector;
+};
+
+struct ScanOutcome {
+    bool bOk;
+    std::vector<std::string> lstMessages;
+};
+
+ScanOutcome Scan(Roots& roots, std::string strFile)
+{
+    CReportRecorder recorder;
+    const bool bOk = ScanSections(strFile, roots.header, roots.connection, roots.connector);
+    return {bOk, recorder.m_lstMessages};
+}
+
+// One line per root: its type and the number of children, "-" for an empty root.
+std::string Describe(const Roots& roots)
+{
+    std::string strResult;
+    for (const CCapHElement* pRoot : {&roots.header, &roots.connection, &roots.connector}) {
+        if (!strResult.empty()) {
+            strResult += ' ';
+        }
+        strResult += pRoot->m_strType.empty() ? std::string("-")
+                                              : pRoot->m_strType + std::to_string(pRoot->m_lstChildren.size());
+    }
+    return strResult;
+}
+
+struct ScanCase {
+    const char* pszName;
+    std::string strFile;
+    std::string strRoots;  // Describe() of the roots afterwards
+};
+
+void PrintTo(const ScanCase& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
+
+const ScanCase kScanCases[] = {
+    {"ThreeSectionsCrLf",
+     "junk\r\n[HEADER]\r\n[P]\r\n[ENDP]\r\n[ENDHEADER]\r\n[CONNECTION]\r\n[ENDCONNECTION]\r\n"
+     "[CONNECTOR]\r\n[F]\r\n[ENDF]\r\n[G]\r\n[ENDG]\r\n[ENDCONNECTOR]\r\n",
+     "[HEADER]1 [CONNECTION]0 [CONNECTOR]2"},
+    {"LfOnly", "[HEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -"},
+    {"MarkersInAnyCase", "[header]\n[p]\n[endp]\n[EndHeader]\n[Connector]\n[endconnector]",
+     "[HEADER]1 - [CONNECTOR]0"},
+    {"NoSectionsAtAll", "nothing here\r\n[ENDHEADER]\r\n", "- - -"},
+    {"EmptyFile", "", "- - -"},
+    {"EndMarkerOnTheStartLineIsNotSeen",
+     "[HEADER] NAME=X [ENDHEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -"},
+    {"EndMarkerThenStartMarkerOnOneLine",
+     "[HEADER]\n[ENDHEADER][CONNECTION]\n[W]\n[ENDW]\n[ENDCONNECTION]\n", "[HEADER]0 [CONNECTION]1 -"},
+    {"HeaderWinsOverConnectorOnOneLine",
+     "[CONNECTOR] [HEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -"},
+    {"TextBeforeTheMarkerIsNotPartOfTheSection", "xyz[HEADER]\n[ENDHEADER]\n", "[HEADER]0 - -"},
+    {"ConnectorMarkerInsideHeaderIsHeaderText",
+     "[HEADER]\n[CONNECTOR]\n[ENDCONNECTOR]\n[ENDHEADER]\n", "[HEADER]1 - -"},
+    {"StartWithoutEndDropsTheRestSilently",
+     "[HEADER]\n[P]\n[ENDP]\n[CONNECTION]\n[W]\n[ENDW]\n[ENDCONNECTION]\n", "- - -"},
+    {"TwoHeadersThenConnectionThenConnectorNeverRead",
+     "[HEADER]\n[A]\n[ENDA]\n[ENDHEADER]\n[HEADER]\n[B]\n[ENDB]\n[ENDHEADER]\n"
+     "[CONNECTION]\n[ENDCONNECTION]\n[CONNECTOR]\n[F]\n[ENDF]\n[ENDCONNECTOR]\n",
+     "[HEADER]2 [CONNECTION]0 -"},
+    {"LastLineWithoutLineEnd", "[HEADER]\r\n[ENDHEADER]", "[HEADER]0 - -"},
+};
+
+class SectionScanTest : public ::testing::TestWithParam<ScanCase> {};
+
+TEST_P(SectionScanTest, FillsTheRoots)
+{
+    const ScanCase& c = GetParam();
+    Roots roots;
+    const ScanOutcome outcome = Scan(roots, c.strFile);
+    EXPECT_TRUE(outcome.bOk);
+    EXPECT_TRUE(outcome.lstMessages.empty()) << outcome.lstMessages.front();
+    EXPECT_EQ(Describe(roots), c.strRoots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Markers, SectionScanTest, ::testing::ValuesIn(kScanCases),
+                         [](const auto& testInfo) { return std::string(testInfo.param.pszName); });
+
+TEST(SectionScanTextTest, CrLfBecomesLfButLoneCrStays)
+{
+    Roots roots;
+    ASSERT_TRUE(Scan(roots, "[HEADER]\r\nFOO\r\nBAR=1\r\nX\rY=2\r\n[ENDHEADER]\r\n").bOk);
+    EXPECT_EQ(roots.header.Value("FOO\nBAR"), "1");
+    EXPECT_EQ(roots.header.Value("X\rY"), "2");
+}
+
+TEST(SectionScanTextTest, SectionTextKeepsTheFileCaseAndEndsAfterTheEndMarker)
+{
+    Roots roots;
+    // The section's end tag for the parser is "[ENDHEADER]" whatever the case in
+    // the file; the byte after the end marker on its line is not part of it.
+    ASSERT_TRUE(Scan(roots, "[Header]\nname=v\n[endheader]trailing\n").bOk);
+    EXPECT_EQ(roots.header.m_strType, "[HEADER]");
+    EXPECT_EQ(roots.header.Value("NAME"), "v");
+}
+
+TEST(SectionScanTextTest, RejectedSectionStopsTheScanWithTheParserMessage)
+{
+    Roots roots;
+    const ScanOutcome outcome =
+        Scan(roots, "[HEADER]\r\nNAME\r\n[ENDHEADER]\r\n[CONNECTION]\r\n[ENDCONNECTION]\r\n");
+    EXPECT_FALSE(outcome.bOk);
+    ASSERT_EQ(outcome.lstMessages.size(), 1u);
+    // The section text is "[HEADER]\nNAME\n[ENDHEADER]", 25 bytes: the name runs into the end tag;
+    // the quote takes its first 20 bytes, line feeds included, and then drops the line feeds.
+    EXPECT_EQ(outcome.lstMessages[0],
+              "CAP-H Parser error in element '[HEADER]':  Out of data at position 25 of string [HEADER]NAME[ENDHE...");
+    EXPECT_EQ(roots.connection.m_strType, "");
+}
+
+TEST(SectionScanTextTest, NulInsideASectionEndsItsTextForTheParser)
+{
+    Roots roots;
+    std::string strFile = "[HEADER]\nA=1\n";
+    strFile += '\0';
+    strFile += "B=2\n[ENDHEADER]\n";
+    const ScanOutcome outcome = Scan(roots, strFile);
+    EXPECT_FALSE(outcome.bOk);
+    ASSERT_EQ(outcome.lstMessages.size(), 1u);
+    EXPECT_EQ(outcome.lstMessages[0],
+              "CAP-H Parser error in element '[HEADER]':  Out of data at position 13 of string [HEADER]A=1");
+    EXPECT_EQ(roots.header.Value("A"), "1");
+}
+
+TEST(SectionScanTextTest, PositionsAreCountedInTheTranslatedText)
+{
+    Roots roots;
+    const ScanOutcome outcome = Scan(roots, "[HEADER]\r\n[P\r\n]\r\n[ENDHEADER]\r\n");
+    ASSERT_EQ(outcome.lstMessages.size(), 1u);
+    EXPECT_EQ(outcome.lstMessages[0], "CAP-H Parser error:  Illegal character at position 11 ('[HEADER][P][ENDHE...')");
+}
+
+}  // namespace
+}  // namespace pinweave
