@@ -1,5 +1,6 @@
 #include "caph/AttributeTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -107,6 +108,12 @@ std::optional<std::string_view> CAttributeTable::Find(std::string_view strKey) c
 void CAttributeTable::Append(std::string_view strKey, std::string_view strValue)
 {
     const std::size_t nOffset = m_strData.size();
+    // Grow by at least half at a time, from a first size that holds a typical
+    // wire, so filling an element costs one or two allocations.
+    const std::size_t nNeeded = nOffset + strKey.size() + strValue.size() + 2 * sizeof(std::size_t) + 2;
+    if (nNeeded > m_strData.capacity()) {
+        m_strData.reserve(std::max<std::size_t>({nNeeded, m_strData.capacity() + m_strData.capacity() / 2, 96}));
+    }
     AppendLength(m_strData, strKey.size());
     m_strData.append(strKey.data(), strKey.size());
     AppendLength(m_strData, strValue.size());

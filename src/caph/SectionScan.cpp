@@ -59,11 +59,23 @@ char MakeSectionText(std::string& strBytes, std::size_t nBegin, std::size_t nEnd
 {
     char* const p = strBytes.data();
     std::size_t nOut = nBegin;
-    for (std::size_t nIn = nBegin; nIn < nEnd; ++nIn) {
-        if (p[nIn] == '\r' && nIn + 1 < nEnd && p[nIn + 1] == '\n') {
-            continue;
+    std::size_t nIn = nBegin;
+    // Move whole runs between CRs at once: most sections hold one CR per line.
+    while (nIn < nEnd) {
+        const void* pCr = std::memchr(p + nIn, '\r', nEnd - nIn);
+        const std::size_t nRunEnd = pCr ? static_cast<std::size_t>(static_cast<const char*>(pCr) - p) : nEnd;
+        if (nOut != nIn) {
+            std::memmove(p + nOut, p + nIn, nRunEnd - nIn);
         }
-        p[nOut++] = p[nIn];
+        nOut += nRunEnd - nIn;
+        nIn = nRunEnd;
+        if (nIn < nEnd) {
+            // A CR: dropped when an LF follows it, kept otherwise.
+            if (!(nIn + 1 < nEnd && p[nIn + 1] == '\n')) {
+                p[nOut++] = '\r';
+            }
+            ++nIn;
+        }
     }
     nTextEnd = nOut;
     const char cSaved = p[nOut];  // p[size()] is the string's own NUL
@@ -87,6 +99,34 @@ bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElem
         return true;
     }
     while (nParsed < kSectionCount) {
+        if (nPending >= 0) {
+            // While a section is pending only its end marker counts, and no
+            // marker spans a line end: the first line that holds it is the
+            // line of its first occurrence from here on.
+            const std::string_view strRest(strFileBytes.data() + nLineStart, nFileSize - nLineStart);
+            const std::size_t nAt = FindMarker(strRest, kSections[nPending].strEnd);
+            if (nAt == std::string_view::npos) {
+                return true;  // no end marker: the section is dropped
+            }
+            const std::size_t nSectionEnd = nLineStart + nAt + kSections[nPending].strEnd.size();
+            std::size_t nTextEnd = 0;
+            const char cSaved = MakeSectionText(strFileBytes, nSectionStart, nSectionEnd, nTextEnd);
+            std::int64_t nPos = 0;
+            const bool bParsed = roots[nPending]->Parse(strFileBytes.data() + nSectionStart, nPos);
+            strFileBytes[nTextEnd] = cSaved;
+            if (!bParsed) {
+                return false;
+            }
+            ++nParsed;
+            nPending = -1;
+            // The rest of the end marker's line is read as a line of its own.
+            if (nSectionEnd >= nFileSize) {
+                break;
+            }
+            nLineStart = nSectionEnd;
+            continue;
+        }
+
         // The line runs up to its LF; a CR before the LF cannot be part of a
         // marker, so it needs no special care here.
         const char* const pLine = strFileBytes.data() + nLineStart;
@@ -94,35 +134,15 @@ bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElem
         const std::size_t nLineLength = pLf ? static_cast<std::size_t>(static_cast<const char*>(pLf) - pLine)
                                             : nFileSize - nLineStart;
         const std::string_view strLine(pLine, nLineLength);
-        std::size_t nNext = nLineStart + nLineLength + (pLf ? 1 : 0);
-
-        if (nPending < 0) {
-            for (int k = 0; k < kSectionCount; ++k) {
-                const std::size_t nAt = FindMarker(strLine, kSections[k].strStart);
-                if (nAt != std::string_view::npos) {
-                    nPending = k;
-                    nSectionStart = nLineStart + nAt;
-                    break;
-                }
-            }
-        } else {
-            const std::size_t nAt = FindMarker(strLine, kSections[nPending].strEnd);
+        for (int k = 0; k < kSectionCount; ++k) {
+            const std::size_t nAt = FindMarker(strLine, kSections[k].strStart);
             if (nAt != std::string_view::npos) {
-                const std::size_t nSectionEnd = nLineStart + nAt + kSections[nPending].strEnd.size();
-                std::size_t nTextEnd = 0;
-                const char cSaved = MakeSectionText(strFileBytes, nSectionStart, nSectionEnd, nTextEnd);
-                std::int64_t nPos = 0;
-                const bool bParsed = roots[nPending]->Parse(strFileBytes.data() + nSectionStart, nPos);
-                strFileBytes[nTextEnd] = cSaved;
-                if (!bParsed) {
-                    return false;
-                }
-                ++nParsed;
-                nPending = -1;
-                // The rest of the end marker's line is read as a line of its own.
-                nNext = nSectionEnd;
+                nPending = k;
+                nSectionStart = nLineStart + nAt;
+                break;  // the rest of this line is not looked at
             }
         }
+        const std::size_t nNext = nLineStart + nLineLength + (pLf ? 1 : 0);
         if (nNext >= nFileSize) {
             break;
         }
