@@ -18,6 +18,23 @@ native: deps-native
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j $(JOBS)
 
+# The main job: the bundled example converted into a fresh folder. The .tst is
+# copied first so that its log file (written beside it) lands in build/run.
+RUN_DIR := build/run
+RUN_PROGRAM := build/native/bin/pinweave
+
+run: native
+	rm -rf $(RUN_DIR)
+	mkdir -p $(RUN_DIR)/out
+	cp examples/sample.tst $(RUN_DIR)/sample.tst
+	@echo "$(RUN_PROGRAM) /Q $(RUN_DIR)/sample.tst $(RUN_DIR)/out"
+	@status=0; $(RUN_PROGRAM) /Q $(RUN_DIR)/sample.tst $(RUN_DIR)/out || status=$$?; \
+	for f in $(RUN_DIR)/sample.log $(RUN_DIR)/out/sample.pid; do \
+	    [ -f "$$f" ] || continue; \
+	    echo; echo "===== $$f (CR LF line ends shown as plain lines)"; sed 's/\r$$//' "$$f"; \
+	done; \
+	exit $$status
+
 test-native: native
 	ctest --preset native -j $(JOBS)
 

@@ -1,0 +1,64 @@
+#include "cli/ConsoleFrontEnd.h"
+
+#include <cstddef>
+
+namespace pinweave {
+
+CConsoleFrontEnd::CConsoleFrontEnd(std::ostream& streamOut, std::ostream& streamErr)
+    : m_streamOut(streamOut), m_streamErr(streamErr)
+{
+}
+
+bool CConsoleFrontEnd::HasWindow() const
+{
+    return false;
+}
+
+void CConsoleFrontEnd::ShowResults(const std::string& strResults)
+{
+    // Only called with a window; the log lines arrive through OnLogLine.
+    (void)strResults;
+}
+
+void CConsoleFrontEnd::ShowMessageBox(const std::string& strText)
+{
+    PrintError(strText);
+}
+
+OverwriteAnswer CConsoleFrontEnd::AskOverwrite(const std::string& strMessage)
+{
+    PrintError(strMessage);
+    return OverwriteAnswer::Cancel;
+}
+
+void CConsoleFrontEnd::ReportUnlogged(const std::string& strText)
+{
+    PrintError(strText);
+}
+
+void CConsoleFrontEnd::OnLogLine(const std::string& strLine)
+{
+    m_streamOut << strLine << '\n' << std::flush;
+}
+
+void CConsoleFrontEnd::PrintError(const std::string& strText)
+{
+    std::string strLine = "Pinweave: " + ToTerminalText(strText);
+    if (strLine.back() != '\n')
+        strLine += '\n';
+    m_streamErr << strLine << std::flush;
+}
+
+std::string ToTerminalText(const std::string& strText)
+{
+    std::string strResult;
+    strResult.reserve(strText.size());
+    for (std::size_t i = 0; i < strText.size(); ++i) {
+        if (strText[i] == '\r' && i + 1 < strText.size() && strText[i + 1] == '\n')
+            continue;
+        strResult += strText[i];
+    }
+    return strResult;
+}
+
+}  // namespace pinweave

@@ -1,0 +1,46 @@
+// The Linux program's way to the user: no window, so the conversion engine
+// logs to the file beside the CAP-H file, and this front end echoes every log
+// line on standard output and prints what the engine would show in a message
+// box, or cannot log at all, on standard error.
+#ifndef PINWEAVE_CLI_CONSOLEFRONTEND_H
+#define PINWEAVE_CLI_CONSOLEFRONTEND_H
+
+#include "pid/FrontEnd.h"
+
+#include <ostream>
+#include <string>
+
+namespace pinweave {
+
+class CConsoleFrontEnd : public IFrontEnd {
+public:
+    // Writes log lines to streamOut and everything else to streamErr; both
+    // must outlive the front end.
+    CConsoleFrontEnd(std::ostream& streamOut, std::ostream& streamErr);
+
+    bool HasWindow() const override;
+    void ShowResults(const std::string& strResults) override;
+    // Prints "Pinweave: " and the text, its CR LF pairs turned into LF.
+    void ShowMessageBox(const std::string& strText) override;
+    // Never asked without a window; should it be, the question is printed as
+    // a message box would show it and answered "Cancel", which stops the run.
+    OverwriteAnswer AskOverwrite(const std::string& strMessage) override;
+    void ReportUnlogged(const std::string& strText) override;
+    // Echoes the line with an LF, flushed, so progress and errors keep their
+    // order on a terminal. A "\n" inside the line gives two lines.
+    void OnLogLine(const std::string& strLine) override;
+
+private:
+    void PrintError(const std::string& strText);
+
+    std::ostream& m_streamOut;
+    std::ostream& m_streamErr;
+};
+
+// The text as a terminal wants it: every CR LF pair becomes LF. A lone CR is
+// kept.
+std::string ToTerminalText(const std::string& strText);
+
+}  // namespace pinweave
+
+#endif  // PINWEAVE_CLI_CONSOLEFRONTEND_H

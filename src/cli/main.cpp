@@ -1,0 +1,96 @@
+// pinweave: the Linux program. Always the quiet mode of the Windows program:
+// one conversion of the files named on the command line, no window, progress
+// in the log file beside the CAP-H file (echoed on standard output).
+#include "app/CommandLineInfo.h"
+#include "cli/ConsoleFrontEnd.h"
+#include "cli/LinuxFlagRule.h"
+#include "cli/Usage.h"
+#include "pid/ConversionEngine.h"
+
+#include <csignal>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace pinweave {
+namespace {
+
+bool IsLongOption(const std::string& strArg)
+{
+    return strArg.compare(0, 2, "--") == 0;
+}
+
+// Prints strText on standard output; a failed write is reported, since the
+// text was the whole job.
+int PrintAndExit(const char* pszText)
+{
+    std::cout << pszText << std::flush;
+    if (!std::cout) {
+        std::cerr << "Pinweave: Cannot write to standard output.\n";
+        return kExitStopped;
+    }
+    return kExitCompleted;
+}
+
+int Convert(const std::vector<std::string>& arrArgs)
+{
+    CPinweaveCommandLineInfo cmdInfo;
+    cmdInfo.ParseArguments(arrArgs, IsLinuxFlagOnDisk);
+
+    // Flag Q is optional here: this program has no dialog mode.
+    CConsoleFrontEnd frontEnd(std::cout, std::cerr);
+    CConversionEngine engine(frontEnd);
+    engine.m_strInputPath = cmdInfo.m_strInputPath;
+    engine.m_strOutputPath = cmdInfo.m_strOutputPath;
+    engine.m_bOverwriteAll = cmdInfo.m_bOverwriteAll;
+    const bool bCompleted = engine.RunConversion(engine.m_strInputPath);
+
+    // The log file holds the outcome; a broken echo must not hide it, but the
+    // user still learns that the echo is incomplete.
+    std::cout.flush();
+    if (!std::cout)
+        std::cerr << "Pinweave: Cannot write to standard output; the log file holds every line.\n";
+    return bCompleted ? kExitCompleted : kExitStopped;
+}
+
+int Run(const std::vector<std::string>& arrArgs)
+{
+    if (arrArgs.empty()) {
+        std::cerr << kUsageText;
+        return kExitUsageError;
+    }
+    for (const std::string& strArg : arrArgs) {
+        if (!IsLongOption(strArg))
+            continue;
+        if (strArg == "--help")
+            return PrintAndExit(kUsageText);
+        if (strArg == "--version")
+            return PrintAndExit("pinweave " PINWEAVE_VERSION "\n");
+        std::cerr << "Pinweave: Unknown option '" << strArg << "'.\n\n" << kUsageText;
+        return kExitUsageError;
+    }
+    return Convert(arrArgs);
+}
+
+}  // namespace
+}  // namespace pinweave
+
+int main(int argc, char* argv[])
+{
+    // A reader that goes away (pinweave ... | head) must not kill a run half
+    // way through its files: the echo then fails quietly and the run goes on.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::vector<std::string> arrArgs;
+    for (int i = 1; i < argc; ++i)
+        arrArgs.emplace_back(argv[i]);
+    try {
+        return pinweave::Run(arrArgs);
+    } catch (const std::exception& e) {
+        // Nothing in the run is meant to throw; whatever does (out of memory,
+        // a file error of the library) ends it, and the user is told.
+        std::cerr << "Pinweave: The conversion stopped: " << e.what() << "\n";
+        return pinweave::kExitStopped;
+    }
+}

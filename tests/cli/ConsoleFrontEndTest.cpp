@@ -1,0 +1,82 @@
+#include "cli/ConsoleFrontEnd.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <sstream>
+#include <string>
+
+namespace pinweave {
+namespace {
+
+enum class Call { MessageBox, Unlogged, LogLine, AskOverwrite };
+
+struct FrontEndCase {
+    const char* pszName;
+    Call call;
+    std::string strText;
+    std::string strExpectedOut;
+    std::string strExpectedErr;
+};
+
+// Test names carry the case name; print no bytes of the case.
+void PrintTo(const FrontEndCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const FrontEndCase kFrontEndCases[] = {
+    {"MessageBoxOnStandardError", Call::MessageBox,
+     "The output file path '/x' is not a valid folder.  Please select a valid folder path.", "",
+     "Pinweave: The output file path '/x' is not a valid folder.  Please select a valid folder path.\n"},
+    {"MessageBoxCrLfBecomesLf", Call::MessageBox, "File open error on file '/o/a.pid'\r\nPermission denied",
+     "", "Pinweave: File open error on file '/o/a.pid'\nPermission denied\n"},
+    {"LoneCrKept", Call::MessageBox, "a\rb\r\r\nc", "", "Pinweave: a\rb\r\nc\n"},
+    {"TrailingLineEndNotDoubled", Call::Unlogged, "Cannot open CAP-H file 'x.tst'\r\n", "",
+     "Pinweave: Cannot open CAP-H file 'x.tst'\n"},
+    {"EmptyTextStillALine", Call::Unlogged, "", "", "Pinweave: \n"},
+    {"LogLineOnStandardOutput", Call::LogLine, "Completed", "Completed\n", ""},
+    {"LogLineWithLfGivesTwoLines", Call::LogLine,
+     "The output file 'a.pid' already exists.\nConversion aborted.",
+     "The output file 'a.pid' already exists.\nConversion aborted.\n", ""},
+    {"LogLineKeptAsLogged", Call::LogLine, "Processing Part # 4711 B", "Processing Part # 4711 B\n", ""},
+    {"OverwriteQuestionShownNotAsked", Call::AskOverwrite,
+     "The following output file already exists:\r\n/o/a.pid\r\nDo you wish to overwrite this file?", "",
+     "Pinweave: The following output file already exists:\n/o/a.pid\nDo you wish to overwrite this file?\n"},
+};
+
+class ConsoleFrontEndTest : public testing::TestWithParam<FrontEndCase> {};
+
+TEST_P(ConsoleFrontEndTest, PrintsWhereTheUserSeesIt)
+{
+    const FrontEndCase& testCase = GetParam();
+    std::ostringstream streamOut;
+    std::ostringstream streamErr;
+    CConsoleFrontEnd frontEnd(streamOut, streamErr);
+    switch (testCase.call) {
+    case Call::MessageBox:
+        frontEnd.ShowMessageBox(testCase.strText);
+        break;
+    case Call::Unlogged:
+        frontEnd.ReportUnlogged(testCase.strText);
+        break;
+    case Call::LogLine:
+        frontEnd.OnLogLine(testCase.strText);
+        break;
+    case Call::AskOverwrite:
+        // Without a window the only safe answer stops the run.
+        EXPECT_EQ(OverwriteAnswer::Cancel, frontEnd.AskOverwrite(testCase.strText));
+        break;
+    }
+    EXPECT_FALSE(frontEnd.HasWindow());
+    EXPECT_EQ(testCase.strExpectedOut, streamOut.str());
+    EXPECT_EQ(testCase.strExpectedErr, streamErr.str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, ConsoleFrontEndTest, testing::ValuesIn(kFrontEndCases),
+                         [](const testing::TestParamInfo<FrontEndCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+}  // namespace
+}  // namespace pinweave

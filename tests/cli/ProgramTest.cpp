@@ -1,0 +1,323 @@
+// Runs the real pinweave program: what it prints, its exit status, the log
+// file beside the CAP-H file and the PID files it leaves.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pinweave::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two part numbers, each with an empty part group; the program only carries
+// the run, so the content of the PID files is not its concern here.
+const std::string kTwoPartCapH =
+    CrLfLines({"CAP-H export", "[HEADER]", "[PN=A]", "NAME=4711-A", "[ENDPN]", "[PN=B]", "NAME=4711-B",
+               "[ENDPN]", "[ENDHEADER]", "[CONNECTION]", "[PN=A]", "[ENDPN]", "[PN=B]", "[ENDPN]",
+               "[ENDCONNECTION]", "[CONNECTOR]", "[ENDCONNECTOR]"});
+
+std::vector<std::string> CompletedLog(const std::string& strCapHPath)
+{
+    return {"Starting conversion of '" + strCapHPath + "'",
+            "2 Part Number(s) detected.",
+            "Processing Part # 4711-A",
+            "PID File 'job.pid' generated",
+            "Processing Part # 4711-B",
+            "PID File 'job_1.pid' generated",
+            "Completed"};
+}
+
+// A job folder holding job.tst and an empty output folder out/, and a
+// separate folder for the captured output of the program.
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directory(Job());
+        fs::create_directory(Out());
+        fs::create_directory(Capture());
+        WriteFileBytes(Job() / "job.tst", kTwoPartCapH);
+    }
+
+    fs::path Job() const { return m_temp.Path() / "job"; }
+    fs::path Out() const { return Job() / "out"; }
+    fs::path Capture() const { return m_temp.Path() / "capture"; }
+    fs::path Log() const { return Job() / "job.log"; }
+
+    ProgramResult Run(const std::vector<std::string>& arrArgs,
+                      StdoutTarget target = StdoutTarget::Captured) const
+    {
+        return RunProgram(arrArgs, Job(), Capture(), target);
+    }
+
+private:
+    CTempFolder m_temp;
+};
+
+struct ArgumentCase {
+    const char* pszName;
+    std::vector<std::string> arrArgs;
+    int nStatus;
+    std::string strOutPrefix;  // standard output begins with it
+    std::string strErrPart;    // standard error holds it
+};
+
+// Test names carry the case name; print no bytes of the case.
+void PrintTo(const ArgumentCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const ArgumentCase kArgumentCases[] = {
+    {"NoArgumentsIsAUsageError", {}, 2, "", "Usage: pinweave [/Q] [/Y] FILE.tst FOLDER\n"},
+    {"HelpOnStandardOutput", {"--help"}, 0, "Usage: pinweave [/Q] [/Y] FILE.tst FOLDER\n", ""},
+    {"HelpWinsOverPaths", {"/Q", "job.tst", "out", "--help"}, 0, "Usage: pinweave", ""},
+    {"Version", {"--version"}, 0, "pinweave " PINWEAVE_VERSION "\n", ""},
+    {"UnknownLongOption", {"--quiet", "job.tst", "out"}, 2, "", "Pinweave: Unknown option '--quiet'.\n"},
+    {"LoneDoubleDashIsUnknown", {"job.tst", "--", "out"}, 2, "", "Unknown option '--'"},
+};
+
+class ArgumentTest : public ProgramTest, public testing::WithParamInterface<ArgumentCase> {};
+
+TEST_P(ArgumentTest, AnswersWithoutConverting)
+{
+    const ArgumentCase& testCase = GetParam();
+    const ProgramResult result = Run(testCase.arrArgs);
+    EXPECT_EQ(testCase.nStatus, result.nStatus);
+    if (testCase.strOutPrefix.empty()) {
+        EXPECT_EQ("", result.strOut);
+    } else {
+        EXPECT_EQ(testCase.strOutPrefix, result.strOut.substr(0, testCase.strOutPrefix.size()));
+    }
+    if (testCase.strErrPart.empty()) {
+        EXPECT_EQ("", result.strErr);
+    } else {
+        EXPECT_NE(std::string::npos, result.strErr.find(testCase.strErrPart)) << result.strErr;
+    }
+    EXPECT_FALSE(fs::exists(Log()));
+    EXPECT_TRUE(fs::is_empty(Out()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, ArgumentTest, testing::ValuesIn(kArgumentCases),
+                         [](const testing::TestParamInfo<ArgumentCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+TEST_F(ProgramTest, CompleteConversion)
+{
+    const ProgramResult result = Run({"/Q", "job.tst", "out"});
+    EXPECT_EQ(0, result.nStatus);
+    EXPECT_EQ("", result.strErr);
+    EXPECT_EQ(LfLines(CompletedLog("job.tst")), result.strOut);
+    EXPECT_EQ(CrLfLines(CompletedLog("job.tst")), ReadFileBytes(Log()));
+    EXPECT_EQ(0u, ReadFileBytes(Out() / "job.pid").rfind("; Generated from CAP-H file:\r\n; job.tst\r\n", 0));
+    EXPECT_NE(std::string::npos, ReadFileBytes(Out() / "job.pid").find("; Part #4711-A\r\n"));
+    EXPECT_NE(std::string::npos, ReadFileBytes(Out() / "job_1.pid").find("; Part #4711-B\r\n"));
+    EXPECT_FALSE(fs::exists(Out() / "job.log"));
+}
+
+// On Linux an absolute path begins with "/" too; only a "/" argument without
+// a further "/" that names nothing is a flag.
+struct SpellingCase {
+    const char* pszName;
+    std::vector<std::string> arrFlags;
+};
+
+void PrintTo(const SpellingCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const SpellingCase kSpellingCases[] = {
+    {"WithoutQuietFlag", {}},
+    {"SlashLowerQ", {"/q"}},
+    {"DashUpperQ", {"-Q"}},
+    {"BothFlagsAndAnUnknownOne", {"/Y", "/x", "-q"}},
+};
+
+class SpellingTest : public ProgramTest, public testing::WithParamInterface<SpellingCase> {};
+
+TEST_P(SpellingTest, AbsolutePathsAreNotFlags)
+{
+    const std::string strCapH = (Job() / "job.tst").string();
+    std::vector<std::string> arrArgs = GetParam().arrFlags;
+    arrArgs.push_back(strCapH);
+    arrArgs.push_back(Out().string());
+    const ProgramResult result = Run(arrArgs);
+    EXPECT_EQ(0, result.nStatus) << result.strErr;
+    EXPECT_EQ(CrLfLines(CompletedLog(strCapH)), ReadFileBytes(Log()));
+    EXPECT_TRUE(fs::exists(Out() / "job_1.pid"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, SpellingTest, testing::ValuesIn(kSpellingCases),
+                         [](const testing::TestParamInfo<SpellingCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+TEST_F(ProgramTest, ExistingOutputStopsWithoutOverwriteFlag)
+{
+    WriteFileBytes(Out() / "job.pid", "old\r\n");
+    const ProgramResult result = Run({"/Q", "job.tst", "out"});
+    const std::vector<std::string> arrExpected = {
+        "Starting conversion of 'job.tst'", "2 Part Number(s) detected.",
+        "The output file 'job.pid' already exists.", "Conversion aborted."};
+    EXPECT_EQ(1, result.nStatus);
+    EXPECT_EQ(CrLfLines(arrExpected), ReadFileBytes(Log()));
+    EXPECT_EQ(LfLines(arrExpected), result.strOut);
+    EXPECT_EQ("", result.strErr);
+    EXPECT_EQ("old\r\n", ReadFileBytes(Out() / "job.pid"));
+    EXPECT_FALSE(fs::exists(Out() / "job_1.pid"));
+}
+
+TEST_F(ProgramTest, ExistingOutputReplacedWithOverwriteFlag)
+{
+    WriteFileBytes(Out() / "job.pid", "old\r\n");
+    WriteFileBytes(Out() / "job_1.pid", "old\r\n");
+    const ProgramResult result = Run({"/Q", "-y", "job.tst", "out"});
+    EXPECT_EQ(0, result.nStatus) << result.strErr;
+    EXPECT_EQ(CrLfLines(CompletedLog("job.tst")), ReadFileBytes(Log()));
+    EXPECT_EQ(0u, ReadFileBytes(Out() / "job.pid").rfind("; Generated from CAP-H file:\r\n", 0));
+    EXPECT_EQ(0u, ReadFileBytes(Out() / "job_1.pid").rfind("; Generated from CAP-H file:\r\n", 0));
+}
+
+TEST_F(ProgramTest, RepeatedRunsAppendToTheLog)
+{
+    ASSERT_EQ(0, Run({"job.tst", "out"}).nStatus);
+    ASSERT_EQ(1, Run({"job.tst", "out"}).nStatus);
+    std::vector<std::string> arrExpected = CompletedLog("job.tst");
+    arrExpected.insert(arrExpected.end(),
+                       {"Starting conversion of 'job.tst'", "2 Part Number(s) detected.",
+                        "The output file 'job.pid' already exists.", "Conversion aborted."});
+    EXPECT_EQ(CrLfLines(arrExpected), ReadFileBytes(Log()));
+}
+
+TEST_F(ProgramTest, RejectedSectionStopsTheRun)
+{
+    WriteFileBytes(Job() / "job.tst", CrLfLines({"[HEADER]", "[PN=A", "[ENDHEADER]"}));
+    const ProgramResult result = Run({"job.tst", "out"});
+    EXPECT_EQ(1, result.nStatus);
+    const std::string strLog = ReadFileBytes(Log());
+    EXPECT_EQ(0u, strLog.rfind("Starting conversion of 'job.tst'\r\n", 0));
+    EXPECT_EQ(std::string::npos, strLog.find("Completed"));
+    EXPECT_EQ(ToLf(strLog), result.strOut);
+}
+
+// The log file is the record of a run; an echo that cannot be written is
+// reported but neither stops the run nor changes its outcome.
+struct BrokenEchoCase {
+    const char* pszName;
+    StdoutTarget target;
+};
+
+void PrintTo(const BrokenEchoCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const BrokenEchoCase kBrokenEchoCases[] = {
+    {"FullDevice", StdoutTarget::FullDevice},
+    {"ClosedPipe", StdoutTarget::ClosedPipe},
+};
+
+class BrokenEchoTest : public ProgramTest, public testing::WithParamInterface<BrokenEchoCase> {};
+
+TEST_P(BrokenEchoTest, RunCompletesAndSaysSo)
+{
+    const ProgramResult result = Run({"job.tst", "out"}, GetParam().target);
+    EXPECT_EQ(0, result.nStatus);
+    EXPECT_EQ("Pinweave: Cannot write to standard output; the log file holds every line.\n", result.strErr);
+    EXPECT_EQ(CrLfLines(CompletedLog("job.tst")), ReadFileBytes(Log()));
+    EXPECT_TRUE(fs::exists(Out() / "job_1.pid"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, BrokenEchoTest, testing::ValuesIn(kBrokenEchoCases),
+                         [](const testing::TestParamInfo<BrokenEchoCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+TEST_F(ProgramTest, VersionThatCannotBeWrittenFails)
+{
+    const ProgramResult result = Run({"--version"}, StdoutTarget::FullDevice);
+    EXPECT_EQ(1, result.nStatus);
+    EXPECT_EQ("Pinweave: Cannot write to standard output.\n", result.strErr);
+}
+
+struct FolderCase {
+    const char* pszName;
+    std::string strFolder;
+};
+
+void PrintTo(const FolderCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const FolderCase kInvalidFolders[] = {
+    {"MissingFolder", "missing"},
+    {"FileInsteadOfFolder", "job.tst"},
+    {"EmptyFolderArgument", ""},
+};
+
+class InvalidFolderTest : public ProgramTest, public testing::WithParamInterface<FolderCase> {};
+
+TEST_P(InvalidFolderTest, ReportedOnStandardErrorNotLogged)
+{
+    const ProgramResult result = Run({"job.tst", GetParam().strFolder});
+    EXPECT_EQ(1, result.nStatus);
+    EXPECT_EQ("Pinweave: The output file path '" + GetParam().strFolder +
+                  "' is not a valid folder.  Please select a valid folder path.\n",
+              result.strErr);
+    const std::vector<std::string> arrLogged = {"Starting conversion of 'job.tst'",
+                                                "2 Part Number(s) detected."};
+    EXPECT_EQ(CrLfLines(arrLogged), ReadFileBytes(Log()));
+    EXPECT_EQ(LfLines(arrLogged), result.strOut);
+    EXPECT_EQ(kTwoPartCapH, ReadFileBytes(Job() / "job.tst"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, InvalidFolderTest, testing::ValuesIn(kInvalidFolders),
+                         [](const testing::TestParamInfo<FolderCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+struct MissingCapHCase {
+    const char* pszName;
+    std::vector<std::string> arrArgs;
+    std::string strLogNotCreated;
+};
+
+void PrintTo(const MissingCapHCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const MissingCapHCase kMissingCapHCases[] = {
+    {"FileDoesNotExist", {"absent.tst", "out"}, "absent.log"},
+    {"NoPathsAtAll", {"/Q"}, ".log"},
+    {"FolderOnly", {"-q", "-y", "out"}, ".log"},
+};
+
+class MissingCapHTest : public ProgramTest, public testing::WithParamInterface<MissingCapHCase> {};
+
+TEST_P(MissingCapHTest, ReportedWithoutLogFile)
+{
+    const ProgramResult result = Run(GetParam().arrArgs);
+    EXPECT_EQ(1, result.nStatus);
+    EXPECT_EQ(0u, result.strErr.rfind("Pinweave: Cannot open CAP-H file ", 0)) << result.strErr;
+    EXPECT_EQ("", result.strOut);
+    EXPECT_FALSE(fs::exists(Job() / GetParam().strLogNotCreated));
+    EXPECT_FALSE(fs::exists(Log()));
+    EXPECT_TRUE(fs::is_empty(Out()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, MissingCapHTest, testing::ValuesIn(kMissingCapHCases),
+                         [](const testing::TestParamInfo<MissingCapHCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+}  // namespace
+}  // namespace pinweave::test

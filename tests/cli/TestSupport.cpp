@@ -1,0 +1,117 @@
+#include "TestSupport.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace pinweave::test {
+
+CTempFolder::CTempFolder()
+{
+    std::string strTemplate = (std::filesystem::temp_directory_path() / "pinweave-cli-XXXXXX").string();
+    if (mkdtemp(strTemplate.data()) == nullptr)
+        throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    m_path = strTemplate;
+}
+
+CTempFolder::~CTempFolder()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::filesystem::path& cwd,
+                         const std::filesystem::path& captureDir, StdoutTarget target)
+{
+    const std::string strOutPath =
+        target == StdoutTarget::FullDevice ? "/dev/full" : (captureDir / "stdout").string();
+    const std::string strErrPath = (captureDir / "stderr").string();
+    std::vector<char*> arrArgv;
+    std::string strProgram = PINWEAVE_PROGRAM;
+    std::vector<std::string> arrCopies(arrArgs);
+    arrArgv.push_back(strProgram.data());
+    for (std::string& strArg : arrCopies)
+        arrArgv.push_back(strArg.data());
+    arrArgv.push_back(nullptr);
+
+    int arrPipe[2] = {-1, -1};
+    if (target == StdoutTarget::ClosedPipe) {
+        if (pipe(arrPipe) != 0)
+            throw std::system_error(errno, std::generic_category(), "pipe");
+        close(arrPipe[0]);
+    }
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::system_error(errno, std::generic_category(), "fork");
+    if (pid == 0) {
+        const int fdOut = target == StdoutTarget::ClosedPipe
+                              ? arrPipe[1]
+                              : open(strOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fdErr = open(strErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fdOut < 0 || fdErr < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0 || chdir(cwd.c_str()) != 0)
+            _exit(126);
+        execv(arrArgv[0], arrArgv.data());
+        _exit(127);
+    }
+    if (target == StdoutTarget::ClosedPipe)
+        close(arrPipe[1]);
+    int nWaitStatus = 0;
+    if (waitpid(pid, &nWaitStatus, 0) != pid)
+        throw std::system_error(errno, std::generic_category(), "waitpid");
+    ProgramResult result;
+    result.nStatus = WIFEXITED(nWaitStatus) ? WEXITSTATUS(nWaitStatus) : -1;
+    result.strOut = target == StdoutTarget::Captured ? ReadFileBytes(strOutPath) : "";
+    result.strErr = ReadFileBytes(strErrPath);
+    return result;
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("cannot read " + path.string());
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& strBytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << strBytes;
+    if (!file.flush())
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string CrLfLines(const std::vector<std::string>& arrLines)
+{
+    std::string strResult;
+    for (const std::string& strLine : arrLines)
+        strResult += strLine + "\r\n";
+    return strResult;
+}
+
+std::string LfLines(const std::vector<std::string>& arrLines)
+{
+    std::string strResult;
+    for (const std::string& strLine : arrLines)
+        strResult += strLine + "\n";
+    return strResult;
+}
+
+std::string ToLf(const std::string& strText)
+{
+    std::string strResult;
+    for (std::size_t i = 0; i < strText.size(); ++i) {
+        if (!(strText[i] == '\r' && i + 1 < strText.size() && strText[i + 1] == '\n'))
+            strResult += strText[i];
+    }
+    return strResult;
+}
+
+}  // namespace pinweave::test
