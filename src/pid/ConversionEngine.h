@@ -7,45 +7,135 @@
 // sections into the roots, write every file's header (creating the files),
 // build the pin table and the [connectors] block, write the body of every
 // file, close them and log "Completed". Every operation returns false when the
-// run must stop, and the caller passes that up at once. However a run ends,
-// the files are closed and ResetRunState empties the run state; the two paths
-// and the results text outlive runs.
+// run must stop, and the caller passes that up at once; whatever stops a run
+// has been reported by then (a log line, or a message box for the output
+// folder and file creation). However a run ends, the files are closed and
+// ResetRunState empties the run state; the two paths and the results text
+// outlive runs.
+//
+// The writer operations and the run state are public so that each step can
+// be driven and checked on its own; outside a run only the stored values and
+// RunConversion are meant for callers.
 #ifndef PINWEAVE_PID_CONVERSIONENGINE_H
 #define PINWEAVE_PID_CONVERSIONENGINE_H
 
 #include "caph/CapHElement.h"
 #include "pid/FrontEnd.h"
+#include "pid/OutputFile.h"
+#include "pid/PinRecord.h"
 
+#include <ctime>
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace pinweave {
 
+class CCapHFile;
+
 class CConversionEngine {
 public:
+    // WriteOutput's index for "every output file, in index order".
+    static constexpr int kAllOutputs = -1;
+
     explicit CConversionEngine(IFrontEnd& frontEnd);
     CConversionEngine(const CConversionEngine&) = delete;
     CConversionEngine& operator=(const CConversionEngine&) = delete;
     ~CConversionEngine();
 
     // Runs one conversion of the CAP-H file at strCapHPath into
-    // m_strOutputPath. True when the run reached "Completed".
+    // m_strOutputPath. True exactly when the run logged "Completed".
+    // A CAP-H file that cannot be opened is reported (results pane, or
+    // ReportUnlogged without a window) and leaves the run state untouched.
     bool RunConversion(const std::string& strCapHPath);
 
-    // Empties everything that belongs to one run; keeps the paths and the
-    // results text.
+    // Empties everything that belongs to one run (roots, part numbers, open
+    // output files, pin table, splice numbers) and clears m_bOverwriteAll;
+    // keeps the paths and the results text.
     void ResetRunState();
 
-    // Adds one message line: to the results pane with a window, to the log
-    // file beside the CAP-H file without one.
-    void LogMessage(const std::string& strMessage);
+    // Adds one message line: appended to m_strResults; with a window shown
+    // in the results pane, without one appended to the log file beside the
+    // CAP-H file ("\n" written as CR LF). False when the log file could not
+    // be written: that was reported through ReportUnlogged, together with
+    // the line, and the run must stop.
+    bool LogMessage(const std::string& strMessage);
 
-    // The stored values shared with the dialog and start-up.
-    std::string m_strInputPath;   // CAP-H file path
-    std::string m_strOutputPath;  // folder for the PID files
-    bool m_bOverwriteAll = false; // replace existing output files without asking
-    std::string m_strResults;     // everything logged with a window; only grows
+    // --- The steps of a run, in their order. Each returns false when the run
+    // must stop.
 
-    // ... run state and writer operations follow (see the implementation issue)
+    // Counts the part numbers (children of the header root), logs their
+    // number, creates the output files and writes every file's comment block
+    // and [header] section.
+    bool WriteHeaderSection();
+
+    // Checks the output folder and creates one file per part number, asking
+    // about (with a window) or refusing (without one) existing files.
+    bool CreateOutputFiles();
+
+    // Builds the pin table, its index and the [connectors] block from the
+    // connector root. Writes nothing.
+    bool BuildConnectorsSection();
+
+    // Writes [wires] to every file, then each part group into its file:
+    // wires, pins, splices, components, connectors.
+    bool WriteBodySections();
+
+    // Attaches one wire end to its fixture pin or its splice (numbering new
+    // splices in strSplices' part). False when the end is rejected, with
+    // message 112 or 113 logged where the text calls for one.
+    bool AttachWireEnd(std::string_view strConnector, std::string_view strPin, std::string_view strSplice,
+                       std::string& strSplices, std::string_view strWireName);
+
+    // Writes the bytes unchanged to output file nIndex, or to every output
+    // file for kAllOutputs. False when the write failed or the file does not
+    // exist; that has been logged.
+    bool WriteOutput(std::string_view strText, int nIndex);
+
+    // --- Stored values shared with the dialog and start-up.
+    std::string m_strInputPath;    // CAP-H file path; names the log file
+    std::string m_strOutputPath;   // folder for the PID files
+    bool m_bOverwriteAll = false;  // replace existing output files without asking; one run only
+    std::string m_strResults;      // everything logged; only grows
+
+    // The clock behind the generation date; tests replace it.
+    std::function<std::time_t()> m_fnNow;
+
+    // --- Run state, empty outside a run.
+    std::string m_strCapHPath;  // the path RunConversion was given, as written in line 2
+    CCapHElement m_rootHeader;
+    CCapHElement m_rootConnection;
+    CCapHElement m_rootConnector;
+    int m_nPartCount = 0;
+    std::vector<std::string> m_arrPartNumbers;
+    std::vector<std::unique_ptr<COutputFile>> m_arrOutputFiles;       // files created so far, in index order
+    std::vector<CPinRecord> m_arrPinRecords;                          // the pin table, in creation order
+    std::unordered_map<std::string, std::size_t> m_mapPinIndex;       // PinKey -> position in the pin table
+    std::unordered_map<std::string, std::string> m_mapSpliceNumbers;  // of the current part
+    std::string m_strConnectors;                                      // the [connectors] block
+
+private:
+    bool ReadAndScan(CCapHFile& fileCapH);
+    bool RunWriters();
+    bool FinishOutputFiles(bool bRunOk);
+    void ReportCapHNotOpened(const std::string& strText);
+    bool StopRun(const std::string& strMessage);
+    bool CreateOutputFile(const std::string& strFolder, const std::string& strBaseName, int nIndex);
+    bool WritePartGroup(const CCapHElement& partGroup, int nIndex);
+    bool WriteWire(const CCapHElement& wire, std::string_view strName, std::string& strSplices, int nIndex);
+    bool AddDiode(const CCapHElement& diode, std::string_view strName, std::string& strSplices,
+                  std::string& strComponents);
+    bool AttachEnds(const CCapHElement& member, std::string& strSplices, std::string_view strNameA,
+                    std::string_view strNameB);
+    bool WritePins(int nIndex);
+
+    IFrontEnd& m_frontEnd;
+    // Set when the log file failed in this run: the run stops, and the lines
+    // that follow go to ReportUnlogged instead.
+    bool m_bLogFailed = false;
 };
 
 }  // namespace pinweave

@@ -1,0 +1,38 @@
+#include "pid/PidFormat.h"
+
+namespace pinweave {
+
+void AppendUnderscored(std::string& strOut, std::string_view strName)
+{
+    const std::size_t nStart = strOut.size();
+    strOut += strName;
+    for (std::size_t i = nStart; i < strOut.size(); ++i) {
+        if (strOut[i] == ' ') {
+            strOut[i] = '_';
+        }
+    }
+}
+
+std::string Underscored(std::string_view strName)
+{
+    std::string strOut;
+    AppendUnderscored(strOut, strName);
+    return strOut;
+}
+
+std::string ColourFields(std::string_view strColour)
+{
+    if (strColour.empty()) {
+        return " 0 0";
+    }
+    const std::size_t nSlash = strColour.find('/');
+    std::string strFields(strColour);
+    if (nSlash != std::string_view::npos && nSlash > 0) {
+        strFields[nSlash] = ' ';
+    } else {
+        strFields += " 0";
+    }
+    return strFields;
+}
+
+}  // namespace pinweave

@@ -1,0 +1,41 @@
+// The engine's own report texts: failures that the string table has no
+// message for. Each is a printf-style template filled with FormatMessageText
+// (common/MessageTable.h); %s and %i take their arguments as text.
+#ifndef PINWEAVE_PID_RUNMESSAGES_H
+#define PINWEAVE_PID_RUNMESSAGES_H
+
+namespace pinweave {
+
+// The CAP-H file could not be opened: path, the system's reason. Shown in the
+// results pane with a window, reported unlogged without one (no log file is
+// created for a file that was never opened).
+inline constexpr const char* kMsgCannotOpenCapH = "Cannot open CAP-H file '%s': %s";
+
+// Reading the opened CAP-H file failed: path, the system's reason.
+inline constexpr const char* kMsgCapHReadError = "Read error on CAP-H file '%s': %s. Conversion aborted.";
+
+// Writing or closing an output file failed: full path, the system's reason.
+inline constexpr const char* kMsgOutputWriteError =
+    "Write error on output file '%s': %s. Conversion aborted.";
+
+// The connection section holds more part groups than the header has part
+// numbers: CAP-H path, number of part numbers.
+inline constexpr const char* kMsgSurplusPartGroup =
+    "The CAP-H file '%s' has more part groups in its connection section than its %i part number(s). "
+    "Conversion aborted.";
+
+// A writer addressed an output file that does not exist: the index.
+inline constexpr const char* kMsgBadOutputIndex =
+    "Internal error: there is no output file %i. Conversion aborted.";
+
+// The log file beside the CAP-H file could not be written: log path, the
+// system's reason. Followed by the line that could not be logged.
+inline constexpr const char* kMsgLogWriteError = "Cannot write log file '%s': %s. Conversion aborted.";
+
+// A run stopped after creating output files: the quoted full paths of the
+// files whose content is not complete, separated by ", ".
+inline constexpr const char* kMsgIncompleteOutputs = "Output files left incomplete: %s";
+
+}  // namespace pinweave
+
+#endif  // PINWEAVE_PID_RUNMESSAGES_H

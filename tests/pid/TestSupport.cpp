@@ -1,0 +1,81 @@
+#include "TestSupport.h"
+
+#include "pid/PathNames.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+
+namespace pinweave {
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const std::string& strBytes)
+{
+    std::ofstream(path, std::ios::binary) << strBytes;
+}
+
+std::string CrLf(const Lines& arrLines)
+{
+    std::string strText;
+    for (const std::string& strLine : arrLines) {
+        strText += strLine + "\r\n";
+    }
+    return strText;
+}
+
+std::string Replaced(std::string str, const std::string& strFrom, const std::string& strTo)
+{
+    for (std::size_t n = str.find(strFrom); n != std::string::npos; n = str.find(strFrom, n + strTo.size())) {
+        str.replace(n, strFrom.size(), strTo);
+    }
+    return str;
+}
+
+std::string MinimalCapH()
+{
+    return CrLf({"[HEADER]",    "[PN]",         "NAME=P1",   "[ENDPN]",   "[PN]",
+                 "NAME=P2",     "[ENDPN]",      "[PN]",      "NAME=P3",   "[ENDPN]",
+                 "[ENDHEADER]", "[CONNECTION]", "[PART]",    "[WIRE]",    "NAME=W1",
+                 "SPLICE_A=S1", "SPLICE_B=S1",  "[ENDWIRE]", "[ENDPART]", "[ENDCONNECTION]"});
+}
+
+CRunFixture::CRunFixture(const std::string& strCapHName, const std::string& strBytes)
+{
+    static int s_nSerial = 0;
+    m_pathDir = fs::temp_directory_path() /
+                ("pinweave pid-" + std::to_string(++s_nSerial) + "-" +
+                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::create_directories(m_pathDir / "out");
+    m_strCapHPath = m_engine.m_strInputPath = (m_pathDir / strCapHName).string();
+    m_strOutDir = m_engine.m_strOutputPath = (m_pathDir / "out").string();
+    WriteBytes(m_strCapHPath, strBytes);
+}
+
+CRunFixture::~CRunFixture()
+{
+    std::error_code ec;
+    fs::remove_all(m_pathDir, ec);
+}
+
+std::string CRunFixture::LogText() const
+{
+    return ReadBytes(LogFilePathOf(m_strCapHPath));
+}
+
+Lines CRunFixture::OutputNames() const
+{
+    Lines arrNames;
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_strOutDir)) {
+        arrNames.push_back(entry.path().filename().string());
+    }
+    std::sort(arrNames.begin(), arrNames.end());
+    return arrNames;
+}
+
+}  // namespace pinweave

@@ -1,0 +1,4 @@
+[HEADER]
+[PN
+NAME=1
+[ENDHEADER]
