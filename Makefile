@@ -1,13 +1,14 @@
 # Pinweave's front door. Every target installs what it needs (apt-get) first.
 #   make run     build the Linux program and convert the bundled example
-#   make test    build everything and run every test
+#   make test    build everything and run every test (Linux, Linux under sanitizers, Windows under Wine)
+#   make test-windows  cross-build Pinweave.exe and run its tests under Wine
 #   make bench   build and run the benchmarks
 #   make fuzz    build the fuzz targets and run each for FUZZ_SECONDS
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps-native native run test test-native bench fuzz clean
+.PHONY: all deps-native native run test test-native asan test-asan deps-windows windows test-windows bench fuzz clean
 
 all: native
 
@@ -38,7 +39,30 @@ run: native
 test-native: native
 	ctest --preset native -j $(JOBS)
 
-test: test-native
+# The native tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps-native
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+
+test-asan: asan
+	ctest --preset asan -j $(JOBS)
+
+deps-windows:
+	@tools/install-deps.sh windows
+
+windows: deps-windows
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS)
+
+# ctest's fixtures start and end the Wine session (a private Xvfb, wineserver,
+# keepalive.exe); it is ended once more afterwards, whatever happened, so that
+# nothing outlives the run.
+test-windows: windows
+	tools/windows/wine-session.sh build/windows prefix
+	@status=0; ctest --preset windows -j $(JOBS) --timeout 180 || status=$$?; \
+	tools/windows/wine-session.sh build/windows down; exit $$status
+
+test: test-native test-asan test-windows
 
 bench:
 	@tools/install-deps.sh native

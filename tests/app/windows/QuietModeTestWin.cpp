@@ -1,0 +1,162 @@
+// Quiet mode of Pinweave.exe end to end: one conversion without a window,
+// progress in the log file beside the CAP-H file, the exit status, the
+// message boxes that remain, and the saved settings left alone.
+#include "GuiDriverWin.h"
+
+#include "common/MessageTable.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+namespace pinweave::test {
+namespace {
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+class QuietModeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteSettings();
+        const std::string strName = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_strWork = FreshWorkDir("quiet-" + std::regex_replace(strName, std::regex("[^A-Za-z0-9]"), "_"));
+        m_strInDir = m_strWork + "\\in dir";
+        m_strOutDir = m_strWork + "\\out dir";
+        CreateDirectoryA(m_strInDir.c_str(), nullptr);
+        CreateDirectoryA(m_strOutDir.c_str(), nullptr);
+        m_strCapH = m_strInDir + "\\sample.tst";
+        CopyFileTo(SourcePath("examples/sample.tst"), m_strCapH);
+        m_strLog = m_strInDir + "\\sample.log";
+    }
+    void TearDown() override { DeleteSettings(); }
+
+    static std::string Quoted(const std::string& str) { return "\"" + str + "\""; }
+
+    // Runs Pinweave.exe with the arguments and returns its exit status.
+    DWORD RunQuiet(const std::string& strArguments)
+    {
+        CAppProcess app;
+        EXPECT_TRUE(app.Start(strArguments));
+        const std::optional<DWORD> exitCode = app.WaitForExit();
+        EXPECT_TRUE(exitCode.has_value()) << "the quiet run did not end";
+        m_strStdErr = app.StdErr();
+        return exitCode.value_or(99);
+    }
+
+    std::string m_strWork, m_strInDir, m_strOutDir, m_strCapH, m_strLog, m_strStdErr;
+};
+
+struct CSpelling {
+    const char* m_pszName;
+    const char* m_pszFormat; // %1 the CAP-H file, %2 the folder
+};
+
+class QuietSpellingTest : public QuietModeTest, public ::testing::WithParamInterface<CSpelling> {};
+
+TEST_P(QuietSpellingTest, ConvertsTheFileWithoutAWindow)
+{
+    std::string strArguments = GetParam().m_pszFormat;
+    strArguments.replace(strArguments.find("%1"), 2, Quoted(m_strCapH));
+    strArguments.replace(strArguments.find("%2"), 2, Quoted(m_strOutDir));
+
+    EXPECT_EQ(RunQuiet(strArguments), 0u);
+    EXPECT_EQ(m_strStdErr, "");
+
+    const std::string strLog = ReadFileBytes(m_strLog);
+    const std::string strStart = FormatMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n" +
+                                 FormatMessage(IDS_PART_NUMBERS_DETECTED, {"2"}) + "\r\n" +
+                                 FormatMessage(IDS_PROCESSING_PART, {"PN-501"}) + "\r\n";
+    EXPECT_EQ(strLog.substr(0, strStart.size()), strStart);
+    EXPECT_NE(strLog.find(FormatMessage(IDS_PID_FILE_GENERATED, {"sample_1.pid"}) + "\r\nCompleted\r\n"),
+              std::string::npos)
+        << strLog;
+
+    // The date line follows the user's regional settings (en-US in the session).
+    const std::string strPid = ReadFileBytes(m_strOutDir + "\\sample.pid");
+    const std::regex header("; Generated from CAP-H file:\r\n; (.*)\r\n; Date:  (.*)\r\n; Part #PN-501\r\n"
+                            "\\[header\\]\r\n[\\s\\S]*");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(strPid, match, header)) << strPid.substr(0, 200);
+    EXPECT_EQ(match[1].str(), m_strCapH);
+    EXPECT_TRUE(
+        std::regex_match(match[2].str(), std::regex("\\d{1,2}/\\d{1,2}/\\d{4} \\d{1,2}:\\d\\d:\\d\\d [AP]M")))
+        << match[2].str();
+    EXPECT_TRUE(FileExists(m_strOutDir + "\\sample_1.pid"));
+    EXPECT_FALSE(LoadSetting("InputPath").has_value()) << "a quiet run must not save settings";
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, QuietSpellingTest,
+                         ::testing::Values(CSpelling{"SlashUpper", "/Q %1 %2"},
+                                           CSpelling{"DashLower", "-q %1 %2"},
+                                           CSpelling{"FlagBetweenPaths", "%1 /q %2"},
+                                           CSpelling{"WithOverwrite", "/Y -Q %1 %2"}),
+                         [](const ::testing::TestParamInfo<CSpelling>& testCase) {
+                             return std::string(testCase.param.m_pszName);
+                         });
+
+TEST_F(QuietModeTest, ExistingOutputStopsTheRunWithoutY)
+{
+    ASSERT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 0u);
+    const std::string strFirstPid = ReadFileBytes(m_strOutDir + "\\sample.pid");
+    const std::string strFirstLog = ReadFileBytes(m_strLog);
+
+    EXPECT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 1u);
+    // Four more lines: 104, 107, then 111 split at its "\n".
+    EXPECT_EQ(ReadFileBytes(m_strLog),
+              strFirstLog + FormatMessage(IDS_STARTING_CONVERSION, {m_strCapH}) +
+                  "\r\n2 Part Number(s) detected.\r\n"
+                  "The output file 'sample.pid' already exists.\r\nConversion aborted.\r\n");
+    EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample.pid"), strFirstPid);
+}
+
+TEST_F(QuietModeTest, OverwriteFlagReplacesExistingOutput)
+{
+    WriteFileBytes(m_strOutDir + "\\sample.pid", "old");
+    WriteFileBytes(m_strOutDir + "\\sample_1.pid", "old");
+    EXPECT_EQ(RunQuiet("/Q /Y " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 0u);
+    EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample.pid").rfind("; Generated from CAP-H file:", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample_1.pid").rfind("; Generated from CAP-H file:", 0), 0u);
+}
+
+TEST_F(QuietModeTest, InvalidFolderRaisesMessageBoxAndStderr)
+{
+    const std::string strMissing = m_strWork + "\\no such folder";
+    const std::string strExpected = FormatMessage(IDS_INVALID_OUTPUT_FOLDER, {strMissing});
+
+    CAppProcess app;
+    ASSERT_TRUE(app.Start("/Q " + Quoted(m_strCapH) + " " + Quoted(strMissing)));
+    const HWND hBox = app.WaitForDialog("Pinweave");
+    ASSERT_NE(hBox, nullptr) << "message box 114 did not appear";
+    EXPECT_EQ(WindowText(Item(hBox, kMessageBoxTextId)), strExpected);
+    EXPECT_FALSE(app.WaitForExit(200).has_value()) << "the box must block the run";
+    PostCommand(hBox, IDOK);
+    EXPECT_EQ(app.WaitForExit(), std::optional<DWORD>(1));
+    EXPECT_EQ(app.StdErr(), strExpected + "\r\n");
+    EXPECT_EQ(ReadFileBytes(m_strLog),
+              FormatMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n2 Part Number(s) detected.\r\n");
+}
+
+TEST_F(QuietModeTest, FlagAsLastArgumentLeavesNoFolder)
+{
+    // "x.tst C:\out /Q": the folder becomes the CAP-H path, which cannot be
+    // opened: the run ends at once, nothing is logged anywhere.
+    EXPECT_EQ(RunQuiet(Quoted(m_strCapH) + " " + Quoted(m_strOutDir) + " /Q"), 1u);
+    EXPECT_FALSE(FileExists(m_strLog));
+    EXPECT_FALSE(FileExists(m_strWork + "\\out dir.log"));
+    EXPECT_FALSE(FileExists(m_strOutDir + "\\sample.pid"));
+    EXPECT_NE(m_strStdErr, "") << "the failure has no log line, so it goes to stderr";
+}
+
+TEST_F(QuietModeTest, SavedSettingsStayUntouched)
+{
+    StoreSetting("InputPath", REG_SZ, "C:\\saved\\in.tst");
+    StoreSetting("OutputPath", REG_EXPAND_SZ, "%TEMP%");
+    EXPECT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 0u);
+    EXPECT_EQ(LoadSetting("InputPath"), (CStoredValue{REG_SZ, "C:\\saved\\in.tst"}));
+    EXPECT_EQ(LoadSetting("OutputPath"), (CStoredValue{REG_EXPAND_SZ, "%TEMP%"}));
+}
+
+} // namespace
+} // namespace pinweave::test

@@ -1,0 +1,56 @@
+CAP-H EXPORT FILE
+[HEADER]
+    FAMILY=F-1
+    CLIENTPN=CPN-1
+    [PN]
+        NAME=PN-1
+    [ENDPN]
+    [PN]
+        NAME=PN-2
+    [ENDPN]
+    [PN]
+        NAME=PN-3
+    [ENDPN]
+[ENDHEADER]
+[CONNECTION]
+    [PART=PN-1]
+        [WIRE]
+            NAME=W1
+            COLOR=RED
+            CONNECTOR_A=J1
+            PIN_A=1
+            CONNECTOR_B=J1
+            PIN_B=2
+        [ENDWIRE]
+    [ENDPART]
+    [PART=PN-2]
+        [WIRE]
+            NAME=W2
+            COLOR=BLU
+            CONNECTOR_A=J1
+            PIN_A=2
+            CONNECTOR_B=J1
+            PIN_B=3
+        [ENDWIRE]
+    [ENDPART]
+    [PART=PN-3]
+        [WIRE]
+            NAME=W3
+            COLOR=GRN
+            CONNECTOR_A=J1
+            PIN_A=1
+            CONNECTOR_B=J1
+            PIN_B=3
+        [ENDWIRE]
+    [ENDPART]
+[ENDCONNECTION]
+[CONNECTOR]
+    [FIXTURE]
+        NAME=J1
+        [PINS]
+            NAME=1
+            NAME=2
+            NAME=3
+        [ENDPINS]
+    [ENDFIXTURE]
+[ENDCONNECTOR]
