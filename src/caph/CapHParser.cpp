@@ -63,19 +63,19 @@ std::string QuoteText(const char* pszText)
 void ReportOutOfData(const char* pszText, const std::string& strType, std::int64_t nPos)
 {
     CCapHElement::Report(CCapHElement::kReportCode,
-                         FormatMessage(IDS_PARSER_OUT_OF_DATA,
+                         FormatTableMessage(IDS_PARSER_OUT_OF_DATA,
                                        {strType, std::to_string(nPos), QuoteText(pszText)}));
 }
 
 void ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
 {
     CCapHElement::Report(CCapHElement::kReportCode,
-                         FormatMessage(IDS_PARSER_ILLEGAL_CHARACTER, {std::to_string(nPos), QuoteText(pszText)}));
+                         FormatTableMessage(IDS_PARSER_ILLEGAL_CHARACTER, {std::to_string(nPos), QuoteText(pszText)}));
 }
 
 void ReportNoBracket(const char* pszText)
 {
-    CCapHElement::Report(CCapHElement::kReportCode, FormatMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
+    CCapHElement::Report(CCapHElement::kReportCode, FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
 }
 
 // One element whose body is being read, with the end tag that closes it.

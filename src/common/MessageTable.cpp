@@ -42,7 +42,7 @@ std::string FormatMessageText(std::string_view strTemplate, std::initializer_lis
     return strResult;
 }
 
-std::string FormatMessage(MessageId id, std::initializer_list<std::string_view> args)
+std::string FormatTableMessage(MessageId id, std::initializer_list<std::string_view> args)
 {
     return FormatMessageText(MessageText(id), args);
 }

@@ -59,7 +59,7 @@ const char* MessageText(MessageId id);
 std::string FormatMessageText(std::string_view strTemplate, std::initializer_list<std::string_view> args);
 
 // MessageText() and FormatMessageText() in one step.
-std::string FormatMessage(MessageId id, std::initializer_list<std::string_view> args);
+std::string FormatTableMessage(MessageId id, std::initializer_list<std::string_view> args);
 
 }  // namespace pinweave
 

@@ -44,7 +44,7 @@ bool CConversionEngine::WriteBodySections()
 bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex)
 {
     if (!LogMessage(
-            FormatMessage(IDS_PROCESSING_PART, {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
+            FormatTableMessage(IDS_PROCESSING_PART, {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
         return false;
     }
     std::string strSplices;
@@ -85,7 +85,7 @@ bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex
         return StopRun(FormatMessageText(kMsgOutputWriteError, {file.Path(), file.Error()}));
     }
     file.m_bComplete = true;
-    return LogMessage(FormatMessage(IDS_PID_FILE_GENERATED, {FileNameOf(file.Path())}));
+    return LogMessage(FormatTableMessage(IDS_PID_FILE_GENERATED, {FileNameOf(file.Path())}));
 }
 
 bool CConversionEngine::WriteWire(const CCapHElement& wire, std::string_view strName, std::string& strSplices,
@@ -131,14 +131,14 @@ bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string
         }
         const auto itPin = m_mapPinIndex.find(PinKey(strConnector, strPin));
         if (itPin == m_mapPinIndex.end()) {
-            LogMessage(FormatMessage(IDS_UNDEFINED_CONNECTOR, {strWireName, strConnector, strPin}));
+            LogMessage(FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {strWireName, strConnector, strPin}));
             return false;
         }
         m_arrPinRecords[itPin->second].m_lstWires.emplace_back(strWireName);
         return true;
     }
     if (strSplice.empty()) {
-        LogMessage(FormatMessage(IDS_MISSING_ENDPOINT, {strWireName}));
+        LogMessage(FormatTableMessage(IDS_MISSING_ENDPOINT, {strWireName}));
         return false;
     }
     // Splices are numbered from 1 in the order this part first meets them.

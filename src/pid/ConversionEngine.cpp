@@ -54,7 +54,7 @@ bool CConversionEngine::RunConversion(const std::string& strCapHPath)
     {
         // A rejected section says why, in the same place as every other line.
         CReportHookGuard parserReports([this](int, const char* pszText) { LogMessage(pszText); });
-        bOk = LogMessage(FormatMessage(IDS_STARTING_CONVERSION, {strCapHPath})) && ReadAndScan(fileCapH) &&
+        bOk = LogMessage(FormatTableMessage(IDS_STARTING_CONVERSION, {strCapHPath})) && ReadAndScan(fileCapH) &&
               RunWriters();
     }
     bOk = FinishOutputFiles(bOk);

@@ -17,7 +17,7 @@ bool CConversionEngine::CreateOutputFiles()
     std::error_code ec;
     if (m_strOutputPath.empty() ||
         !std::filesystem::is_directory(std::filesystem::path(m_strOutputPath), ec)) {
-        m_frontEnd.ShowMessageBox(FormatMessage(IDS_INVALID_OUTPUT_FOLDER, {m_strOutputPath}));
+        m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {m_strOutputPath}));
         return false;
     }
     const std::string strBaseName = BaseNameOf(m_strInputPath);
@@ -41,9 +41,9 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
     std::error_code ec;
     if (!m_bOverwriteAll && std::filesystem::exists(std::filesystem::symlink_status(strPath, ec))) {
         if (!m_frontEnd.HasWindow()) {
-            return StopRun(FormatMessage(IDS_OUTPUT_EXISTS_ABORTED, {strFileName}));
+            return StopRun(FormatTableMessage(IDS_OUTPUT_EXISTS_ABORTED, {strFileName}));
         }
-        switch (m_frontEnd.AskOverwrite(FormatMessage(IDS_OUTPUT_EXISTS_PROMPT, {strPath}))) {
+        switch (m_frontEnd.AskOverwrite(FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {strPath}))) {
         case OverwriteAnswer::Yes:
             break;
         case OverwriteAnswer::YesToAll:
@@ -57,7 +57,7 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
     auto pFile = std::make_unique<COutputFile>();
     std::string strError;
     if (!pFile->Open(strPath, strError)) {
-        m_frontEnd.ShowMessageBox(FormatMessage(IDS_FILE_OPEN_ERROR, {strPath, strError}));
+        m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, strError}));
         return false;
     }
     m_arrOutputFiles.push_back(std::move(pFile));

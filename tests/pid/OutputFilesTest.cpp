@@ -61,7 +61,7 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
         ASSERT_EQ(run.m_ui.m_arrPrompts.size(), c.arrAnswers.size());
         if (!c.arrAnswers.empty()) {
             const std::string strFirst = run.Out(kNames[std::string(c.pszBefore).find('O')]);
-            EXPECT_EQ(run.m_ui.m_arrPrompts[0], FormatMessage(IDS_OUTPUT_EXISTS_PROMPT, {strFirst}));
+            EXPECT_EQ(run.m_ui.m_arrPrompts[0], FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {strFirst}));
         }
         const std::string strLast =
             Replaced(Replaced(c.pszLastLine, "#0", run.Out(kNames[0])), "#1", run.Out(kNames[1]));
@@ -80,9 +80,9 @@ TEST(OutputFilesTest, FolderWhereAFileShouldBeIsAskedAboutThenRefused)
     EXPECT_FALSE(run.Run());
     EXPECT_EQ(run.m_ui.m_arrPrompts.size(), 1u);
     EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
-              Lines{FormatMessage(IDS_FILE_OPEN_ERROR, {run.Out("harness.pid"),
+              Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR, {run.Out("harness.pid"),
                                                         std::generic_category().message(kFolderOpenErrno)})});
-    EXPECT_EQ(run.m_engine.m_strResults, CrLf({FormatMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
+    EXPECT_EQ(run.m_engine.m_strResults, CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
                                                "3 Part Number(s) detected."}));
 }
 
@@ -95,9 +95,9 @@ TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndNotLogged)
             run.m_engine.m_strOutputPath = *pszFolder != '\0' ? (run.m_pathDir / pszFolder).string() : "";
             EXPECT_FALSE(run.Run());
             EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
-                      Lines{FormatMessage(IDS_INVALID_OUTPUT_FOLDER, {run.m_engine.m_strOutputPath})});
+                      Lines{FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {run.m_engine.m_strOutputPath})});
             EXPECT_EQ(bWindow ? run.m_engine.m_strResults : run.LogText(),
-                      CrLf({FormatMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
+                      CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
                             "3 Part Number(s) detected."}));
         }
     }
@@ -133,7 +133,7 @@ TEST(OutputFilesTest, LongPathsWorkUntilTheSystemRefusesOne)
     const std::string strFirst = (pathDeep / (strBase + ".pid")).string();
     EXPECT_TRUE(fs::exists(strFirst));
     EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
-              Lines{FormatMessage(IDS_FILE_OPEN_ERROR,
+              Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR,
                                   {(pathDeep / (strBase + "_1.pid")).string(), "File name too long"})});
     EXPECT_EQ(CrLf({"Output files left incomplete: '" + strFirst + "'"}),
               run.LogText().substr(run.LogText().rfind("Output")));

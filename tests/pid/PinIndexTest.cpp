@@ -27,11 +27,11 @@ TEST(PinIndexTest, AttachWireEndFollowsConnectorThenSplice)
     const Case cases[] = {
         {"J1", "2", "", "W1", 1, ""},
         {"P 2", "A", "S1", "W2", 2, ""},  // a connector decides; its splice is not looked at
-        {"J1", "3", "", "W3", -1, FormatMessage(IDS_UNDEFINED_CONNECTOR, {"W3", "J1", "3"})},
-        {"j1", "1", "", "W4", -1, FormatMessage(IDS_UNDEFINED_CONNECTOR, {"W4", "j1", "1"})},
-        {"P_2", "A", "", "W5", -1, FormatMessage(IDS_UNDEFINED_CONNECTOR, {"W5", "P_2", "A"})},
+        {"J1", "3", "", "W3", -1, FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"W3", "J1", "3"})},
+        {"j1", "1", "", "W4", -1, FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"W4", "j1", "1"})},
+        {"P_2", "A", "", "W5", -1, FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"W5", "P_2", "A"})},
         {"J1", "", "S1", "W6", -1, ""},  // a connector without pin is dropped silently
-        {"", "", "", "W7", -1, FormatMessage(IDS_MISSING_ENDPOINT, {"W7"})},
+        {"", "", "", "W7", -1, FormatTableMessage(IDS_MISSING_ENDPOINT, {"W7"})},
         {"", "", "S 9", "W 8", -2, ""},
         {"", "", "S1", "W9", -2, ""},
         {"", "", "S 9", "W10", -2, ""},
@@ -83,7 +83,7 @@ TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)
 
     CRunFixture run("many.tst", CrLf(arrHeader) + CrLf(arrConnection) + CrLf(arrConnector));
     ASSERT_TRUE(run.Run());
-    const std::string strRejected = FormatMessage(IDS_UNDEFINED_CONNECTOR, {"X", "J1", "0"});
+    const std::string strRejected = FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"X", "J1", "0"});
     EXPECT_EQ(Replaced(run.LogText(), strRejected, "").size() + kParts * strRejected.size(),
               run.LogText().size());
     for (int p = 0; p < kParts; ++p) {

@@ -11,7 +11,7 @@ namespace {
 
 std::string Starting(const std::string& strPath)
 {
-    return FormatMessage(IDS_STARTING_CONVERSION, {strPath});
+    return FormatTableMessage(IDS_STARTING_CONVERSION, {strPath});
 }
 
 TEST(RunLogTest, ExistingFileWithoutWindowLogsMessage111AsTwoLines)

@@ -10,9 +10,6 @@
 #define PINWEAVE_TESTS_APP_WINDOWS_GUIDRIVERWIN_H
 
 #include <windows.h>
-// windows.h maps FormatMessage to FormatMessageA; these tests mean the
-// message table's pinweave::FormatMessage.
-#undef FormatMessage
 
 #include <functional>
 #include <optional>

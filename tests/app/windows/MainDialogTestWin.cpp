@@ -59,11 +59,11 @@ protected:
     // The results lines of a run over three-parts.tst into m_strOut.
     std::string CompletedRunLines() const
     {
-        std::string str = FormatMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n" +
-                          FormatMessage(IDS_PART_NUMBERS_DETECTED, {"3"}) + "\r\n";
+        std::string str = FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n" +
+                          FormatTableMessage(IDS_PART_NUMBERS_DETECTED, {"3"}) + "\r\n";
         for (int i = 0; i < 3; ++i) {
-            str += FormatMessage(IDS_PROCESSING_PART, {"PN-" + std::to_string(i + 1)}) + "\r\n";
-            str += FormatMessage(IDS_PID_FILE_GENERATED, {kPartFiles[i]}) + "\r\n";
+            str += FormatTableMessage(IDS_PROCESSING_PART, {"PN-" + std::to_string(i + 1)}) + "\r\n";
+            str += FormatTableMessage(IDS_PID_FILE_GENERATED, {kPartFiles[i]}) + "\r\n";
         }
         return str + "Completed\r\n";
     }
@@ -179,7 +179,7 @@ TEST_P(OverwritePromptTest, AnswersDecideWhichFilesAreReplaced)
         ASSERT_NE(hPrompt, nullptr) << "prompt " << nPrompt << " did not appear";
         const std::string strPath = m_strOut + "\\" + kPartFiles[c.m_arrExisting[nPrompt]];
         EXPECT_EQ(WindowText(Item(hPrompt, IDC_OUTPUT_EXISTS_TEXT)),
-                  FormatMessage(IDS_OUTPUT_EXISTS_PROMPT, {strPath}));
+                  FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {strPath}));
         DWORD_PTR nDefId = 0;
         SendMessageTimeoutA(hPrompt, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &nDefId);
         EXPECT_EQ(LOWORD(nDefId), IDNO) << "\"No\" is the default button";

@@ -65,11 +65,11 @@ TEST_P(QuietSpellingTest, ConvertsTheFileWithoutAWindow)
     EXPECT_EQ(m_strStdErr, "");
 
     const std::string strLog = ReadFileBytes(m_strLog);
-    const std::string strStart = FormatMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n" +
-                                 FormatMessage(IDS_PART_NUMBERS_DETECTED, {"2"}) + "\r\n" +
-                                 FormatMessage(IDS_PROCESSING_PART, {"PN-501"}) + "\r\n";
+    const std::string strStart = FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n" +
+                                 FormatTableMessage(IDS_PART_NUMBERS_DETECTED, {"2"}) + "\r\n" +
+                                 FormatTableMessage(IDS_PROCESSING_PART, {"PN-501"}) + "\r\n";
     EXPECT_EQ(strLog.substr(0, strStart.size()), strStart);
-    EXPECT_NE(strLog.find(FormatMessage(IDS_PID_FILE_GENERATED, {"sample_1.pid"}) + "\r\nCompleted\r\n"),
+    EXPECT_NE(strLog.find(FormatTableMessage(IDS_PID_FILE_GENERATED, {"sample_1.pid"}) + "\r\nCompleted\r\n"),
               std::string::npos)
         << strLog;
 
@@ -105,7 +105,7 @@ TEST_F(QuietModeTest, ExistingOutputStopsTheRunWithoutY)
     EXPECT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 1u);
     // Four more lines: 104, 107, then 111 split at its "\n".
     EXPECT_EQ(ReadFileBytes(m_strLog),
-              strFirstLog + FormatMessage(IDS_STARTING_CONVERSION, {m_strCapH}) +
+              strFirstLog + FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) +
                   "\r\n2 Part Number(s) detected.\r\n"
                   "The output file 'sample.pid' already exists.\r\nConversion aborted.\r\n");
     EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample.pid"), strFirstPid);
@@ -123,7 +123,7 @@ TEST_F(QuietModeTest, OverwriteFlagReplacesExistingOutput)
 TEST_F(QuietModeTest, InvalidFolderRaisesMessageBoxAndStderr)
 {
     const std::string strMissing = m_strWork + "\\no such folder";
-    const std::string strExpected = FormatMessage(IDS_INVALID_OUTPUT_FOLDER, {strMissing});
+    const std::string strExpected = FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {strMissing});
 
     CAppProcess app;
     ASSERT_TRUE(app.Start("/Q " + Quoted(m_strCapH) + " " + Quoted(strMissing)));
@@ -135,7 +135,7 @@ TEST_F(QuietModeTest, InvalidFolderRaisesMessageBoxAndStderr)
     EXPECT_EQ(app.WaitForExit(), std::optional<DWORD>(1));
     EXPECT_EQ(app.StdErr(), strExpected + "\r\n");
     EXPECT_EQ(ReadFileBytes(m_strLog),
-              FormatMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n2 Part Number(s) detected.\r\n");
+              FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n2 Part Number(s) detected.\r\n");
 }
 
 TEST_F(QuietModeTest, FlagAsLastArgumentLeavesNoFolder)
