@@ -8,6 +8,7 @@
 #include "pid/ConversionEngine.h"
 
 #include <csignal>
+#include <sys/resource.h>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -15,6 +16,18 @@
 
 namespace pinweave {
 namespace {
+
+// Every output file of a run stays open until the run ends, one per part
+// number: take the whole allowance the system grants rather than the usual
+// soft limit of 1,024. Beyond that, file creation reports the system's reason.
+void AllowManyOpenFiles()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
 
 bool IsLongOption(const std::string& strArg)
 {
@@ -81,6 +94,7 @@ int main(int argc, char* argv[])
     // A reader that goes away (pinweave ... | head) must not kill a run half
     // way through its files: the echo then fails quietly and the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
+    pinweave::AllowManyOpenFiles();
 
     std::vector<std::string> arrArgs;
     for (int i = 1; i < argc; ++i)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -318,6 +320,40 @@ INSTANTIATE_TEST_SUITE_P(Program, MissingCapHTest, testing::ValuesIn(kMissingCap
                          [](const testing::TestParamInfo<MissingCapHCase>& testInfo) {
                              return testInfo.param.pszName;
                          });
+
+}  // namespace
+}  // namespace pinweave::test
+
+namespace pinweave::test {
+namespace {
+
+// Every output file stays open until the run ends: a run with more part
+// numbers than the usual open-file allowance still completes, because the
+// program takes the whole allowance the system grants.
+TEST_F(ProgramTest, MorePartNumbersThanTheSoftOpenFileLimit)
+{
+    constexpr int kParts = 300;
+    std::vector<std::string> arrLines{"[HEADER]"};
+    for (int i = 0; i < kParts; ++i) {
+        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
+    }
+    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]", "[ENDCONNECTION]"});
+    WriteFileBytes(Job() / "job.tst", CrLfLines(arrLines));
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 2 * kParts) {
+        GTEST_SKIP() << "the hard open-file limit is below what the test needs";
+    }
+    rlimit lowered = saved;
+    lowered.rlim_cur = kParts / 3;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    const ProgramResult result = Run({"job.tst", "out"});
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_TRUE(fs::exists(Out() / ("job_" + std::to_string(kParts - 1) + ".pid")));
+}
 
 }  // namespace
 }  // namespace pinweave::test
