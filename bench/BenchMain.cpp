@@ -1,0 +1,371 @@
+// pinweave_bench: generates CAP-H files of several sizes, measures reading
+// and converting them, each measurement in a fresh child process, and prints
+// one table with the checks against the targets.
+//
+//   pinweave_bench [--work DIR] [--sizes 1,10,100,200] [--part-sizes-mb N]
+//                  [--part-counts 20,80,320] [--reps N] [--scan-only]
+//   pinweave_bench --child read|scan FILE
+//   pinweave_bench --child convert FILE OUTDIR
+//   pinweave_bench --child floor FILE LIKEDIR OUTDIR
+#include "BenchTable.h"
+#include "Cases.h"
+#include "ChildProcess.h"
+#include "gen_caph.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace pinweave {
+
+namespace {
+
+// The fixtures of every generated file: about 30,000 pins, so each PID file
+// lists that many pin lines and the outputs of a 200 MB input with its 800
+// part numbers reach a few hundred MB.
+constexpr int kFixtures = 300;
+constexpr int kMaxPins = 200;
+
+struct CBenchOptions {
+    fs::path m_work = fs::temp_directory_path() / "pinweave-bench";
+    std::vector<int> m_lstSizesMb = {1, 10, 100, 200};
+    int m_nPartSizeMb = 20;
+    std::vector<int> m_lstPartCounts = {20, 80, 320};
+    int m_nReps = 0; // 0: by size
+    bool m_bScanOnly = false;
+};
+
+std::vector<int> ParseList(const std::string& strText)
+{
+    std::vector<int> lst;
+    std::stringstream stream(strText);
+    std::string strItem;
+    while (std::getline(stream, strItem, ',')) {
+        const int n = std::atoi(strItem.c_str());
+        if (n <= 0) {
+            return {};
+        }
+        lst.push_back(n);
+    }
+    return lst;
+}
+
+bool ParseOptions(int argc, char** argv, CBenchOptions& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string strArg = argv[i];
+        const bool bHasValue = i + 1 < argc;
+        if (strArg == "--scan-only") {
+            options.m_bScanOnly = true;
+        } else if (strArg == "--work" && bHasValue) {
+            options.m_work = argv[++i];
+        } else if (strArg == "--sizes" && bHasValue) {
+            options.m_lstSizesMb = ParseList(argv[++i]);
+        } else if (strArg == "--part-counts" && bHasValue) {
+            options.m_lstPartCounts = ParseList(argv[++i]);
+        } else if (strArg == "--part-sizes-mb" && bHasValue) {
+            options.m_nPartSizeMb = std::atoi(argv[++i]);
+        } else if (strArg == "--reps" && bHasValue) {
+            options.m_nReps = std::atoi(argv[++i]);
+        } else {
+            std::fprintf(stderr, "pinweave_bench: bad argument '%s'\n", strArg.c_str());
+            return false;
+        }
+    }
+    return !options.m_lstSizesMb.empty() && options.m_nPartSizeMb > 0 && options.m_nReps >= 0;
+}
+
+int RunChildCase(int argc, char** argv)
+{
+    const std::string strCase = argc > 2 ? argv[2] : "";
+    if ((strCase == "read" || strCase == "scan") && argc == 4) {
+        return strCase == "read" ? RunReadCase(argv[3]) : RunScanCase(argv[3]);
+    }
+    if (strCase == "convert" && argc == 5) {
+        return RunConvertCase(argv[3], argv[4]);
+    }
+    if (strCase == "floor" && argc == 6) {
+        return RunFloorCase(argv[3], argv[4], argv[5]);
+    }
+    std::fprintf(stderr, "pinweave_bench: bad child case\n");
+    return 2;
+}
+
+class CBench {
+public:
+    explicit CBench(const CBenchOptions& options) : m_options(options)
+    {
+        std::error_code ec;
+        m_strSelf = fs::read_symlink("/proc/self/exe", ec).string();
+    }
+
+    bool Run()
+    {
+        fs::create_directories(m_options.m_work);
+        for (const int nMb : m_options.m_lstSizesMb) {
+            const std::string strFile = Generate(nMb, 0);
+            if (strFile.empty() || !MeasureScan(strFile, nMb)) {
+                return false;
+            }
+            if (!m_options.m_bScanOnly && !MeasureConvert(strFile, nMb)) {
+                return false;
+            }
+            fs::remove(strFile);
+        }
+        if (!m_options.m_bScanOnly) {
+            for (const int nParts : m_options.m_lstPartCounts) {
+                const std::string strFile = Generate(m_options.m_nPartSizeMb, nParts);
+                if (strFile.empty() || !MeasureConvert(strFile, m_options.m_nPartSizeMb)) {
+                    return false;
+                }
+                fs::remove(strFile);
+            }
+        }
+        std::fputs(FormatBenchTable(m_lstRows).c_str(), stdout);
+        PrintChecks();
+        return true;
+    }
+
+private:
+    int Reps(int nMb) const
+    {
+        if (m_options.m_nReps > 0) {
+            return m_options.m_nReps;
+        }
+        return nMb <= 10 ? 5 : nMb <= 100 ? 3 : 2;
+    }
+
+    std::string Generate(int nMb, int nParts)
+    {
+        CGenOptions gen;
+        gen.m_nTargetBytes = static_cast<std::uint64_t>(nMb) * 1000000;
+        gen.m_nPartCount = nParts;
+        gen.m_nFixtureCount = kFixtures;
+        gen.m_nMaxPins = kMaxPins;
+        const std::string strPath =
+            (m_options.m_work / ("bench_" + std::to_string(nMb) + "mb_" + std::to_string(nParts) + ".tst"))
+                .string();
+        std::FILE* pFile = std::fopen(strPath.c_str(), "wb");
+        if (pFile == nullptr) {
+            std::perror(strPath.c_str());
+            return {};
+        }
+        std::string strError;
+        bool bOk = GenerateCapH(
+            gen,
+            [pFile](std::string_view strPiece) {
+                return std::fwrite(strPiece.data(), 1, strPiece.size(), pFile) == strPiece.size();
+            },
+            strError);
+        bOk = std::fclose(pFile) == 0 && bOk;
+        if (!bOk) {
+            std::fprintf(stderr, "pinweave_bench: cannot write '%s' %s\n", strPath.c_str(), strError.c_str());
+            return {};
+        }
+        m_nExpectedParts = ResolvedPartCount(gen);
+        std::fprintf(stderr, "generated %s (%d part numbers)\n", strPath.c_str(), m_nExpectedParts);
+        return strPath;
+    }
+
+    bool Child(const std::vector<std::string>& lstArgs, std::map<std::string, double>& fields)
+    {
+        // Dirty pages of earlier cases would be written back during this one.
+        sync();
+        std::vector<std::string> lstAll = {"--child"};
+        lstAll.insert(lstAll.end(), lstArgs.begin(), lstArgs.end());
+        CChildResult result;
+        std::string strError;
+        if (!RunChild(m_strSelf, lstAll, result, strError)) {
+            std::fprintf(stderr, "pinweave_bench: %s\n", strError.c_str());
+            return false;
+        }
+        fields = ParseFields(result.m_strOutput);
+        if (result.m_nExitCode != 0) {
+            std::fprintf(stderr, "pinweave_bench: case '%s' failed (exit %d): %s\n", lstArgs[0].c_str(),
+                         result.m_nExitCode, result.m_strOutput.c_str());
+            return false;
+        }
+        return true;
+    }
+
+    static std::int64_t PeakAbove(const std::map<std::string, double>& fields)
+    {
+        return static_cast<std::int64_t>(fields.at("peak_kb") - fields.at("base_kb"));
+    }
+
+    bool MeasureScan(const std::string& strFile, int nMb)
+    {
+        CBenchRow row;
+        row.m_strCase = "scan";
+        row.m_dFloorSeconds = 1e30;
+        row.m_dSeconds = 1e30;
+        for (int i = 0; i < Reps(nMb); ++i) {
+            std::map<std::string, double> read;
+            std::map<std::string, double> scan;
+            if (!Child({"read", strFile}, read) || !Child({"scan", strFile}, scan)) {
+                return false;
+            }
+            if (static_cast<int>(scan["parts"]) != m_nExpectedParts ||
+                static_cast<int>(scan["groups"]) != m_nExpectedParts ||
+                static_cast<int>(scan["fixtures"]) != kFixtures) {
+                std::fprintf(
+                    stderr,
+                    "pinweave_bench: the scan of '%s' found %g part numbers, %g groups, %g fixtures\n",
+                    strFile.c_str(), scan["parts"], scan["groups"], scan["fixtures"]);
+                return false;
+            }
+            row.m_nInputBytes = static_cast<std::uint64_t>(scan["bytes"]);
+            row.m_nParts = m_nExpectedParts;
+            row.m_dFloorSeconds = std::min(row.m_dFloorSeconds, read["read_s"]);
+            row.m_dSeconds = std::min(row.m_dSeconds, scan["scan_s"]);
+            row.m_dCpuSeconds = i == 0 ? scan["cpu_s"] : std::min(row.m_dCpuSeconds, scan["cpu_s"]);
+            row.m_nPeakKb = std::max(row.m_nPeakKb, PeakAbove(scan));
+        }
+        m_lstRows.push_back(row);
+        return true;
+    }
+
+    bool MeasureConvert(const std::string& strFile, int nMb)
+    {
+        const fs::path out = m_options.m_work / "out";
+        const fs::path floor = m_options.m_work / "floor";
+        const fs::path log = fs::path(strFile).replace_extension(".log");
+        CBenchRow row;
+        row.m_strCase = "convert";
+        row.m_nInputBytes = fs::file_size(strFile);
+        row.m_nParts = m_nExpectedParts;
+        row.m_dFloorSeconds = 1e30;
+        row.m_dSeconds = 1e30;
+        for (int i = 0; i < Reps(nMb); ++i) {
+            fs::remove_all(out);
+            fs::remove_all(floor);
+            fs::remove(log);
+            fs::create_directories(out);
+            fs::create_directories(floor);
+            std::map<std::string, double> convert;
+            std::map<std::string, double> io;
+            if (!Child({"convert", strFile, out.string()}, convert) ||
+                !Child({"floor", strFile, out.string(), floor.string()}, io)) {
+                return false;
+            }
+            if (static_cast<int>(convert["out_files"]) != m_nExpectedParts) {
+                std::fprintf(stderr,
+                             "pinweave_bench: the conversion of '%s' wrote %g files for %d part numbers\n",
+                             strFile.c_str(), convert["out_files"], m_nExpectedParts);
+                return false;
+            }
+            row.m_nOutputBytes = static_cast<std::uint64_t>(convert["out_bytes"]);
+            row.m_nOutputFiles = static_cast<std::size_t>(convert["out_files"]);
+            row.m_dFloorSeconds = std::min(row.m_dFloorSeconds, io["floor_s"]);
+            row.m_dSeconds = std::min(row.m_dSeconds, convert["convert_s"]);
+            row.m_dCpuSeconds = i == 0 ? convert["cpu_s"] : std::min(row.m_dCpuSeconds, convert["cpu_s"]);
+            row.m_nPeakKb = std::max(row.m_nPeakKb, PeakAbove(convert));
+        }
+        fs::remove_all(out);
+        fs::remove_all(floor);
+        fs::remove(log);
+        m_lstRows.push_back(row);
+        return true;
+    }
+
+    void PrintChecks() const
+    {
+        std::printf("\nTargets (MB = 10^6 bytes):\n");
+        double dWorstMemory = 0;
+        for (const CBenchRow& row : m_lstRows) {
+            const double dIn = static_cast<double>(row.m_nInputBytes) / 1e6;
+            const double dPeak = static_cast<double>(row.m_nPeakKb) * 1024.0 / 1e6;
+            // A small file's peak is dwarfed by fixed costs (code, pin table).
+            const bool bMemory = dPeak <= 3 * dIn || dIn < 5;
+            if (dIn >= 5) {
+                dWorstMemory = std::max(dWorstMemory, dPeak / dIn);
+            }
+            if (!bMemory) {
+                std::printf("  MISSED  %s %.0f MB: peak memory %.2f x input (target <= 3)\n",
+                            row.m_strCase.c_str(), dIn, dPeak / dIn);
+            }
+            if (row.m_strCase == "scan" && dIn >= 90 && dIn <= 110) {
+                const double dRate = dIn / row.m_dSeconds;
+                std::printf("  %-7s scan + parse of %.0f MB: %.0f MB/s (target >= 300)\n",
+                            dRate >= 300 ? "ok" : "MISSED", dIn, dRate);
+            }
+            if (row.m_strCase == "convert" && dIn >= 5) {
+                const double dRatio = row.m_dSeconds / row.m_dFloorSeconds;
+                std::printf("  %-7s conversion of %.0f MB, %d parts: %.2f x the I/O floor (target <= 2)\n",
+                            dRatio <= 2 ? "ok" : "MISSED", dIn, row.m_nParts, dRatio);
+            }
+        }
+        if (dWorstMemory > 0) {
+            std::printf("  %-7s peak memory of every case from 5 MB: at most %.2f x input (target <= 3)\n",
+                        dWorstMemory <= 3 ? "ok" : "MISSED", dWorstMemory);
+        }
+        for (const char* pszCase : {"scan", "convert"}) {
+            const double d10 = RowSeconds(m_lstRows, pszCase, 10000000);
+            const double d100 = RowSeconds(m_lstRows, pszCase, 100000000);
+            if (d10 > 0 && d100 > 0) {
+                std::printf("  %-7s %s linearity time(100 MB)/time(10 MB) = %.2f (ideal 10)\n",
+                            IsLinear(d10, d100, 10, 100) ? "ok" : "MISSED", pszCase, d100 / d10);
+            }
+        }
+        std::vector<const CBenchRow*> lstParts;
+        for (const CBenchRow& row : m_lstRows) {
+            if (row.m_strCase == "convert" &&
+                row.m_nInputBytes / 1000000 == static_cast<std::uint64_t>(m_options.m_nPartSizeMb) &&
+                std::find(m_options.m_lstPartCounts.begin(), m_options.m_lstPartCounts.end(), row.m_nParts) !=
+                    m_options.m_lstPartCounts.end()) {
+                lstParts.push_back(&row);
+            }
+        }
+        if (lstParts.size() >= 3) {
+            // Linear in the part count: each added part number costs the same,
+            // so the time per added part is the same between any two rows.
+            const CBenchRow& a = *lstParts[0];
+            const CBenchRow& b = *lstParts[lstParts.size() / 2];
+            const CBenchRow& c = *lstParts.back();
+            const double dFirst = (b.m_dSeconds - a.m_dSeconds) / (b.m_nParts - a.m_nParts);
+            const double dSecond = (c.m_dSeconds - b.m_dSeconds) / (c.m_nParts - b.m_nParts);
+            std::printf(
+                "  %-7s part-count linearity: %.2f ms per added part (%d -> %d), %.2f ms (%d -> %d)\n",
+                IsLinear(dFirst, dSecond, 1, 1) ? "ok" : "MISSED", dFirst * 1e3, a.m_nParts, b.m_nParts,
+                dSecond * 1e3, b.m_nParts, c.m_nParts);
+        }
+    }
+
+    CBenchOptions m_options;
+    std::string m_strSelf;
+    int m_nExpectedParts = 0;
+    std::vector<CBenchRow> m_lstRows;
+};
+
+} // namespace
+
+} // namespace pinweave
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::string(argv[1]) == "--child") {
+        return pinweave::RunChildCase(argc, argv);
+    }
+    pinweave::CBenchOptions options;
+    if (!pinweave::ParseOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: pinweave_bench [--work DIR] [--sizes 1,10,100,200] [--part-sizes-mb 20]\n"
+                     "                      [--part-counts 20,80,320] [--reps N] [--scan-only]\n");
+        return 2;
+    }
+    pinweave::CBench bench(options);
+    try {
+        return bench.Run() ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pinweave_bench: %s\n", e.what());
+        return 1;
+    }
+}

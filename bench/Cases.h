@@ -1,0 +1,29 @@
+// The measured work of one benchmark case, run inside a fresh child process.
+// Each case prints one line of "key=value" fields on standard output: its
+// times in seconds, the process's resident memory just before the work
+// (base_kb) and its high-water mark after it (peak_kb), and counts the parent
+// checks the run against. The exit code is 0 when the work succeeded.
+#ifndef PINWEAVE_BENCH_CASES_H
+#define PINWEAVE_BENCH_CASES_H
+
+#include <string>
+
+namespace pinweave {
+
+// Reads the whole file into memory: the input side of the I/O floor.
+int RunReadCase(const std::string& strPath);
+
+// Reads the file and scans its three sections into the roots.
+int RunScanCase(const std::string& strPath);
+
+// One quiet conversion of the file into strOutDir (which must be empty).
+int RunConvertCase(const std::string& strPath, const std::string& strOutDir);
+
+// The I/O floor of a conversion: reads the file, then writes files of the
+// same names and sizes as those in strLikeDir into strOutDir with plain
+// buffered writes.
+int RunFloorCase(const std::string& strPath, const std::string& strLikeDir, const std::string& strOutDir);
+
+} // namespace pinweave
+
+#endif // PINWEAVE_BENCH_CASES_H

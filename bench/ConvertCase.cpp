@@ -1,0 +1,69 @@
+// The whole quiet conversion as the command-line program runs it.
+#include "Cases.h"
+#include "ProcessStats.h"
+
+#include "pid/ConversionEngine.h"
+#include "pid/FrontEnd.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace pinweave {
+
+namespace {
+
+// The front end of a quiet run: no window; what no log line can carry goes to
+// stderr, so a failed benchmark run says why.
+class CBenchFrontEnd : public IFrontEnd {
+public:
+    bool HasWindow() const override { return false; }
+    void ShowResults(const std::string& /*strResults*/) override {}
+    void ShowMessageBox(const std::string& strText) override
+    {
+        std::fprintf(stderr, "bench: %s\n", strText.c_str());
+    }
+    OverwriteAnswer AskOverwrite(const std::string& /*strMessage*/) override { return OverwriteAnswer::No; }
+    void ReportUnlogged(const std::string& strText) override
+    {
+        std::fprintf(stderr, "bench: %s\n", strText.c_str());
+    }
+};
+
+} // namespace
+
+int RunConvertCase(const std::string& strPath, const std::string& strOutDir)
+{
+    namespace fs = std::filesystem;
+    const std::int64_t nBaseKb = OwnStatusFieldKb("VmRSS");
+    const double dStart = NowSeconds();
+    const double dCpuStart = CpuSeconds();
+    bool bCompleted = false;
+    {
+        CBenchFrontEnd frontEnd;
+        CConversionEngine engine(frontEnd);
+        engine.m_strInputPath = strPath;
+        engine.m_strOutputPath = strOutDir;
+        bCompleted = engine.RunConversion(strPath);
+    }
+    const double dDone = NowSeconds();
+    const double dCpu = CpuSeconds() - dCpuStart;
+    const std::int64_t nPeakKb = OwnStatusFieldKb("VmHWM");
+
+    std::uintmax_t nBytes = 0;
+    std::size_t nFiles = 0;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(strOutDir, ec)) {
+        if (entry.is_regular_file()) {
+            nBytes += entry.file_size();
+            ++nFiles;
+        }
+    }
+    std::printf(
+        "convert_s=%.6f cpu_s=%.6f out_bytes=%ju out_files=%zu completed=%d base_kb=%lld peak_kb=%lld\n",
+        dDone - dStart, dCpu, nBytes, nFiles, bCompleted ? 1 : 0, static_cast<long long>(nBaseKb),
+        static_cast<long long>(nPeakKb));
+    return bCompleted ? 0 : 1;
+}
+
+} // namespace pinweave

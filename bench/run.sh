@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every benchmark and prints one table: CAP-H reading (scan + parse) and
+# the whole quiet conversion at 1, 10, 100 and 200 MB, and the conversion at
+# one size with a growing part count; then the checks against the targets.
+#
+#   bench/run.sh BIN_DIR [pinweave_bench options]     e.g. bench/run.sh build/bench/bin --sizes 1,10
+#
+# The generated inputs and outputs live in BIN_DIR/../bench-work and are
+# deleted case by case; about 1 GB of free space is needed at 200 MB.
+set -euo pipefail
+
+if [ $# -lt 1 ]; then
+    echo "usage: $0 BIN_DIR [pinweave_bench options]" >&2
+    exit 2
+fi
+bin=$(cd "$1" && pwd)
+shift
+work="$(dirname "$bin")/bench-work"
+mkdir -p "$work"
+echo "Pinweave benchmarks on $(nproc) cores, $(uname -sr); MB = 10^6 bytes" >&2
+exec "$bin/pinweave_bench" --work "$work" "$@"

@@ -1,0 +1,137 @@
+// A generated file makes the conversion do all its work: every part number
+// gets its PID file, no wire end is rejected, and each file lists one pin
+// line per attached pin end and one splice line per splice end.
+#include "gen_caph.h"
+
+#include "caph/SectionScan.h"
+#include "pid/ConversionEngine.h"
+#include "pid/FrontEnd.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace pinweave {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CNoWindow : public IFrontEnd {
+public:
+    bool HasWindow() const override { return false; }
+    void ShowResults(const std::string&) override {}
+    void ShowMessageBox(const std::string& strText) override { ADD_FAILURE() << "message box: " << strText; }
+    OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::No; }
+    void ReportUnlogged(const std::string& strText) override { ADD_FAILURE() << "unlogged: " << strText; }
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The lines of one block: after its header line up to the next "[" line.
+std::vector<std::string> BlockLines(const std::string& strPid, const std::string& strHeader)
+{
+    std::vector<std::string> lstLines;
+    std::size_t nAt = strPid.find("\r\n" + strHeader + "\r\n");
+    if (nAt == std::string::npos) {
+        return lstLines;
+    }
+    nAt += strHeader.size() + 4;
+    while (nAt < strPid.size() && strPid[nAt] != '[') {
+        const std::size_t nEnd = strPid.find("\r\n", nAt);
+        lstLines.push_back(strPid.substr(nAt, nEnd - nAt));
+        nAt = nEnd + 2;
+    }
+    return lstLines;
+}
+
+class GenCapHConversion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* pInfo = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_folder = fs::temp_directory_path() / ("pinweave-gen-" + std::string(pInfo->name()) + "-" +
+                                                std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder / "out");
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    fs::path m_folder;
+};
+
+TEST_F(GenCapHConversion, EveryEndIsAttached)
+{
+    CGenOptions options;
+    options.m_nTargetBytes = 400000;
+    options.m_nPartCount = 5;
+    options.m_nFixtureCount = 12;
+    options.m_nMaxPins = 30;
+    std::string strFile;
+    std::string strError;
+    ASSERT_TRUE(GenerateCapH(
+        options,
+        [&strFile](std::string_view strPiece) {
+            strFile.append(strPiece);
+            return true;
+        },
+        strError));
+    const fs::path input = m_folder / "harness.tst";
+    std::ofstream(input, std::ios::binary)
+        .write(strFile.data(), static_cast<std::streamsize>(strFile.size()));
+
+    CNoWindow frontEnd;
+    CConversionEngine engine(frontEnd);
+    engine.m_strInputPath = input.string();
+    engine.m_strOutputPath = (m_folder / "out").string();
+    ASSERT_TRUE(engine.RunConversion(engine.m_strInputPath)) << engine.m_strResults;
+    EXPECT_EQ(engine.m_strResults.find("Skipping this wire"), std::string::npos) << engine.m_strResults;
+
+    // The expected pin and splice ends of each part, from the parsed file.
+    CCapHElement rootHeader;
+    CCapHElement rootConnection;
+    CCapHElement rootConnector;
+    ASSERT_TRUE(ScanSections(strFile, rootHeader, rootConnection, rootConnector));
+    std::size_t nAllPins = 0;
+    for (const auto& pFixture : rootConnector.m_lstChildren) {
+        nAllPins += pFixture->m_lstChildren.front()->m_mapAttributes.GetCount();
+    }
+    ASSERT_EQ(rootConnection.m_lstChildren.size(), 5U);
+    for (std::size_t n = 0; n < 5; ++n) {
+        std::size_t nPinEnds = 0;
+        std::size_t nSpliceEnds = 0;
+        for (const auto& pMember : rootConnection.m_lstChildren[n]->m_lstChildren) {
+            if (pMember->m_strType != "[WIRE]" && pMember->m_strType != "[DIODE]") {
+                continue;
+            }
+            for (const char* pszSide : {"A", "B"}) {
+                const bool bPin = !pMember->Value(std::string("CONNECTOR_") + pszSide).empty();
+                (bPin ? nPinEnds : nSpliceEnds) += 1;
+            }
+        }
+        const fs::path pid =
+            m_folder / "out" / (n == 0 ? "harness.pid" : "harness_" + std::to_string(n) + ".pid");
+        const std::string strPid = ReadFile(pid);
+        ASSERT_FALSE(strPid.empty()) << pid;
+        std::size_t nAttached = 0;
+        std::size_t nFree = 0;
+        for (const std::string& strLine : BlockLines(strPid, "[pins]")) {
+            (strLine.size() > 7 && strLine.compare(strLine.size() - 7, 7, " (none)") == 0 ? nFree
+                                                                                          : nAttached) += 1;
+        }
+        EXPECT_EQ(nAttached, nPinEnds) << pid;
+        EXPECT_LT(nFree, nAllPins) << pid;
+        EXPECT_EQ(BlockLines(strPid, "[splices]").size(), nSpliceEnds) << pid;
+        EXPECT_EQ(BlockLines(strPid, "[connectors]").size(), rootConnector.m_lstChildren.size()) << pid;
+    }
+}
+
+} // namespace
+} // namespace pinweave

@@ -1,0 +1,115 @@
+// Fuzz target: one whole quiet conversion. The input is written to a .tst file
+// in a folder of this process's own, converted without a window into an empty
+// output folder, checked, and every file the run wrote is deleted again.
+//
+// Checks: a completed run wrote exactly the announced number of PID files,
+// and every PID file is made of whole CR LF lines with no other line end.
+#include "FuzzCheck.h"
+
+#include "pid/ConversionEngine.h"
+#include "pid/FrontEnd.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using pinweave::FuzzCheck;
+
+class CQuietFrontEnd : public pinweave::IFrontEnd {
+public:
+    bool HasWindow() const override { return false; }
+    void ShowResults(const std::string& /*strResults*/) override {}
+    void ShowMessageBox(const std::string& /*strText*/) override {}
+    pinweave::OverwriteAnswer AskOverwrite(const std::string& /*strMessage*/) override
+    {
+        return pinweave::OverwriteAnswer::No;
+    }
+    void ReportUnlogged(const std::string& /*strText*/) override {}
+};
+
+// The folder of this fuzzing process. It is made anew for every input and
+// removed after it, so nothing is left behind however the process ends
+// (libFuzzer leaves by _Exit, without running destructors).
+fs::path WorkFolder()
+{
+    return fs::temp_directory_path() / ("pinweave-fuzz-convert-" + std::to_string(getpid()));
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void CheckCrLfLines(const std::string& strPid)
+{
+    for (std::size_t i = 0; i < strPid.size(); ++i) {
+        if (strPid[i] == '\r') {
+            FuzzCheck(i + 1 < strPid.size() && strPid[i + 1] == '\n', "a CR in a PID file starts a CR LF");
+        } else if (strPid[i] == '\n') {
+            FuzzCheck(i > 0 && strPid[i - 1] == '\r', "an LF in a PID file ends a CR LF");
+        }
+    }
+    FuzzCheck(strPid.empty() || strPid.back() == '\n', "a PID file ends with its last line's CR LF");
+}
+
+// The count of message 107 in the results, or -1 when it was not logged.
+long AnnouncedParts(const std::string& strResults)
+{
+    const std::string strTail = " Part Number(s) detected.";
+    const std::size_t nAt = strResults.find(strTail);
+    if (nAt == std::string::npos) {
+        return -1;
+    }
+    std::size_t nStart = nAt;
+    while (nStart > 0 && strResults[nStart - 1] >= '0' && strResults[nStart - 1] <= '9') {
+        --nStart;
+    }
+    return std::atol(strResults.substr(nStart, nAt - nStart).c_str());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
+{
+    const fs::path work = WorkFolder();
+    const fs::path input = work / "input.tst";
+    const fs::path out = work / "out";
+    fs::create_directories(out);
+    {
+        std::ofstream file(input, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(pData), static_cast<std::streamsize>(nSize));
+    }
+
+    bool bCompleted = false;
+    std::string strResults;
+    {
+        CQuietFrontEnd frontEnd;
+        pinweave::CConversionEngine engine(frontEnd);
+        engine.m_strInputPath = input.string();
+        engine.m_strOutputPath = out.string();
+        bCompleted = engine.RunConversion(engine.m_strInputPath);
+        strResults = engine.m_strResults;
+    }
+
+    long nFiles = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(out)) {
+        CheckCrLfLines(ReadFile(entry.path()));
+        ++nFiles;
+        fs::remove(entry.path());
+    }
+    if (bCompleted) {
+        FuzzCheck(AnnouncedParts(strResults) == nFiles,
+                  "a completed run wrote one file per announced part number");
+    }
+    fs::remove_all(work);
+    return 0;
+}

@@ -1,0 +1,29 @@
+[HEADER]
+  [PN=A]
+    NAME=A
+  [ENDPN]
+[ENDHEADER]
+[CONNECTOR]
+  [FIXTURE]
+    NAME=J1
+    [PINS]
+      NAME=1
+      NAME=1
+      OTHER=2
+    [ENDPINS]
+  [ENDFIXTURE]
+  [FIXTURE]
+    NAME=J2
+  [ENDFIXTURE]
+[ENDCONNECTOR]
+[CONNECTION]
+  [PN=A]
+    [WIRE]
+      NAME=W1
+      CONNECTOR_A=J1
+      PIN_A=1
+      CONNECTOR_B=J2
+      PIN_B=1
+    [ENDWIRE]
+  [ENDPN]
+[ENDCONNECTION]

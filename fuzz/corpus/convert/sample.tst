@@ -1,0 +1,93 @@
+CAP-H EXPORT FILE
+VERSION=3.2
+[HEADER]
+  FAMILY=F-20
+  CLIENTFAM=CF-3
+  DATE=03/01/05
+  CLIENT=C-1
+  EXTRA=E
+  CLIENTPN=CPN-7
+  LEVEL=A
+  [PN=PN-501]
+    NAME=PN-501
+  [ENDPN]
+  [PN=PN-502]
+    NAME=PN-502
+  [ENDPN]
+[ENDHEADER]
+[CONNECTION]
+  [PN=PN-501]
+    [WIRE]
+      NAME=W1
+      COLOR=RED/BLK
+      CONNECTOR_A=J1
+      PIN_A=1
+      CONNECTOR_B=P 2
+      PIN_B=A
+    [ENDWIRE]
+    [WIRE]
+      NAME=W2
+      COLOR=WHT
+      CONNECTOR_A=J1
+      PIN_A=2
+      SPLICE_B=S1
+    [ENDWIRE]
+    [WIRE]
+      NAME=W3
+      CONNECTOR_A=J1
+      PIN_A=3
+      SPLICE_B=S1
+    [ENDWIRE]
+    [DIODE]
+      NAME=D1
+      CONNECTOR_A=P 2
+      PIN_A=B
+      CONNECTOR_B=J1
+      PIN_B=3
+    [ENDDIODE]
+    [WIRE]
+      NAME=W4
+      COLOR=BLU
+      CONNECTOR_A=J9
+      PIN_A=1
+      CONNECTOR_B=J1
+      PIN_B=1
+    [ENDWIRE]
+  [ENDPN]
+  [PN=PN-502]
+    [wire]
+      name=W 5
+      COLOR=/RED
+      CONNECTOR_A=J1
+      PIN_A=
+    [endwire]
+    [WIRE]
+      NAME=W6
+      COLOR=GRN/YEL/BLK
+      SPLICE_A=s1
+      CONNECTOR_B=
+    [ENDWIRE]
+  [ENDPN]
+[ENDCONNECTION]
+[CONNECTOR]
+  [FIXTURE]
+    NAME=J1
+    [PINS]
+      NAME=1
+      NAME=2
+      NAME=3
+    [ENDPINS]
+  [ENDFIXTURE]
+  [FIXTURE]
+    NAME=P 2
+    [PINS]
+      NAME=A
+      NAME=B
+    [ENDPINS]
+  [ENDFIXTURE]
+  [OTHER]
+    NAME=K1
+  [ENDOTHER]
+[ENDCONNECTOR]
+[OPTIONS]
+[ENDOPTIONS]

@@ -1,0 +1,11 @@
+[HEADER]
+  [PN=A]
+    NAME=A
+  [ENDPN]
+[ENDHEADER]
+[CONNECTION]
+  [PN=A]
+  [ENDPN]
+  [PN=B]
+  [ENDPN]
+[ENDCONNECTION]
