@@ -4,11 +4,12 @@
 #   make test-windows  cross-build Pinweave.exe and run its tests under Wine
 #   make bench   build and run the benchmarks
 #   make fuzz    build the fuzz targets and run each for FUZZ_SECONDS
+#   make stress  convert hostile CAP-H files at full size, with time and peak memory
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps-native native run test test-native asan test-asan deps-windows windows test-windows bench fuzz clean
+.PHONY: all deps-native native run test test-native asan test-asan deps-windows windows test-windows bench fuzz stress clean
 
 all: native
 
@@ -63,6 +64,12 @@ test-windows: windows
 	tools/windows/wine-session.sh build/windows down; exit $$status
 
 test: test-native test-asan test-windows
+
+# Hostile CAP-H files at full size (1,000,000-deep nesting, 1 GB lines, 10
+# million attributes on one element ...) converted by the Linux program, with
+# the time and peak memory of each; `make test` runs them scaled down.
+stress: native
+	tools/stress.sh build/native
 
 bench:
 	@tools/install-deps.sh native

@@ -1,8 +1,10 @@
 #include "caph/AttributeTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace pinweave {
 
@@ -41,6 +43,30 @@ std::size_t HashKey(std::string_view strKey)
 
 }  // namespace
 
+// Slots hold an entry's offset + 1; 0 is a free slot. A large table's index
+// outweighs its text, so slots take 32 bits while every offset fits in them
+// and 64 bits only for a table whose entries outgrow 4 GiB.
+struct CAttributeTable::Index {
+    bool bWide = false;
+    std::vector<std::uint32_t> arrNarrow;
+    std::vector<std::uint64_t> arrWide;
+
+    std::size_t Size() const { return bWide ? arrWide.size() : arrNarrow.size(); }
+    std::uint64_t Get(std::size_t i) const { return bWide ? arrWide[i] : arrNarrow[i]; }
+    bool Holds(std::uint64_t nSlotValue) const { return bWide || nSlotValue <= UINT32_MAX; }
+    void Set(std::size_t i, std::uint64_t nSlotValue)
+    {
+        if (bWide) {
+            arrWide[i] = nSlotValue;
+        } else {
+            arrNarrow[i] = static_cast<std::uint32_t>(nSlotValue);
+        }
+    }
+};
+
+CAttributeTable::CAttributeTable() = default;
+CAttributeTable::CAttributeTable(CAttributeTable&&) noexcept = default;
+CAttributeTable& CAttributeTable::operator=(CAttributeTable&&) noexcept = default;
 CAttributeTable::~CAttributeTable() = default;
 
 CAttributeTable::Entry CAttributeTable::DecodeAt(std::size_t nOffset) const
@@ -58,10 +84,10 @@ CAttributeTable::Entry CAttributeTable::DecodeAt(std::size_t nOffset) const
 bool CAttributeTable::FindEntry(std::string_view strKey, Entry& entry) const
 {
     if (m_pIndex) {
-        const std::vector<std::size_t>& slots = *m_pIndex;
-        const std::size_t nMask = slots.size() - 1;
-        for (std::size_t i = HashKey(strKey) & nMask; slots[i] != 0; i = (i + 1) & nMask) {
-            entry = DecodeAt(slots[i] - 1);
+        const Index& index = *m_pIndex;
+        const std::size_t nMask = index.Size() - 1;
+        for (std::size_t i = HashKey(strKey) & nMask; index.Get(i) != 0; i = (i + 1) & nMask) {
+            entry = DecodeAt(static_cast<std::size_t>(index.Get(i) - 1));
             if (entry.strKey == strKey) {
                 return true;
             }
@@ -120,7 +146,7 @@ void CAttributeTable::Append(std::string_view strKey, std::string_view strValue)
     m_strData.append(strValue.data(), strValue.size());
     ++m_nCount;
     if (m_pIndex) {
-        if (2 * m_nCount > m_pIndex->size()) {
+        if (2 * m_nCount > m_pIndex->Size() || !m_pIndex->Holds(nOffset + 1)) {
             RebuildIndex();
         } else {
             IndexInsert(nOffset, strKey);
@@ -132,13 +158,13 @@ void CAttributeTable::Append(std::string_view strKey, std::string_view strValue)
 
 void CAttributeTable::IndexInsert(std::size_t nOffset, std::string_view strKey)
 {
-    std::vector<std::size_t>& slots = *m_pIndex;
-    const std::size_t nMask = slots.size() - 1;
+    Index& index = *m_pIndex;
+    const std::size_t nMask = index.Size() - 1;
     std::size_t i = HashKey(strKey) & nMask;
-    while (slots[i] != 0) {
+    while (index.Get(i) != 0) {
         i = (i + 1) & nMask;
     }
-    slots[i] = nOffset + 1;
+    index.Set(i, nOffset + 1);
 }
 
 void CAttributeTable::RebuildIndex()
@@ -147,10 +173,16 @@ void CAttributeTable::RebuildIndex()
     while (nSlots < 2 * m_nCount) {
         nSlots *= 2;
     }
-    if (!m_pIndex) {
-        m_pIndex = std::make_unique<std::vector<std::size_t>>();
+    // The old index goes before the new one is made: it is rebuilt from the
+    // entries alone, and both at once would double the peak.
+    m_pIndex.reset();
+    m_pIndex = std::make_unique<Index>();
+    m_pIndex->bWide = m_strData.size() > UINT32_MAX;
+    if (m_pIndex->bWide) {
+        m_pIndex->arrWide.assign(nSlots, 0);
+    } else {
+        m_pIndex->arrNarrow.assign(nSlots, 0);
     }
-    m_pIndex->assign(nSlots, 0);
     std::size_t nOffset = 0;
     while (nOffset < m_strData.size()) {
         const Entry entry = DecodeAt(nOffset);
@@ -190,7 +222,12 @@ void CAttributeTable::RemoveAll()
 
 void CAttributeTable::Compact()
 {
-    if (m_strData.capacity() > m_strData.size() + m_strData.size() / 8 + 16) {
+    // Slack matters where elements are many, and those are small. A large
+    // table keeps its slack (under a third of it): shrinking would copy it
+    // once more and hold both copies at the peak of the parse.
+    constexpr std::size_t kLargeTable = std::size_t(1) << 20;
+    const std::size_t nCapacity = m_strData.capacity();
+    if (nCapacity > m_strData.size() + m_strData.size() / 8 + 16 && nCapacity < kLargeTable) {
         m_strData.shrink_to_fit();
     }
 }

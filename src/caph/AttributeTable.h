@@ -6,7 +6,8 @@
 // as base-128 varints), searched linearly while the table is small (the usual
 // wire or fixture holds a handful of values) and through an open-addressing
 // index of entry offsets once it grows, so a million attributes on one element
-// still insert in constant time each.
+// still insert in constant time each. The index slots are 32 bits wide while
+// the entries take less than 4 GiB, 64 bits once they take more.
 #ifndef PINWEAVE_CAPH_ATTRIBUTETABLE_H
 #define PINWEAVE_CAPH_ATTRIBUTETABLE_H
 
@@ -15,15 +16,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pinweave {
 
 class CAttributeTable {
 public:
-    CAttributeTable() = default;
-    CAttributeTable(CAttributeTable&&) noexcept = default;
-    CAttributeTable& operator=(CAttributeTable&&) noexcept = default;
+    CAttributeTable();
+    CAttributeTable(CAttributeTable&&) noexcept;
+    CAttributeTable& operator=(CAttributeTable&&) noexcept;
     CAttributeTable(const CAttributeTable&) = delete;
     CAttributeTable& operator=(const CAttributeTable&) = delete;
     ~CAttributeTable();
@@ -48,8 +48,9 @@ public:
     // Removes every entry and releases the storage.
     void RemoveAll();
 
-    // Gives back the spare capacity of the entry storage; called once an
-    // element is complete, so a parsed tree holds no growth slack.
+    // Gives back the spare capacity of the entry storage of a table below
+    // 1 MiB; called once an element is complete, so a parsed tree of many
+    // elements holds no growth slack.
     void Compact();
 
 private:
@@ -65,10 +66,12 @@ private:
     void IndexInsert(std::size_t nOffset, std::string_view strKey);
     void RebuildIndex();
 
+    struct Index;
+
     std::string m_strData;
     std::size_t m_nCount = 0;
-    // Slots hold entry offset + 1; 0 is a free slot. Null while the table is small.
-    std::unique_ptr<std::vector<std::size_t>> m_pIndex;
+    // Null while the table is small.
+    std::unique_ptr<Index> m_pIndex;
 };
 
 }  // namespace pinweave

@@ -10,13 +10,14 @@ namespace {
 struct SectionKind {
     std::string_view strStart;  // upper-case markers
     std::string_view strEnd;
+    std::string_view strName;
 };
 
 // In priority order: the first row whose start marker a line holds wins.
 constexpr SectionKind kSections[] = {
-    {"[HEADER]", "[ENDHEADER]"},
-    {"[CONNECTION]", "[ENDCONNECTION]"},
-    {"[CONNECTOR]", "[ENDCONNECTOR]"},
+    {"[HEADER]", "[ENDHEADER]", "HEADER"},
+    {"[CONNECTION]", "[ENDCONNECTION]", "CONNECTION"},
+    {"[CONNECTOR]", "[ENDCONNECTOR]", "CONNECTOR"},
 };
 constexpr int kSectionCount = 3;
 
@@ -86,8 +87,11 @@ char MakeSectionText(std::string& strBytes, std::size_t nBegin, std::size_t nEnd
 }  // namespace
 
 bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
-                  CCapHElement& rootConnector)
+                  CCapHElement& rootConnector, std::string* pstrUnclosedSection)
 {
+    if (pstrUnclosedSection != nullptr) {
+        pstrUnclosedSection->clear();
+    }
     CCapHElement* const roots[kSectionCount] = {&rootHeader, &rootConnection, &rootConnector};
     const std::size_t nFileSize = strFileBytes.size();
 
@@ -106,7 +110,7 @@ bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElem
             const std::string_view strRest(strFileBytes.data() + nLineStart, nFileSize - nLineStart);
             const std::size_t nAt = FindMarker(strRest, kSections[nPending].strEnd);
             if (nAt == std::string_view::npos) {
-                return true;  // no end marker: the section is dropped
+                break;  // no end marker: the section is not parsed
             }
             const std::size_t nSectionEnd = nLineStart + nAt + kSections[nPending].strEnd.size();
             std::size_t nTextEnd = 0;
@@ -147,6 +151,9 @@ bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElem
             break;
         }
         nLineStart = nNext;
+    }
+    if (nPending >= 0 && pstrUnclosedSection != nullptr) {
+        pstrUnclosedSection->assign(kSections[nPending].strName);
     }
     return true;
 }

@@ -8,7 +8,8 @@
 // the start marker through the end marker, CR LF pairs delivered as LF, and
 // scanning goes on from the byte right after the end marker. The scan stops
 // once three sections are parsed. A section whose end marker never comes is
-// dropped silently. All offsets are 64-bit byte offsets of the file.
+// not parsed; the caller learns which one it was. All offsets are 64-bit byte
+// offsets of the file.
 #ifndef PINWEAVE_CAPH_SECTIONSCAN_H
 #define PINWEAVE_CAPH_SECTIONSCAN_H
 
@@ -23,8 +24,14 @@ namespace pinweave {
 // sections are not kept. Returns false as soon as the parser rejects a section
 // (its message went to the report hook), true otherwise. Roots are not emptied
 // first: a second section of one kind adds to what the first left.
+//
+// When the file ends while a section still waits for its end marker, that
+// section is not parsed and the scan still returns true; pstrUnclosedSection,
+// when given, then receives the section's name ("HEADER", "CONNECTION" or
+// "CONNECTOR") and is emptied otherwise. Such a file has usually been cut
+// short, and the conversion refuses it.
 bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
-                  CCapHElement& rootConnector);
+                  CCapHElement& rootConnector, std::string* pstrUnclosedSection = nullptr);
 
 }  // namespace pinweave
 

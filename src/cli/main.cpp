@@ -94,6 +94,9 @@ int main(int argc, char* argv[])
     // A reader that goes away (pinweave ... | head) must not kill a run half
     // way through its files: the echo then fails quietly and the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file-size limit (ulimit -f): a write past it must fail and be
+    // reported, with the files it leaves incomplete, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     pinweave::AllowManyOpenFiles();
 
     std::vector<std::string> arrArgs;

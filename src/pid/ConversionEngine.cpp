@@ -71,7 +71,16 @@ bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
     }
     fileCapH.Close();
     // The parser's own message has been logged through the report hook.
-    return ScanSections(strBytes, m_rootHeader, m_rootConnection, m_rootConnector);
+    std::string strUnclosed;
+    if (!ScanSections(strBytes, m_rootHeader, m_rootConnection, m_rootConnector, &strUnclosed)) {
+        return false;
+    }
+    // A section without its end marker means a file cut short: converting the
+    // rest would write PID files that lack it and still say "Completed".
+    if (!strUnclosed.empty()) {
+        return StopRun(FormatMessageText(kMsgUnclosedSection, {m_strCapHPath, strUnclosed, strUnclosed}));
+    }
+    return true;
 }
 
 bool CConversionEngine::RunWriters()

@@ -60,8 +60,8 @@ public:
     // Adds one message line: appended to m_strResults; with a window shown
     // in the results pane, without one appended to the log file beside the
     // CAP-H file ("\n" written as CR LF). False when the log file could not
-    // be written: that was reported through ReportUnlogged, together with
-    // the line, and the run must stop.
+    // be written, or would be the CAP-H file itself: that was reported through
+    // ReportUnlogged, together with the line, and the run must stop.
     bool LogMessage(const std::string& strMessage);
 
     // --- The steps of a run, in their order. Each returns false when the run
@@ -73,7 +73,8 @@ public:
     bool WriteHeaderSection();
 
     // Checks the output folder and creates one file per part number, asking
-    // about (with a window) or refusing (without one) existing files.
+    // about (with a window) or refusing (without one) existing files. The
+    // CAP-H file itself is never replaced by an output file.
     bool CreateOutputFiles();
 
     // Builds the pin table, its index and the [connectors] block from the

@@ -6,8 +6,10 @@
 #include "pid/PathNames.h"
 #include "pid/RunMessages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <system_error>
 
 namespace pinweave {
@@ -16,27 +18,32 @@ namespace {
 
 // Appends one line, every "\n" of it and the line end written as CR LF, the
 // way a text-mode stream writes them. The file is opened and closed for each
-// line, so every line is on disk when this returns.
+// line, so every line is on disk when this returns. A line that cannot be
+// written whole (a full disk, a file-size limit) is taken out again, so the
+// log never ends in a fragment.
 bool AppendLogLine(const std::string& strLogPath, const std::string& strLine, std::string& strError)
 {
-    std::string strBytes;
-    strBytes.reserve(strLine.size() + 4);
-    for (const char c : strLine) {
-        if (c == '\n') {
-            strBytes += '\r';
-        }
-        strBytes += c;
-    }
-    strBytes += "\r\n";
-
     errno = 0;
     std::FILE* pFile = std::fopen(strLogPath.c_str(), "ab");
     if (pFile == nullptr) {
         strError = std::generic_category().message(errno != 0 ? errno : EIO);
         return false;
     }
+    std::error_code ec;
+    const std::uintmax_t nOldSize = std::filesystem::file_size(strLogPath, ec);
+    // Written piece by piece between the line feeds rather than through a
+    // translated copy: a line can be as long as a part number.
     errno = 0;
-    const bool bWritten = std::fwrite(strBytes.data(), 1, strBytes.size(), pFile) == strBytes.size();
+    bool bWritten = true;
+    for (std::size_t nStart = 0; bWritten;) {
+        const std::size_t nLf = std::min(strLine.find('\n', nStart), strLine.size());
+        bWritten = std::fwrite(strLine.data() + nStart, 1, nLf - nStart, pFile) == nLf - nStart &&
+                   std::fwrite("\r\n", 1, 2, pFile) == 2;
+        if (nLf == strLine.size()) {
+            break;
+        }
+        nStart = nLf + 1;
+    }
     const int nWriteErrno = errno;
     errno = 0;
     const bool bClosed = std::fclose(pFile) == 0;
@@ -45,6 +52,9 @@ bool AppendLogLine(const std::string& strLogPath, const std::string& strLine, st
     }
     const int nErrno = bWritten ? errno : nWriteErrno;
     strError = std::generic_category().message(nErrno != 0 ? nErrno : EIO);
+    if (!ec) {
+        std::filesystem::resize_file(strLogPath, nOldSize, ec);
+    }
     return false;
 }
 
@@ -64,7 +74,12 @@ bool CConversionEngine::LogMessage(const std::string& strMessage)
     }
     const std::string strLogPath = LogFilePathOf(m_strInputPath);
     std::string strError;
-    if (!AppendLogLine(strLogPath, strMessage, strError)) {
+    // A CAP-H file whose name ends in ".log" would be its own log file.
+    std::error_code ec;
+    if (std::filesystem::equivalent(strLogPath, m_strInputPath, ec)) {
+        strError = kReasonIsCapHFile;
+    }
+    if (!strError.empty() || !AppendLogLine(strLogPath, strMessage, strError)) {
         m_bLogFailed = true;
         m_frontEnd.ReportUnlogged(FormatMessageText(kMsgLogWriteError, {strLogPath, strError}));
         m_frontEnd.ReportUnlogged(strMessage);

@@ -65,10 +65,9 @@ bool COutputFile::Write(std::string_view strBytes)
             return WriteThrough(strBytes.data(), strBytes.size());
         }
     }
-    if (m_strBuffer.capacity() < kBufferSize &&
-        m_strBuffer.size() + strBytes.size() > m_strBuffer.capacity()) {
-        m_strBuffer.reserve(kBufferSize);
-    }
+    // The buffer grows as the file is written rather than being taken whole
+    // at once: every file of a run is open together, and the header step
+    // writes a few hundred bytes to each before any body is written.
     m_strBuffer.append(strBytes.data(), strBytes.size());
     return true;
 }

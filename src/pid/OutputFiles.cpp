@@ -54,6 +54,12 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
         }
     }
 
+    // Named after the CAP-H file, an output can be that very file (a CAP-H
+    // file named like a PID file, in the output folder): it is not replaced.
+    if (std::filesystem::equivalent(strPath, m_strCapHPath, ec)) {
+        m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, kReasonIsCapHFile}));
+        return false;
+    }
     auto pFile = std::make_unique<COutputFile>();
     std::string strError;
     if (!pFile->Open(strPath, strError)) {

@@ -14,6 +14,12 @@ inline constexpr const char* kMsgCannotOpenCapH = "Cannot open CAP-H file '%s': 
 // Reading the opened CAP-H file failed: path, the system's reason.
 inline constexpr const char* kMsgCapHReadError = "Read error on CAP-H file '%s': %s. Conversion aborted.";
 
+// The CAP-H file ended while a section still waited for its end marker, so
+// it was most likely cut short: path, the section's name twice (as in
+// [HEADER] and [ENDHEADER]).
+inline constexpr const char* kMsgUnclosedSection =
+    "The CAP-H file '%s' ends inside its [%s] section ([END%s] is missing). Conversion aborted.";
+
 // Writing or closing an output file failed: full path, the system's reason.
 inline constexpr const char* kMsgOutputWriteError =
     "Write error on output file '%s': %s. Conversion aborted.";
@@ -31,6 +37,11 @@ inline constexpr const char* kMsgBadOutputIndex =
 // The log file beside the CAP-H file could not be written: log path, the
 // system's reason. Followed by the line that could not be logged.
 inline constexpr const char* kMsgLogWriteError = "Cannot write log file '%s': %s. Conversion aborted.";
+
+// The reason given, where the system's reason would stand, when an output
+// file or the log file would be the CAP-H file itself: a run never writes
+// over or into the file it converts.
+inline constexpr const char* kReasonIsCapHFile = "It is the CAP-H file being converted";
 
 // A run stopped after creating output files: the quoted full paths of the
 // files whose content is not complete, separated by ", ".

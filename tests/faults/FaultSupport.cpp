@@ -1,0 +1,189 @@
+#include "FaultSupport.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace pinweave::test {
+
+namespace {
+
+// In the forked child only async-signal-safe calls are allowed: report the
+// step that failed on the captured standard error and leave.
+[[noreturn]] void ChildFailed(const char* pszStep)
+{
+    const char* const pszReason = std::strerror(errno);
+    const ssize_t n1 = write(2, pszStep, std::strlen(pszStep));
+    const ssize_t n2 = write(2, ": ", 2);
+    const ssize_t n3 = write(2, pszReason, std::strlen(pszReason));
+    (void)n1, (void)n2, (void)n3;
+    _exit(126);
+}
+
+}  // namespace
+
+ChildResult RunChild(const std::string& strProgram, const ChildOptions& options)
+{
+    const std::string strOutPath =
+        options.bDiscardStdout ? std::string("/dev/null") : (options.pathCapture / "stdout").string();
+    const std::string strErrPath = (options.pathCapture / "stderr").string();
+    std::vector<std::string> arrStrings;
+    arrStrings.push_back(strProgram);
+    arrStrings.insert(arrStrings.end(), options.arrArgs.begin(), options.arrArgs.end());
+    std::vector<char*> arrArgv;
+    for (std::string& str : arrStrings) {
+        arrArgv.push_back(str.data());
+    }
+    arrArgv.push_back(nullptr);
+    const std::string strCwd = options.pathCwd.string();
+
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid < 0) {
+        throw std::system_error(errno, std::generic_category(), "fork");
+    }
+    if (pid == 0) {
+        // The capture files are opened before any user switch, so they stay
+        // the test's own.
+        const int fdOut = open(strOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fdErr = open(strErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fdOut < 0 || fdErr < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0) {
+            _exit(125);
+        }
+        if (chdir(strCwd.c_str()) != 0) {
+            ChildFailed("chdir");
+        }
+        std::signal(SIGXFSZ, options.bIgnoreFileSizeSignal ? SIG_IGN : SIG_DFL);
+        if (options.nFileSizeLimit != 0) {
+            const rlimit limit{options.nFileSizeLimit, options.nFileSizeLimit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                ChildFailed("setrlimit");
+            }
+        }
+        if (options.bAsNobody &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+            ChildFailed("switching to user nobody");
+        }
+        execv(arrArgv[0], arrArgv.data());
+        ChildFailed("execv");
+    }
+
+    int nWaitStatus = 0;
+    rusage usage{};
+    pid_t nWaited = 0;
+    do {
+        nWaited = wait4(pid, &nWaitStatus, 0, &usage);
+    } while (nWaited < 0 && errno == EINTR);
+    if (nWaited != pid) {
+        throw std::system_error(errno, std::generic_category(), "wait4");
+    }
+    ChildResult result;
+    result.dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.nPeakRssKiB = usage.ru_maxrss;
+    if (WIFEXITED(nWaitStatus)) {
+        result.nStatus = WEXITSTATUS(nWaitStatus);
+    } else if (WIFSIGNALED(nWaitStatus)) {
+        result.nSignal = WTERMSIG(nWaitStatus);
+    }
+    if (!options.bDiscardStdout) {
+        result.strOut = ReadFileBytes(strOutPath);
+    }
+    result.strErr = ReadFileBytes(strErrPath);
+    return result;
+}
+
+CTempFolder::CTempFolder()
+{
+    std::string strTemplate = (fs::temp_directory_path() / "pinweave-faults-XXXXXX").string();
+    if (mkdtemp(strTemplate.data()) == nullptr) {
+        throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    }
+    m_path = strTemplate;
+    fs::permissions(m_path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+}
+
+CTempFolder::~CTempFolder()
+{
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+}
+
+bool CanSwitchUser()
+{
+    return geteuid() == 0;
+}
+
+void GiveToNobody(const fs::path& path)
+{
+    if (CanSwitchUser() && chown(path.c_str(), kNobody, kNobody) != 0) {
+        throw std::system_error(errno, std::generic_category(), "chown " + path.string());
+    }
+}
+
+void TakeBack(const fs::path& path)
+{
+    if (CanSwitchUser() && chown(path.c_str(), getuid(), getgid()) != 0) {
+        throw std::system_error(errno, std::generic_category(), "chown " + path.string());
+    }
+}
+
+std::string ReadFileBytes(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const fs::path& path, const std::string& strBytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << strBytes;
+    if (!file.flush()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+std::string CrLfLines(const std::vector<std::string>& arrLines)
+{
+    std::string strResult;
+    for (const std::string& strLine : arrLines) {
+        strResult.append(strLine).append("\r\n");
+    }
+    return strResult;
+}
+
+std::string LfLines(const std::vector<std::string>& arrLines)
+{
+    std::string strResult;
+    for (const std::string& strLine : arrLines) {
+        strResult.append(strLine).append("\n");
+    }
+    return strResult;
+}
+
+std::string WithoutDate(std::string strPid)
+{
+    const std::size_t nDate = strPid.find("; Date:  ");
+    if (nDate != std::string::npos) {
+        strPid.erase(nDate, strPid.find("\r\n", nDate) - nDate);
+    }
+    return strPid;
+}
+
+}  // namespace pinweave::test

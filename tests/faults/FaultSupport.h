@@ -1,0 +1,83 @@
+// What the fault and hostile-input tests share: a program run in a child
+// process with the faults a test wants injected before exec (a file-size
+// limit, another user), its standard output and error captured in files,
+// how it ended, how long it took and its peak memory; the temporary folders
+// such runs work in; and file helpers. Linux only.
+#ifndef PINWEAVE_TESTS_FAULTS_FAULTSUPPORT_H
+#define PINWEAVE_TESTS_FAULTS_FAULTSUPPORT_H
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace pinweave::test {
+
+namespace fs = std::filesystem;
+
+// The unprivileged user and group a child can run as.
+constexpr uid_t kNobody = 65534;
+
+struct ChildOptions {
+    std::vector<std::string> arrArgs;  // after the program name
+    fs::path pathCwd;                  // the child's working folder
+    fs::path pathCapture;              // receives the files "stdout" and "stderr"
+    bool bDiscardStdout = false;       // standard output to /dev/null instead
+    std::uint64_t nFileSizeLimit = 0;  // RLIMIT_FSIZE in bytes; 0 for none
+    bool bIgnoreFileSizeSignal = true; // SIGXFSZ ignored: a write past the limit fails with EFBIG
+    bool bAsNobody = false;            // groups dropped, group and user kNobody
+};
+
+struct ChildResult {
+    int nStatus = -1;   // exit status; -1 when a signal ended the child
+    int nSignal = 0;    // the signal that ended it, or 0
+    std::string strOut; // empty when discarded
+    std::string strErr;
+    long nPeakRssKiB = 0; // ru_maxrss of the child
+    double dSeconds = 0;  // wall-clock time
+};
+
+// Runs strProgram and waits for it. The child's peak memory includes what
+// this process had resident when it forked, so callers keep large inputs on
+// disk, not in memory. Throws std::system_error when the child cannot be
+// started at all.
+ChildResult RunChild(const std::string& strProgram, const ChildOptions& options);
+
+// A new empty folder under the system's temporary folder that user kNobody
+// may enter, removed with everything in it when the object goes.
+class CTempFolder {
+public:
+    CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+    ~CTempFolder();
+
+    const fs::path& Path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+// Makes user and group kNobody own the path (a no-op when not root).
+void GiveToNobody(const fs::path& path);
+// Gives the path back to the user running the tests.
+void TakeBack(const fs::path& path);
+// True when the tests may run children as another user.
+bool CanSwitchUser();
+
+std::string ReadFileBytes(const fs::path& path);
+void WriteFileBytes(const fs::path& path, const std::string& strBytes);
+
+// The lines joined, each ended by CR LF / by LF.
+std::string CrLfLines(const std::vector<std::string>& arrLines);
+std::string LfLines(const std::vector<std::string>& arrLines);
+
+// A PID file without its generation date, the one line that differs from run
+// to run.
+std::string WithoutDate(std::string strPid);
+
+}  // namespace pinweave::test
+
+#endif  // PINWEAVE_TESTS_FAULTS_FAULTSUPPORT_H
