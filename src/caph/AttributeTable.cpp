@@ -11,7 +11,7 @@ namespace pinweave {
 namespace {
 
 // Below this many entries a linear search of the packed entries beats hashing.
-constexpr std::size_t kLinearLimit = 8;
+constexpr std::size_t kLinearLimit = 32;
 
 void AppendLength(std::string& str, std::size_t n)
 {
@@ -22,10 +22,15 @@ void AppendLength(std::string& str, std::size_t n)
     str += static_cast<char>(n);
 }
 
-std::size_t ReadLength(const std::string& str, std::size_t& nOffset)
+// Lengths below 128, the usual case, are one byte.
+inline std::size_t ReadLength(const std::string& str, std::size_t& nOffset)
 {
-    std::size_t n = 0;
-    unsigned nShift = 0;
+    const auto b0 = static_cast<unsigned char>(str[nOffset++]);
+    if ((b0 & 0x80) == 0) {
+        return b0;
+    }
+    std::size_t n = b0 & 0x7F;
+    unsigned nShift = 7;
     for (;;) {
         const auto b = static_cast<unsigned char>(str[nOffset++]);
         n |= static_cast<std::size_t>(b & 0x7F) << nShift;
@@ -99,8 +104,12 @@ bool CAttributeTable::FindEntry(std::string_view strKey, Entry& entry) const
     while (nOffset < nEnd) {
         const std::size_t nEntry = nOffset;
         const std::size_t nKeyLength = ReadLength(m_strData, nOffset);
+        // Keys of one element mostly differ in their first byte: test it
+        // before calling memcmp.
+        const char* const pKey = m_strData.data() + nOffset;
         const bool bMatch = nKeyLength == strKey.size()
-                            && std::memcmp(m_strData.data() + nOffset, strKey.data(), nKeyLength) == 0;
+                            && (nKeyLength == 0
+                                || (pKey[0] == strKey[0] && std::memcmp(pKey, strKey.data(), nKeyLength) == 0));
         nOffset += nKeyLength;
         const std::size_t nValueLength = ReadLength(m_strData, nOffset);
         if (bMatch) {
