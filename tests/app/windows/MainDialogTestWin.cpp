@@ -295,9 +295,12 @@ protected:
     void SetUp() override
     {
         MainDialogTest::SetUp();
-        // Folders made once and kept: Wine's tree now and then loses its way
-        // to a folder that was only just created.
-        const std::string strKept = WindowsPathOf(PINWEAVE_BINARY_DIR) + "\\test-work\\browse";
+        // Folders on the prefix's own drive C:, made once and kept. Wine's
+        // tree loses its way to folders on the drive that maps the Unix root
+        // under some checkouts (it stopped one level short of the folder when
+        // the tree lived under /tmp), and now and then to a folder that was
+        // only just created.
+        const std::string strKept = "C:\\pinweave-browse";
         m_strFolderA = strKept + "\\folderA";
         m_strFolderB = strKept + "\\folderB";
         CreateDirectoryA(strKept.c_str(), nullptr);
