@@ -96,6 +96,28 @@ INSTANTIATE_TEST_SUITE_P(Flags, QuietSpellingTest,
                              return std::string(testCase.param.m_pszName);
                          });
 
+// Paths are single-byte text of the ANSI code page: a folder name with a
+// letter above 0x7F reaches the files, the log and the PID file's comment
+// line as that very byte.
+TEST_F(QuietModeTest, AnsiLettersInPathsPassUnchanged)
+{
+    const std::string strInDir = m_strWork + "\\Kabelb\xE4ume";
+    const std::string strOutDir = m_strWork + "\\Ausg\xE4nge";
+    CreateDirectoryA(strInDir.c_str(), nullptr);
+    CreateDirectoryA(strOutDir.c_str(), nullptr);
+    const std::string strCapH = strInDir + "\\sample.tst";
+    CopyFileTo(SourcePath("examples/sample.tst"), strCapH);
+
+    EXPECT_EQ(RunQuiet("/Q " + Quoted(strCapH) + " " + Quoted(strOutDir)), 0u);
+    EXPECT_EQ(m_strStdErr, "");
+    const std::string strPid = ReadFileBytes(strOutDir + "\\sample.pid");
+    const std::string strComment = "; Generated from CAP-H file:\r\n; " + strCapH + "\r\n";
+    EXPECT_EQ(strPid.substr(0, strComment.size()), strComment);
+    const std::string strLog = ReadFileBytes(strInDir + "\\sample.log");
+    EXPECT_EQ(strLog.rfind(FormatTableMessage(IDS_STARTING_CONVERSION, {strCapH}), 0), 0u) << strLog;
+    EXPECT_NE(strLog.find("Completed\r\n"), std::string::npos) << strLog;
+}
+
 TEST_F(QuietModeTest, ExistingOutputStopsTheRunWithoutY)
 {
     ASSERT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 0u);
