@@ -7,6 +7,7 @@
 #include "cli/Usage.h"
 #include "pid/ConversionEngine.h"
 
+#include <clocale>
 #include <csignal>
 #include <sys/resource.h>
 #include <exception>
@@ -98,6 +99,9 @@ int main(int argc, char* argv[])
     // reported, with the files it leaves incomplete, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     pinweave::AllowManyOpenFiles();
+    // The generation date follows the user's regional settings; nothing else
+    // of the locale may change how bytes are read or written.
+    std::setlocale(LC_TIME, "");
 
     std::vector<std::string> arrArgs;
     for (int i = 1; i < argc; ++i)
