@@ -12,8 +12,8 @@ namespace pinweave {
 
 namespace {
 
-// [pins] lines are gathered into chunks of about this size before they are
-// handed to the output file.
+// Short pieces of a [pins] block are gathered up to this size before they
+// are handed to the output file.
 constexpr std::size_t kPinChunkSize = 64 * 1024;
 
 }  // namespace
@@ -29,6 +29,7 @@ bool CConversionEngine::WriteBodySections()
     int nIndex = 0;
     for (const std::unique_ptr<CCapHElement>& pGroup : m_rootConnection.m_lstChildren) {
         m_mapSpliceNumbers.clear();
+        m_pinEnds.Clear();
         if (nIndex >= m_nPartCount) {
             return StopRun(
                 FormatMessageText(kMsgSurplusPartGroup, {m_strCapHPath, std::to_string(m_nPartCount)}));
@@ -79,9 +80,13 @@ bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex
         return false;
     }
 
-    // The file receives nothing more: put it on disk now and free its buffer.
-    COutputFile& file = *m_arrOutputFiles[static_cast<std::size_t>(nIndex)];
-    if (!file.Flush()) {
+    // The file receives nothing more: put it on disk now. Its buffer serves
+    // the next part's file, and is freed after the last.
+    const auto nFile = static_cast<std::size_t>(nIndex);
+    COutputFile& file = *m_arrOutputFiles[nFile];
+    const bool bFlushed =
+        nFile + 1 < m_arrOutputFiles.size() ? file.FlushInto(*m_arrOutputFiles[nFile + 1]) : file.Flush();
+    if (!bFlushed) {
         return StopRun(FormatMessageText(kMsgOutputWriteError, {file.Path(), file.Error()}));
     }
     file.m_bComplete = true;
@@ -129,12 +134,12 @@ bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string
         if (strPin.empty()) {
             return false;
         }
-        const auto itPin = m_mapPinIndex.find(PinKey(strConnector, strPin));
-        if (itPin == m_mapPinIndex.end()) {
+        const std::size_t nRecord = m_pinTable.Find(strConnector, strPin);
+        if (nRecord == CPinTable::npos) {
             LogMessage(FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {strWireName, strConnector, strPin}));
             return false;
         }
-        m_arrPinRecords[itPin->second].m_lstWires.emplace_back(strWireName);
+        m_pinEnds.Add(nRecord, strWireName);
         return true;
     }
     if (strSplice.empty()) {
@@ -154,23 +159,46 @@ bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string
 
 bool CConversionEngine::WritePins(int nIndex)
 {
-    // Every pin of the run is listed in every file; its wire list is emptied
-    // for the next part as soon as it is written.
+    // Every pin of the run is listed in every file. The block is the run's
+    // block of free pins with the lines of the part's attached pins put in:
+    // the free lines up to the next attached pin are copied as they are, its
+    // "(none)" line gives way to one line per wire end, in attach order.
+    m_pinEnds.SortByRecord();
+    const std::string_view strFree = m_pinTable.FreeLines();
+    const std::vector<CPinEnds::CEnd>& arrEnds = m_pinEnds.Ends();
+
+    // Short pieces are gathered into a chunk before they go to the file;
+    // a piece that would overflow it, such as a long run of free lines,
+    // follows the chunk as it stands.
     std::string strChunk;
     bool bOk = true;
-    for (CPinRecord& record : m_arrPinRecords) {
-        if (record.m_lstWires.empty()) {
-            strChunk.append(record.m_strLinePrefix).append(kPidNoWire).append(kPidNewLine);
+    const auto put = [&](std::string_view strPiece) {
+        if (strChunk.size() + strPiece.size() < kPinChunkSize) {
+            strChunk.append(strPiece);
+            return;
         }
-        for (const std::string& strWire : record.m_lstWires) {
-            strChunk.append(record.m_strLinePrefix).append(strWire).append(kPidNewLine);
+        bOk = bOk && WriteOutput(strChunk, nIndex) && WriteOutput(strPiece, nIndex);
+        strChunk.clear();
+    };
+
+    CPinTable::CLineCursor cursor(m_pinTable);
+    std::size_t nFreeFrom = 0;  // the free lines before this offset are written or replaced
+    for (std::size_t i = 0; i < arrEnds.size();) {
+        const std::size_t nRecord = arrEnds[i].m_nRecord;
+        const std::string_view strLine = cursor.Line(nRecord);
+        const std::string_view strPrefix =
+            strLine.substr(0, strLine.size() - kPidNoWire.size() - kPidNewLine.size());
+        const auto nLineStart = static_cast<std::size_t>(strLine.data() - strFree.data());
+        put(strFree.substr(nFreeFrom, nLineStart - nFreeFrom));
+        for (; i < arrEnds.size() && arrEnds[i].m_nRecord == nRecord; ++i) {
+            put(strPrefix);
+            put(m_pinEnds.WireName(arrEnds[i]));
+            put(kPidNewLine);
         }
-        record.m_lstWires.clear();
-        if (bOk && strChunk.size() >= kPinChunkSize) {
-            bOk = WriteOutput(strChunk, nIndex);
-            strChunk.clear();
-        }
+        nFreeFrom = nLineStart + strLine.size();
     }
+    put(strFree.substr(nFreeFrom));
+    m_pinEnds.Clear();
     return bOk && WriteOutput(strChunk, nIndex);
 }
 

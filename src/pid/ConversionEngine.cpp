@@ -145,13 +145,14 @@ void CConversionEngine::ResetRunState()
     // Files still open here belong to a run that already reported its end.
     m_arrOutputFiles.clear();
     m_strCapHPath.clear();
+    // The pin table refers to the connector root's names: it goes first.
+    m_pinTable.Clear();
+    m_pinEnds.Release();
     m_rootHeader.Clear();
     m_rootConnection.Clear();
     m_rootConnector.Clear();
     m_nPartCount = 0;
     std::vector<std::string>().swap(m_arrPartNumbers);
-    std::vector<CPinRecord>().swap(m_arrPinRecords);
-    std::unordered_map<std::string, std::size_t>().swap(m_mapPinIndex);
     m_mapSpliceNumbers.clear();
     std::string().swap(m_strConnectors);
     m_bOverwriteAll = false;

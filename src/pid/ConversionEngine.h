@@ -22,7 +22,8 @@
 #include "caph/CapHElement.h"
 #include "pid/FrontEnd.h"
 #include "pid/OutputFile.h"
-#include "pid/PinRecord.h"
+#include "pid/PinEnds.h"
+#include "pid/PinTable.h"
 
 #include <ctime>
 #include <functional>
@@ -78,7 +79,9 @@ public:
     bool CreateOutputFiles();
 
     // Builds the pin table, its index and the [connectors] block from the
-    // connector root. Writes nothing.
+    // connector root, replacing those of an earlier call. Writes nothing. The
+    // pin table refers to the connector root's names: the root must stay
+    // unchanged while the table is in use.
     bool BuildConnectorsSection();
 
     // Writes [wires] to every file, then each part group into its file:
@@ -113,8 +116,8 @@ public:
     int m_nPartCount = 0;
     std::vector<std::string> m_arrPartNumbers;
     std::vector<std::unique_ptr<COutputFile>> m_arrOutputFiles;       // files created so far, in index order
-    std::vector<CPinRecord> m_arrPinRecords;                          // the pin table, in creation order
-    std::unordered_map<std::string, std::size_t> m_mapPinIndex;       // PinKey -> position in the pin table
+    CPinTable m_pinTable;  // every fixture pin, its index and the [pins] block without wire ends
+    CPinEnds m_pinEnds;    // the current part's wire ends on fixture pins, in attach order
     std::unordered_map<std::string, std::string> m_mapSpliceNumbers;  // of the current part
     std::string m_strConnectors;                                      // the [connectors] block
 

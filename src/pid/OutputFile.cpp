@@ -82,6 +82,18 @@ bool COutputFile::Flush()
     return bOk;
 }
 
+bool COutputFile::FlushInto(COutputFile& next)
+{
+    if (!m_strError.empty()) {
+        return false;
+    }
+    const bool bOk = m_strBuffer.empty() || WriteThrough(m_strBuffer.data(), m_strBuffer.size());
+    m_strBuffer.assign(next.m_strBuffer);
+    m_strBuffer.swap(next.m_strBuffer);
+    std::string().swap(m_strBuffer);
+    return bOk;
+}
+
 bool COutputFile::Close()
 {
     if (m_pFile == nullptr) {

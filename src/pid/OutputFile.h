@@ -31,6 +31,12 @@ public:
     // Writes out the buffer and gives its memory back; the file stays open.
     bool Flush();
 
+    // Writes out the buffer and passes its memory on to next, whose unwritten
+    // bytes stay in front: the body writer fills the files one after the
+    // other, so one buffer serves them all rather than each growing one anew.
+    // False when the buffer could not be written.
+    bool FlushInto(COutputFile& next);
+
     // Flushes and closes. False when anything written could not be stored.
     // Harmless when the file is not open.
     bool Close();

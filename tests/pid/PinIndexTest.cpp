@@ -44,11 +44,14 @@ TEST(PinIndexTest, AttachWireEndFollowsConnectorThenSplice)
             << c.pszWire;
         EXPECT_EQ(engine.m_strResults.substr(nBefore), c.strLogged.empty() ? "" : c.strLogged + "\r\n");
         if (c.nRecord >= 0) {
-            EXPECT_EQ(engine.m_arrPinRecords[c.nRecord].m_lstWires.back(), c.pszWire);
+            ASSERT_FALSE(engine.m_pinEnds.Ends().empty());
+            const CPinEnds::CEnd& end = engine.m_pinEnds.Ends().back();
+            EXPECT_EQ(end.m_nRecord, static_cast<std::size_t>(c.nRecord)) << c.pszWire;
+            EXPECT_EQ(engine.m_pinEnds.WireName(end), c.pszWire);
         }
     }
     EXPECT_EQ(strSplices, "1 W_8\r\n2 W9\r\n1 W10\r\n");
-    EXPECT_TRUE(engine.m_arrPinRecords[0].m_lstWires.empty());
+    EXPECT_EQ(engine.m_pinEnds.Ends().size(), 2u) << "only W1 and W2 are on pins";
 }
 
 TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)
