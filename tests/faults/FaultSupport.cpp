@@ -42,6 +42,15 @@ ChildResult RunChild(const std::string& strProgram, const ChildOptions& options)
     const std::string strErrPath = (options.pathCapture / "stderr").string();
     std::vector<std::string> arrStrings;
     arrStrings.push_back(strProgram);
+    if (options.bAsNobody) {
+        // The build tree may sit in a folder closed to other users (a checkout
+        // under /root): nobody runs a copy kept beside the captured output.
+        const fs::path pathCopy = options.pathCapture / "program-for-nobody";
+        fs::copy_file(strProgram, pathCopy, fs::copy_options::overwrite_existing);
+        fs::permissions(pathCopy, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
+        arrStrings.front() = pathCopy.string();
+    }
     arrStrings.insert(arrStrings.end(), options.arrArgs.begin(), options.arrArgs.end());
     std::vector<char*> arrArgv;
     for (std::string& str : arrStrings) {
