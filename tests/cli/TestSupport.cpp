@@ -6,26 +6,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 #include <system_error>
 
 namespace pinweave::test {
-
-CTempFolder::CTempFolder()
-{
-    std::string strTemplate = (std::filesystem::temp_directory_path() / "pinweave-cli-XXXXXX").string();
-    if (mkdtemp(strTemplate.data()) == nullptr)
-        throw std::system_error(errno, std::generic_category(), "mkdtemp");
-    m_path = strTemplate;
-}
-
-CTempFolder::~CTempFolder()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-}
 
 ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::filesystem::path& cwd,
                          const std::filesystem::path& captureDir, StdoutTarget target)
@@ -70,38 +53,6 @@ ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::fil
     result.strOut = target == StdoutTarget::Captured ? ReadFileBytes(strOutPath) : "";
     result.strErr = ReadFileBytes(strErrPath);
     return result;
-}
-
-std::string ReadFileBytes(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + path.string());
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::filesystem::path& path, const std::string& strBytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << strBytes;
-    if (!file.flush())
-        throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string CrLfLines(const std::vector<std::string>& arrLines)
-{
-    std::string strResult;
-    for (const std::string& strLine : arrLines)
-        strResult += strLine + "\r\n";
-    return strResult;
-}
-
-std::string LfLines(const std::vector<std::string>& arrLines)
-{
-    std::string strResult;
-    for (const std::string& strLine : arrLines)
-        strResult += strLine + "\n";
-    return strResult;
 }
 
 std::string ToLf(const std::string& strText)

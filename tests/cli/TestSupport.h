@@ -2,26 +2,13 @@
 #ifndef PINWEAVE_TESTS_CLI_TESTSUPPORT_H
 #define PINWEAVE_TESTS_CLI_TESTSUPPORT_H
 
+#include "FaultSupport.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace pinweave::test {
-
-// A new empty folder under the system's temporary folder, removed with
-// everything in it when the object goes.
-class CTempFolder {
-public:
-    CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-    ~CTempFolder();
-
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 struct ProgramResult {
     int nStatus;  // the exit status, or -1 when the program did not exit normally
@@ -43,13 +30,6 @@ ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::fil
                          const std::filesystem::path& captureDir,
                          StdoutTarget target = StdoutTarget::Captured);
 
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, const std::string& strBytes);
-
-// The lines joined, each ended by CR LF.
-std::string CrLfLines(const std::vector<std::string>& arrLines);
-// The lines joined, each ended by LF.
-std::string LfLines(const std::vector<std::string>& arrLines);
 // The text with every CR LF pair turned into LF.
 std::string ToLf(const std::string& strText);
 
