@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace pinweave {
@@ -13,26 +16,31 @@ namespace {
 // Below this many entries a linear search of the packed entries beats hashing.
 constexpr std::size_t kLinearLimit = 32;
 
-void AppendLength(std::string& str, std::size_t n)
+// The first capacity of a table's entries: a typical wire fits.
+constexpr std::size_t kFirstCapacity = 160;
+
+void PutLength(char*& pOut, std::size_t n)
 {
     while (n >= 0x80) {
-        str += static_cast<char>((n & 0x7F) | 0x80);
+        *pOut++ = static_cast<char>((n & 0x7F) | 0x80);
         n >>= 7;
     }
-    str += static_cast<char>(n);
+    *pOut++ = static_cast<char>(n);
 }
 
+constexpr std::size_t kMaxLengthBytes = (sizeof(std::size_t) * 8 + 6) / 7;
+
 // Lengths below 128, the usual case, are one byte.
-inline std::size_t ReadLength(const std::string& str, std::size_t& nOffset)
+inline std::size_t ReadLength(const char* pEntries, std::size_t& nOffset)
 {
-    const auto b0 = static_cast<unsigned char>(str[nOffset++]);
+    const auto b0 = static_cast<unsigned char>(pEntries[nOffset++]);
     if ((b0 & 0x80) == 0) {
         return b0;
     }
     std::size_t n = b0 & 0x7F;
     unsigned nShift = 7;
     for (;;) {
-        const auto b = static_cast<unsigned char>(str[nOffset++]);
+        const auto b = static_cast<unsigned char>(pEntries[nOffset++]);
         n |= static_cast<std::size_t>(b & 0x7F) << nShift;
         if ((b & 0x80) == 0) {
             return n;
@@ -46,7 +54,34 @@ std::size_t HashKey(std::string_view strKey)
     return std::hash<std::string_view>{}(strKey);
 }
 
+// The key's bit in the table's key filter, from its length and three of its
+// bytes: cheap, and enough to tell apart the few keys of a usual element.
+inline std::uint64_t KeyBit(std::string_view strKey)
+{
+    std::uint64_t h = strKey.size();
+    if (!strKey.empty()) {
+        h = (h << 8) | static_cast<unsigned char>(strKey.front());
+        h = (h << 8) | static_cast<unsigned char>(strKey.back());
+        h = (h << 8) | static_cast<unsigned char>(strKey[strKey.size() / 2]);
+    }
+    return std::uint64_t(1) << ((h * 0x9E3779B97F4A7C15u) >> 58);
+}
+
 }  // namespace
+
+// The one allocation of a filled table: this header, then nCapacity bytes for
+// the entries. Plain data, so the block can be moved by realloc.
+struct CAttributeTable::Block {
+    std::size_t nCount;
+    std::size_t nSize;  // bytes of entries in use
+    std::size_t nCapacity;
+    // The bits of every key stored (KeyBit); a key whose bit is clear is absent.
+    std::uint64_t nKeyBits;
+    Index* pIndex;  // null while the table is small
+
+    char* Entries() { return reinterpret_cast<char*>(this + 1); }
+    const char* Entries() const { return reinterpret_cast<const char*>(this + 1); }
+};
 
 // Slots hold an entry's offset + 1; 0 is a free slot. A large table's index
 // outweighs its text, so slots take 32 bits while every offset fits in them
@@ -69,27 +104,41 @@ struct CAttributeTable::Index {
     }
 };
 
-CAttributeTable::CAttributeTable() = default;
-CAttributeTable::CAttributeTable(CAttributeTable&&) noexcept = default;
-CAttributeTable& CAttributeTable::operator=(CAttributeTable&&) noexcept = default;
-CAttributeTable::~CAttributeTable() = default;
+CAttributeTable& CAttributeTable::operator=(CAttributeTable&& other) noexcept
+{
+    if (this != &other) {
+        RemoveAll();
+        m_pBlock = other.m_pBlock;
+        other.m_pBlock = nullptr;
+    }
+    return *this;
+}
+
+std::size_t CAttributeTable::GetCount() const
+{
+    return m_pBlock != nullptr ? m_pBlock->nCount : 0;
+}
 
 CAttributeTable::Entry CAttributeTable::DecodeAt(std::size_t nOffset) const
 {
+    const char* const pEntries = m_pBlock->Entries();
     Entry entry;
     entry.nOffset = nOffset;
-    const std::size_t nKeyLength = ReadLength(m_strData, nOffset);
-    entry.strKey = std::string_view(m_strData).substr(nOffset, nKeyLength);
+    const std::size_t nKeyLength = ReadLength(pEntries, nOffset);
+    entry.strKey = std::string_view(pEntries + nOffset, nKeyLength);
     nOffset += nKeyLength;
-    const std::size_t nValueLength = ReadLength(m_strData, nOffset);
-    entry.strValue = std::string_view(m_strData).substr(nOffset, nValueLength);
+    const std::size_t nValueLength = ReadLength(pEntries, nOffset);
+    entry.strValue = std::string_view(pEntries + nOffset, nValueLength);
     return entry;
 }
 
 bool CAttributeTable::FindEntry(std::string_view strKey, Entry& entry) const
 {
-    if (m_pIndex) {
-        const Index& index = *m_pIndex;
+    if (m_pBlock == nullptr || (m_pBlock->nKeyBits & KeyBit(strKey)) == 0) {
+        return false;
+    }
+    if (m_pBlock->pIndex != nullptr) {
+        const Index& index = *m_pBlock->pIndex;
         const std::size_t nMask = index.Size() - 1;
         for (std::size_t i = HashKey(strKey) & nMask; index.Get(i) != 0; i = (i + 1) & nMask) {
             entry = DecodeAt(static_cast<std::size_t>(index.Get(i) - 1));
@@ -99,19 +148,16 @@ bool CAttributeTable::FindEntry(std::string_view strKey, Entry& entry) const
         }
         return false;
     }
+    const char* const pEntries = m_pBlock->Entries();
     std::size_t nOffset = 0;
-    const std::size_t nEnd = m_strData.size();
+    const std::size_t nEnd = m_pBlock->nSize;
     while (nOffset < nEnd) {
         const std::size_t nEntry = nOffset;
-        const std::size_t nKeyLength = ReadLength(m_strData, nOffset);
-        // Keys of one element mostly differ in their first byte: test it
-        // before calling memcmp.
-        const char* const pKey = m_strData.data() + nOffset;
-        const bool bMatch = nKeyLength == strKey.size()
-                            && (nKeyLength == 0
-                                || (pKey[0] == strKey[0] && std::memcmp(pKey, strKey.data(), nKeyLength) == 0));
+        const std::size_t nKeyLength = ReadLength(pEntries, nOffset);
+        const char* const pKey = pEntries + nOffset;
+        const bool bMatch = nKeyLength == strKey.size() && std::memcmp(pKey, strKey.data(), nKeyLength) == 0;
         nOffset += nKeyLength;
-        const std::size_t nValueLength = ReadLength(m_strData, nOffset);
+        const std::size_t nValueLength = ReadLength(pEntries, nOffset);
         if (bMatch) {
             entry = DecodeAt(nEntry);
             return true;
@@ -140,34 +186,90 @@ std::optional<std::string_view> CAttributeTable::Find(std::string_view strKey) c
     return entry.strValue;
 }
 
-void CAttributeTable::Append(std::string_view strKey, std::string_view strValue)
+void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_view* arrValues,
+                                 std::size_t nKeys) const
 {
-    const std::size_t nOffset = m_strData.size();
+    std::fill(arrValues, arrValues + nKeys, std::string_view());
+    if (m_pBlock == nullptr) {
+        return;
+    }
+    if (m_pBlock->pIndex != nullptr) {
+        for (std::size_t i = 0; i < nKeys; ++i) {
+            arrValues[i] = Find(arrKeys[i]).value_or(std::string_view());
+        }
+        return;
+    }
+    // One walk over the entries; each entry is held against the keys of its
+    // length. Keys are unique, so the first match of a key is its only one.
+    const char* const pEntries = m_pBlock->Entries();
+    std::size_t nOffset = 0;
+    const std::size_t nEnd = m_pBlock->nSize;
+    while (nOffset < nEnd) {
+        const std::size_t nKeyLength = ReadLength(pEntries, nOffset);
+        const char* const pKey = pEntries + nOffset;
+        nOffset += nKeyLength;
+        const std::size_t nValueLength = ReadLength(pEntries, nOffset);
+        for (std::size_t i = 0; i < nKeys; ++i) {
+            if (arrKeys[i].size() == nKeyLength && std::memcmp(arrKeys[i].data(), pKey, nKeyLength) == 0) {
+                arrValues[i] = std::string_view(pEntries + nOffset, nValueLength);
+            }
+        }
+        nOffset += nValueLength;
+    }
+}
+
+void CAttributeTable::Reserve(std::size_t nBytes)
+{
+    if (m_pBlock != nullptr && nBytes <= m_pBlock->nCapacity) {
+        return;
+    }
     // Grow by at least half at a time, from a first size that holds a typical
     // wire, so filling an element costs one or two allocations.
-    const std::size_t nNeeded = nOffset + strKey.size() + strValue.size() + 2 * sizeof(std::size_t) + 2;
-    if (nNeeded > m_strData.capacity()) {
-        m_strData.reserve(std::max<std::size_t>({nNeeded, m_strData.capacity() + m_strData.capacity() / 2, 96}));
+    const std::size_t nCapacity =
+        m_pBlock == nullptr ? std::max(nBytes, kFirstCapacity)
+                            : std::max(nBytes, m_pBlock->nCapacity + m_pBlock->nCapacity / 2);
+    void* const pNew = std::realloc(m_pBlock, sizeof(Block) + nCapacity);
+    if (pNew == nullptr) {
+        throw std::bad_alloc();
     }
-    AppendLength(m_strData, strKey.size());
-    m_strData.append(strKey.data(), strKey.size());
-    AppendLength(m_strData, strValue.size());
-    m_strData.append(strValue.data(), strValue.size());
-    ++m_nCount;
-    if (m_pIndex) {
-        if (2 * m_nCount > m_pIndex->Size() || !m_pIndex->Holds(nOffset + 1)) {
+    if (m_pBlock == nullptr) {
+        m_pBlock = static_cast<Block*>(pNew);
+        *m_pBlock = Block{0, 0, nCapacity, 0, nullptr};
+        return;
+    }
+    m_pBlock = static_cast<Block*>(pNew);
+    m_pBlock->nCapacity = nCapacity;
+}
+
+void CAttributeTable::Append(std::string_view strKey, std::string_view strValue)
+{
+    const std::size_t nOffset = m_pBlock != nullptr ? m_pBlock->nSize : 0;
+    Reserve(nOffset + strKey.size() + strValue.size() + 2 * kMaxLengthBytes);
+    Block& block = *m_pBlock;
+    char* pOut = block.Entries() + nOffset;
+    PutLength(pOut, strKey.size());
+    std::memcpy(pOut, strKey.data(), strKey.size());
+    pOut += strKey.size();
+    PutLength(pOut, strValue.size());
+    std::memcpy(pOut, strValue.data(), strValue.size());
+    pOut += strValue.size();
+    block.nSize = static_cast<std::size_t>(pOut - block.Entries());
+    block.nKeyBits |= KeyBit(strKey);
+    ++block.nCount;
+    if (block.pIndex != nullptr) {
+        if (2 * block.nCount > block.pIndex->Size() || !block.pIndex->Holds(nOffset + 1)) {
             RebuildIndex();
         } else {
             IndexInsert(nOffset, strKey);
         }
-    } else if (m_nCount > kLinearLimit) {
+    } else if (block.nCount > kLinearLimit) {
         RebuildIndex();
     }
 }
 
 void CAttributeTable::IndexInsert(std::size_t nOffset, std::string_view strKey)
 {
-    Index& index = *m_pIndex;
+    Index& index = *m_pBlock->pIndex;
     const std::size_t nMask = index.Size() - 1;
     std::size_t i = HashKey(strKey) & nMask;
     while (index.Get(i) != 0) {
@@ -178,25 +280,28 @@ void CAttributeTable::IndexInsert(std::size_t nOffset, std::string_view strKey)
 
 void CAttributeTable::RebuildIndex()
 {
+    Block& block = *m_pBlock;
     std::size_t nSlots = 16;
-    while (nSlots < 2 * m_nCount) {
+    while (nSlots < 2 * block.nCount) {
         nSlots *= 2;
     }
     // The old index goes before the new one is made: it is rebuilt from the
     // entries alone, and both at once would double the peak.
-    m_pIndex.reset();
-    m_pIndex = std::make_unique<Index>();
-    m_pIndex->bWide = m_strData.size() > UINT32_MAX;
-    if (m_pIndex->bWide) {
-        m_pIndex->arrWide.assign(nSlots, 0);
+    delete block.pIndex;
+    block.pIndex = nullptr;
+    auto pIndex = std::make_unique<Index>();
+    pIndex->bWide = block.nSize > UINT32_MAX;
+    if (pIndex->bWide) {
+        pIndex->arrWide.assign(nSlots, 0);
     } else {
-        m_pIndex->arrNarrow.assign(nSlots, 0);
+        pIndex->arrNarrow.assign(nSlots, 0);
     }
+    block.pIndex = pIndex.release();
     std::size_t nOffset = 0;
-    while (nOffset < m_strData.size()) {
+    while (nOffset < block.nSize) {
         const Entry entry = DecodeAt(nOffset);
         IndexInsert(nOffset, entry.strKey);
-        nOffset = static_cast<std::size_t>(entry.strValue.data() + entry.strValue.size() - m_strData.data());
+        nOffset = static_cast<std::size_t>(entry.strValue.data() + entry.strValue.size() - block.Entries());
     }
 }
 
@@ -208,36 +313,49 @@ void CAttributeTable::SetAt(std::string_view strKey, std::string_view strValue)
         return;
     }
     // Replacing a value is rare (the parser only stores free keys): cut the old
-    // entry out, append the new one and index afresh.
+    // entry out, append the new one and index afresh. The key's filter bit
+    // stays set, which only costs a search.
     const std::string strKeyCopy(strKey);
     const std::string strValueCopy(strValue);
-    const auto nEnd = static_cast<std::size_t>(entry.strValue.data() + entry.strValue.size() - m_strData.data());
-    m_strData.erase(entry.nOffset, nEnd - entry.nOffset);
-    --m_nCount;
-    const bool bIndexed = m_pIndex != nullptr;
-    m_pIndex.reset();
+    Block& block = *m_pBlock;
+    const auto nEnd = static_cast<std::size_t>(entry.strValue.data() + entry.strValue.size() - block.Entries());
+    std::memmove(block.Entries() + entry.nOffset, block.Entries() + nEnd, block.nSize - nEnd);
+    block.nSize -= nEnd - entry.nOffset;
+    --block.nCount;
+    const bool bIndexed = block.pIndex != nullptr;
+    delete block.pIndex;
+    block.pIndex = nullptr;
     Append(strKeyCopy, strValueCopy);
-    if (bIndexed && !m_pIndex) {
+    if (bIndexed && m_pBlock->pIndex == nullptr) {
         RebuildIndex();
     }
 }
 
 void CAttributeTable::RemoveAll()
 {
-    std::string().swap(m_strData);
-    m_nCount = 0;
-    m_pIndex.reset();
+    if (m_pBlock != nullptr) {
+        delete m_pBlock->pIndex;
+        std::free(m_pBlock);
+        m_pBlock = nullptr;
+    }
 }
 
 void CAttributeTable::Compact()
 {
     // Slack matters where elements are many, and those are small. A large
-    // table keeps its slack (under a third of it): shrinking would copy it
+    // table keeps its slack (under a third of it): shrinking could copy it
     // once more and hold both copies at the peak of the parse.
     constexpr std::size_t kLargeTable = std::size_t(1) << 20;
-    const std::size_t nCapacity = m_strData.capacity();
-    if (nCapacity > m_strData.size() + m_strData.size() / 8 + 16 && nCapacity < kLargeTable) {
-        m_strData.shrink_to_fit();
+    if (m_pBlock == nullptr) {
+        return;
+    }
+    const std::size_t nSize = m_pBlock->nSize;
+    if (m_pBlock->nCapacity > nSize + nSize / 8 + 16 && m_pBlock->nCapacity < kLargeTable) {
+        // Shrinking keeps the block where it is.
+        if (void* const pNew = std::realloc(m_pBlock, sizeof(Block) + nSize)) {
+            m_pBlock = static_cast<Block*>(pNew);
+            m_pBlock->nCapacity = nSize;
+        }
     }
 }
 

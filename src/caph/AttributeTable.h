@@ -1,18 +1,20 @@
 // The attribute table of one CAP-H element: unique keys, compared exactly
 // byte for byte, no order exposed.
 //
-// Elements are the bulk of a parsed CAP-H file, so the table is compact: the
-// entries live in one byte string ([length][key][length][value] each, lengths
-// as base-128 varints), searched linearly while the table is small (the usual
-// wire or fixture holds a handful of values) and through an open-addressing
-// index of entry offsets once it grows, so a million attributes on one element
-// still insert in constant time each. The index slots are 32 bits wide while
-// the entries take less than 4 GiB, 64 bits once they take more.
+// Elements are the bulk of a parsed CAP-H file, so the table is compact: an
+// empty table is one null pointer, and a filled one is a single block holding
+// a small header and the entries ([length][key][length][value] each, lengths
+// as base-128 varints). While the table is small (the usual wire or fixture
+// holds a handful of values) it is searched linearly, after a 64-bit key
+// filter has ruled out most absent keys without reading an entry; once it
+// grows, an open-addressing index of entry offsets takes over, so a million
+// attributes on one element still insert in constant time each. The index
+// slots are 32 bits wide while the entries take less than 4 GiB, 64 bits once
+// they take more.
 #ifndef PINWEAVE_CAPH_ATTRIBUTETABLE_H
 #define PINWEAVE_CAPH_ATTRIBUTETABLE_H
 
 #include <cstddef>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,12 +23,12 @@ namespace pinweave {
 
 class CAttributeTable {
 public:
-    CAttributeTable();
-    CAttributeTable(CAttributeTable&&) noexcept;
-    CAttributeTable& operator=(CAttributeTable&&) noexcept;
+    CAttributeTable() = default;
+    CAttributeTable(CAttributeTable&& other) noexcept : m_pBlock(other.m_pBlock) { other.m_pBlock = nullptr; }
+    CAttributeTable& operator=(CAttributeTable&& other) noexcept;
     CAttributeTable(const CAttributeTable&) = delete;
     CAttributeTable& operator=(const CAttributeTable&) = delete;
-    ~CAttributeTable();
+    ~CAttributeTable() { RemoveAll(); }
 
     // True and the value copied into strValue when the key is present; false
     // with strValue left exactly as it was when it is not.
@@ -35,8 +37,13 @@ public:
     // The value under the key, or nothing. The view lives until the next change.
     std::optional<std::string_view> Find(std::string_view strKey) const;
 
+    // Looks up nKeys keys at once, walking the entries a single time:
+    // arrValues[i] receives the value under arrKeys[i], or the empty text
+    // when that key is absent. The views live until the next change.
+    void FindValues(const std::string_view* arrKeys, std::string_view* arrValues, std::size_t nKeys) const;
+
     // The number of entries.
-    std::size_t GetCount() const { return m_nCount; }
+    std::size_t GetCount() const;
 
     // Stores the value under the key, replacing a value already stored there.
     void SetAt(std::string_view strKey, std::string_view strValue);
@@ -48,30 +55,28 @@ public:
     // Removes every entry and releases the storage.
     void RemoveAll();
 
-    // Gives back the spare capacity of the entry storage of a table below
-    // 1 MiB; called once an element is complete, so a parsed tree of many
-    // elements holds no growth slack.
+    // Gives back the spare capacity of a table below 1 MiB; called once an
+    // element is complete, so a parsed tree of many elements holds no growth
+    // slack.
     void Compact();
 
 private:
+    struct Block;
+    struct Index;
     struct Entry {
-        std::size_t nOffset;       // offset of the entry's key length in m_strData
-        std::string_view strKey;   // views into m_strData
+        std::size_t nOffset;       // of the entry's key length, from the first entry
+        std::string_view strKey;   // views into the block
         std::string_view strValue;
     };
 
     bool FindEntry(std::string_view strKey, Entry& entry) const;
     Entry DecodeAt(std::size_t nOffset) const;
     void Append(std::string_view strKey, std::string_view strValue);
+    void Reserve(std::size_t nBytes);
     void IndexInsert(std::size_t nOffset, std::string_view strKey);
     void RebuildIndex();
 
-    struct Index;
-
-    std::string m_strData;
-    std::size_t m_nCount = 0;
-    // Null while the table is small.
-    std::unique_ptr<Index> m_pIndex;
+    Block* m_pBlock = nullptr;  // null while the table is empty
 };
 
 }  // namespace pinweave

@@ -1,6 +1,6 @@
 #include "caph/CapHElement.h"
 
-#include <utility>
+#include <vector>
 
 namespace pinweave {
 
@@ -14,19 +14,16 @@ CCapHElement::~CCapHElement()
 void CCapHElement::Clear()
 {
     // Destroying children one by one from an explicit list keeps the stack flat
-    // however deep the tree is: each child is emptied of its own children
+    // however deep the tree is: each child hands its own children to the list
     // before it dies, so no destructor ever recurses.
-    std::vector<std::unique_ptr<CCapHElement>> lstPending = std::move(m_lstChildren);
-    m_lstChildren.clear();
+    std::vector<CCapHElement*> lstPending;
+    m_lstChildren.ReleaseInto(lstPending);
     while (!lstPending.empty()) {
-        std::unique_ptr<CCapHElement> pElement = std::move(lstPending.back());
+        CCapHElement* const pElement = lstPending.back();
         lstPending.pop_back();
-        for (std::unique_ptr<CCapHElement>& pChild : pElement->m_lstChildren) {
-            lstPending.push_back(std::move(pChild));
-        }
-        pElement->m_lstChildren.clear();
+        pElement->m_lstChildren.ReleaseInto(lstPending);
+        delete pElement;
     }
-    std::vector<std::unique_ptr<CCapHElement>>().swap(m_lstChildren);
     m_mapAttributes.RemoveAll();
     std::string().swap(m_strType);
 }

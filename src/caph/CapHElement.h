@@ -25,6 +25,7 @@
 #define PINWEAVE_CAPH_CAPHELEMENT_H
 
 #include "caph/AttributeTable.h"
+#include "caph/ChildList.h"
 
 #include <cstdint>
 #include <functional>
@@ -55,7 +56,7 @@ public:
     // The opening tag, brackets included, ASCII upper-cased, e.g. "[PN=4711]".
     std::string m_strType;
     // The elements nested directly in this one, in document order; owned.
-    std::vector<std::unique_ptr<CCapHElement>> m_lstChildren;
+    CChildList m_lstChildren;
     // The attribute lines of this element under their keys.
     CAttributeTable m_mapAttributes;
 

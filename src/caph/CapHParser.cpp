@@ -34,16 +34,30 @@ inline char UpperAscii(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// True when the text at pszAt begins with strTag, folding ASCII letters. Stops
-// at the text's NUL, which no tag byte matches.
-inline bool StartsWithNoCase(const char* pszAt, const std::string& strTag)
+// Where the name in an element's end tag ends within its type: at the type's
+// last "=", or at its "]" when it holds none. The end tag is "[END", the
+// type's bytes from 1 up to there, and "]".
+inline std::size_t EndTagNameEnd(const std::string& strType)
 {
-    for (std::size_t i = 0; i < strTag.size(); ++i) {
-        if (UpperAscii(pszAt[i]) != UpperAscii(strTag[i])) {
+    const std::size_t nEquals = strType.rfind('=');
+    return nEquals != std::string::npos ? nEquals : strType.size() - 1;
+}
+
+// True when the text at pszAt (a "[") begins with the end tag of the element
+// of type strType, folding ASCII letters; the type is upper-cased already.
+// Stops at the text's NUL, which no tag byte matches.
+inline bool AtEndTag(const char* pszAt, const std::string& strType, std::size_t nNameEnd)
+{
+    if (UpperAscii(pszAt[1]) != 'E' || UpperAscii(pszAt[2]) != 'N' || UpperAscii(pszAt[3]) != 'D') {
+        return false;
+    }
+    const char* const pszName = pszAt + 3;
+    for (std::size_t i = 1; i < nNameEnd; ++i) {
+        if (UpperAscii(pszName[i]) != strType[i]) {
             return false;
         }
     }
-    return true;
+    return pszName[nNameEnd] == ']';
 }
 
 // The beginning of the whole text as the messages quote it: its first 20 bytes
@@ -78,12 +92,6 @@ void ReportNoBracket(const char* pszText)
     CCapHElement::Report(CCapHElement::kReportCode, FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
 }
 
-// One element whose body is being read, with the end tag that closes it.
-struct OpenElement {
-    CCapHElement* pElement;
-    std::string strEndTag;
-};
-
 }  // namespace
 
 void CCapHElement::Report(int nCode, std::string strMessage)
@@ -98,9 +106,11 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
 {
     const char* const t = pszText;
     std::int64_t p = nPos;
-    std::vector<OpenElement> lstOpen;  // the enclosing elements, outermost first
+    // The enclosing elements, outermost first. Their end tags are read off
+    // their types when they are current again, so a level costs one pointer.
+    std::vector<CCapHElement*> lstOpen;
     CCapHElement* pElement = this;
-    std::string strEndTag;
+    std::size_t nNameEnd = 0;  // of pElement's end tag within its type
 
     // Each pass of this loop reads one opening tag and then the body of that
     // element until a nested element opens (continue) or the outermost closes.
@@ -125,14 +135,7 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             } else if (c == ']') {
                 pElement->m_strType.assign(t + s, static_cast<std::size_t>(p - s + 1));
                 MakeUpperAscii(pElement->m_strType);
-                if (nLastEquals >= 0) {
-                    strEndTag.assign("[END");
-                    strEndTag.append(t + s + 1, static_cast<std::size_t>(nLastEquals - s - 1));
-                    strEndTag += ']';
-                } else {
-                    strEndTag.assign("[END");
-                    strEndTag.append(pElement->m_strType, 1, std::string::npos);
-                }
+                nNameEnd = static_cast<std::size_t>((nLastEquals >= 0 ? nLastEquals : p) - s);
                 ++p;
                 break;
             }
@@ -148,27 +151,25 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
                 nPos = p;
                 return false;
             }
-            if (c == strEndTag[0] && StartsWithNoCase(t + p, strEndTag)) {
-                p += static_cast<std::int64_t>(strEndTag.size());
-                pElement->m_mapAttributes.Compact();
-                if (lstOpen.empty()) {
-                    nPos = p;
-                    return true;
-                }
-                pElement = lstOpen.back().pElement;
-                strEndTag = std::move(lstOpen.back().strEndTag);
-                lstOpen.pop_back();
-                // The byte right after a nested end tag is passed over unseen.
-                if (t[p] != '\0') {
-                    ++p;
-                }
-                continue;
-            }
             if (c == '[') {
-                pElement->m_lstChildren.push_back(std::make_unique<CCapHElement>());
-                lstOpen.push_back({pElement, std::move(strEndTag)});
-                pElement = pElement->m_lstChildren.back().get();
-                strEndTag.clear();
+                if (!pElement->m_strType.empty() && AtEndTag(t + p, pElement->m_strType, nNameEnd)) {
+                    p += static_cast<std::int64_t>(nNameEnd) + 4;
+                    pElement->m_mapAttributes.Compact();
+                    if (lstOpen.empty()) {
+                        nPos = p;
+                        return true;
+                    }
+                    pElement = lstOpen.back();
+                    lstOpen.pop_back();
+                    nNameEnd = EndTagNameEnd(pElement->m_strType);
+                    // The byte right after a nested end tag is passed over unseen.
+                    if (t[p] != '\0') {
+                        ++p;
+                    }
+                    continue;
+                }
+                lstOpen.push_back(pElement);
+                pElement = &pElement->m_lstChildren.push_back(std::make_unique<CCapHElement>());
                 break;
             }
             if (!IsWhitespace(c) && !pElement->ParseAttribute(t, p)) {

@@ -27,7 +27,7 @@ bool CConversionEngine::WriteBodySections()
     // their files ending after "[wires]"; a group beyond the last part number
     // has no file to go to and stops the run.
     int nIndex = 0;
-    for (const std::unique_ptr<CCapHElement>& pGroup : m_rootConnection.m_lstChildren) {
+    for (const CChildPtr& pGroup : m_rootConnection.m_lstChildren) {
         m_mapSpliceNumbers.clear();
         m_pinEnds.Clear();
         if (nIndex >= m_nPartCount) {
@@ -50,7 +50,7 @@ bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex
     }
     std::string strSplices;
     std::string strComponents;
-    for (const std::unique_ptr<CCapHElement>& pMember : partGroup.m_lstChildren) {
+    for (const CChildPtr& pMember : partGroup.m_lstChildren) {
         const std::optional<std::string_view> strName = pMember->m_mapAttributes.Find("NAME");
         if (!strName) {
             continue;

@@ -29,7 +29,7 @@ bool CConversionEngine::BuildConnectorsSection()
     // that the pin table is sized once, whatever the number of pins.
     std::vector<std::pair<std::string_view, const CCapHElement*>> arrFixtures;
     std::size_t nEntries = 0;
-    for (const std::unique_ptr<CCapHElement>& pChild : m_rootConnector.m_lstChildren) {
+    for (const CChildPtr& pChild : m_rootConnector.m_lstChildren) {
         const std::optional<std::string_view> strName = pChild->m_mapAttributes.Find("NAME");
         if (strName && EqualsNoCaseAscii(pChild->m_strType, "[FIXTURE]")) {
             arrFixtures.emplace_back(*strName, pChild.get());

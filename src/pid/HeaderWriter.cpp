@@ -10,7 +10,7 @@ namespace pinweave {
 
 bool CConversionEngine::WriteHeaderSection()
 {
-    const std::vector<std::unique_ptr<CCapHElement>>& lstParts = m_rootHeader.m_lstChildren;
+    const CChildList& lstParts = m_rootHeader.m_lstChildren;
     m_nPartCount = static_cast<int>(lstParts.size());
     m_arrPartNumbers.assign(lstParts.size(), std::string());
     if (!LogMessage(FormatTableMessage(IDS_PART_NUMBERS_DETECTED, {std::to_string(m_nPartCount)}))) {

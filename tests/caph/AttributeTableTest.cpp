@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace pinweave {
 namespace {
@@ -73,8 +75,25 @@ TEST(AttributeTableTest, AgreesWithAReferenceMapAtEverySize)
         }
         std::string strUnchanged = "x";
         EXPECT_FALSE(table.Lookup("absent", strUnchanged));
+
+        // Several keys at once, present and absent ones mixed, the same key
+        // twice: each answer as Find gives it.
+        const std::string_view arrKeys[] = {mapReference.rbegin()->first, "K", "absent",
+                                            mapReference.begin()->first, "K" + std::to_string(nOperations),
+                                            mapReference.rbegin()->first};
+        std::string_view arrValues[std::size(arrKeys)];
+        table.FindValues(arrKeys, arrValues, std::size(arrKeys));
+        for (std::size_t i = 0; i < std::size(arrKeys); ++i) {
+            EXPECT_EQ(arrValues[i], table.Find(arrKeys[i]).value_or("")) << nOperations << " " << arrKeys[i];
+        }
+
         table.Compact();
         EXPECT_EQ(table.Find(mapReference.begin()->first), mapReference.begin()->second);
+        CAttributeTable moved(std::move(table));
+        EXPECT_EQ(moved.GetCount(), mapReference.size());
+        table = std::move(moved);
+        EXPECT_EQ(table.Find(mapReference.begin()->first), mapReference.begin()->second);
+        EXPECT_EQ(moved.GetCount(), 0u);
     }
 }
 

@@ -69,12 +69,12 @@ const std::string kOneWireConnection =
 
 // The multiples bound the peak above an idle run, measured at both scales
 // with some room. Where the element tree outweighs the text it came from, a
-// nested element (a dozen bytes of text, some 200 bytes in memory) or a pin
+// nested element (a dozen bytes of text, some 75 bytes in memory) or a pin
 // (15 bytes of text; its attribute, 16-byte record and index slot some 75
 // bytes), that is what they allow for; a long part number is held four times (its
 // attribute, the part-number list, the progress line, the results text).
 const HostileCase kHostileCases[] = {
-    {"DeepNesting", HostileKind::DeepNesting, 200000, 1000000, true, "Completed", 20},
+    {"DeepNesting", HostileKind::DeepNesting, 200000, 1000000, true, "Completed", 7.5},
     {"EndlessLine", HostileKind::EndlessLine, 4000000, 1000000000, false,
      "The CAP-H file '@' ends inside its [HEADER] section ([ENDHEADER] is missing). Conversion aborted.",
      1.5},

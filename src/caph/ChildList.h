@@ -1,0 +1,70 @@
+// The children of a CAP-H element: an ordered list that owns them.
+//
+// A parsed file holds millions of elements, most with no child or one (a
+// section nested a million levels deep holds nothing else), so the list is
+// one pointer wide: null when empty, the child itself when there is one, and
+// the tagged address of a separate block when there are more. Elements are
+// at least 2-byte aligned, so a child's address never has its lowest bit set.
+#ifndef PINWEAVE_CAPH_CHILDLIST_H
+#define PINWEAVE_CAPH_CHILDLIST_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace pinweave {
+
+class CCapHElement;
+
+// One child as the list hands it out: a pointer that does not own.
+class CChildPtr {
+public:
+    CCapHElement* get() const { return m_pElement; }
+    CCapHElement& operator*() const { return *m_pElement; }
+    CCapHElement* operator->() const { return m_pElement; }
+
+private:
+    friend class CChildList;
+    CCapHElement* m_pElement = nullptr;
+};
+
+class CChildList {
+public:
+    CChildList() = default;
+    CChildList(const CChildList&) = delete;
+    CChildList& operator=(const CChildList&) = delete;
+    ~CChildList() { clear(); }
+
+    bool empty() const { return m_first.m_pElement == nullptr; }
+    std::size_t size() const;
+    const CChildPtr* begin() const;
+    const CChildPtr* end() const { return begin() + size(); }
+    const CChildPtr& operator[](std::size_t i) const { return begin()[i]; }
+    const CChildPtr& front() const { return *begin(); }
+    const CChildPtr& back() const { return end()[-1]; }
+
+    // Appends the child, which the list owns from then on.
+    CCapHElement& push_back(std::unique_ptr<CCapHElement> pChild);
+
+    // Destroys every child with its subtree and empties the list.
+    void clear();
+
+    // Appends every child to lstOwned, whose holder owns them from then on,
+    // and empties the list.
+    void ReleaseInto(std::vector<CCapHElement*>& lstOwned);
+
+private:
+    struct Block;
+
+    bool HoldsBlock() const { return (reinterpret_cast<std::uintptr_t>(m_first.m_pElement) & 1) != 0; }
+    Block* GetBlock() const;
+    void FreeStorage();
+
+    // The only child, the tagged address of the block of several, or null.
+    CChildPtr m_first;
+};
+
+}  // namespace pinweave
+
+#endif  // PINWEAVE_CAPH_CHILDLIST_H
