@@ -5,7 +5,7 @@
 //   pinweave_bench [--work DIR] [--sizes 1,10,100,200] [--part-sizes-mb N]
 //                  [--part-counts 20,80,320] [--reps N] [--scan-only]
 //   pinweave_bench --child read|scan FILE
-//   pinweave_bench --child convert FILE OUTDIR
+//   pinweave_bench --child convert|write FILE OUTDIR
 //   pinweave_bench --child floor FILE LIKEDIR OUTDIR
 #include "BenchTable.h"
 #include "Cases.h"
@@ -89,8 +89,8 @@ int RunChildCase(int argc, char** argv)
     if ((strCase == "read" || strCase == "scan") && argc == 4) {
         return strCase == "read" ? RunReadCase(argv[3]) : RunScanCase(argv[3]);
     }
-    if (strCase == "convert" && argc == 5) {
-        return RunConvertCase(argv[3], argv[4]);
+    if ((strCase == "convert" || strCase == "write") && argc == 5) {
+        return strCase == "convert" ? RunConvertCase(argv[3], argv[4]) : RunWriteCase(argv[3], argv[4]);
     }
     if (strCase == "floor" && argc == 6) {
         return RunFloorCase(argv[3], argv[4], argv[5]);

@@ -19,6 +19,10 @@ int RunScanCase(const std::string& strPath);
 // One quiet conversion of the file into strOutDir (which must be empty).
 int RunConvertCase(const std::string& strPath, const std::string& strOutDir);
 
+// The writer steps of a quiet conversion into strOutDir (which must be
+// empty), timed apart from the reading and scanning before them.
+int RunWriteCase(const std::string& strPath, const std::string& strOutDir);
+
 // The I/O floor of a conversion: reads the file, then writes files of the
 // same names and sizes as those in strLikeDir into strOutDir with plain
 // buffered writes.

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 namespace pinweave {
 
@@ -31,6 +33,14 @@ std::size_t CChildList::size() const
 const CChildPtr* CChildList::begin() const
 {
     return HoldsBlock() ? GetBlock()->Items() : &m_first;
+}
+
+const CChildPtr& CChildList::at(std::size_t i) const
+{
+    if (i >= size()) {
+        throw std::out_of_range("child " + std::to_string(i) + " of " + std::to_string(size()));
+    }
+    return begin()[i];
 }
 
 CCapHElement& CChildList::push_back(std::unique_ptr<CCapHElement> pChild)

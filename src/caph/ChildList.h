@@ -41,6 +41,8 @@ public:
     const CChildPtr* begin() const;
     const CChildPtr* end() const { return begin() + size(); }
     const CChildPtr& operator[](std::size_t i) const { return begin()[i]; }
+    // operator[] that throws std::out_of_range past the end.
+    const CChildPtr& at(std::size_t i) const;
     const CChildPtr& front() const { return *begin(); }
     const CChildPtr& back() const { return end()[-1]; }
 

@@ -1,6 +1,10 @@
 // The rest of every PID file, part group by part group: the [wires] lines,
 // the wire ends attached to fixture pins or numbered splices, and the [pins],
 // [splices], [components] and [connectors] blocks.
+//
+// This is where a run spends its time once the CAP-H file is parsed: the
+// members are read with one pass over their attributes, and every line goes
+// straight into the part's output buffer in pieces, without a copy of its own.
 #include "pid/ConversionEngine.h"
 
 #include "common/MessageTable.h"
@@ -8,15 +12,43 @@
 #include "pid/PidFormat.h"
 #include "pid/RunMessages.h"
 
+#include <iterator>
+
 namespace pinweave {
 
 namespace {
 
-// Short pieces of a [pins] block are gathered up to this size before they
-// are handed to the output file.
-constexpr std::size_t kPinChunkSize = 64 * 1024;
+// The values a wire or diode is read for, fetched together.
+enum EMemberValue { kName, kColour, kConnectorA, kPinA, kSpliceA, kConnectorB, kPinB, kSpliceB };
+constexpr std::string_view kMemberKeys[] = {"NAME",     "COLOR",       "CONNECTOR_A", "PIN_A",
+                                            "SPLICE_A", "CONNECTOR_B", "PIN_B",       "SPLICE_B"};
+constexpr std::size_t kMemberValueCount = std::size(kMemberKeys);
+
+// The fixed pieces of a [wires] line around its colour fields.
+constexpr std::string_view kWireLineZero = " 0 ";
+constexpr std::string_view kWireLineEnd = " 0\r\n";
 
 }  // namespace
+
+// A wire or diode of the part group being written, its values read at once.
+struct CConversionEngine::CMember {
+    bool m_bWire = false;  // else a diode
+    std::string_view m_arrValues[kMemberValueCount];
+};
+
+// Writes to part nIndex's file as WriteOutput would, minus the search for
+// the file: the same bytes, the same report when they cannot be written.
+template <typename... TPieces>
+bool CConversionEngine::WritePartPieces(COutputFile* pFile, int nIndex, const TPieces&... pieces)
+{
+    if (pFile == nullptr) {
+        return WriteOutput({}, nIndex);
+    }
+    if (!pFile->WritePieces(pieces...)) {
+        return StopRun(FormatMessageText(kMsgOutputWriteError, {pFile->Path(), pFile->Error()}));
+    }
+    return true;
+}
 
 bool CConversionEngine::WriteBodySections()
 {
@@ -48,42 +80,41 @@ bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex
             FormatTableMessage(IDS_PROCESSING_PART, {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
         return false;
     }
+    // Every write of the part goes to this file; without it (the run would
+    // have stopped before) each write reports the index as WriteOutput does.
+    const auto nFile = static_cast<std::size_t>(nIndex);
+    COutputFile* const pFile = nFile < m_arrOutputFiles.size() ? m_arrOutputFiles[nFile].get() : nullptr;
+
     std::string strSplices;
     std::string strComponents;
-    for (const CChildPtr& pMember : partGroup.m_lstChildren) {
-        const std::optional<std::string_view> strName = pMember->m_mapAttributes.Find("NAME");
-        if (!strName) {
+    CMember member;
+    for (const CChildPtr& pElement : partGroup.m_lstChildren) {
+        if (!ReadMember(*pElement, member)) {
             continue;
         }
-        bool bOk = true;
-        if (EqualsNoCaseAscii(pMember->m_strType, "[WIRE]")) {
-            bOk = WriteWire(*pMember, *strName, strSplices, nIndex);
-        } else if (EqualsNoCaseAscii(pMember->m_strType, "[DIODE]")) {
-            bOk = AddDiode(*pMember, *strName, strSplices, strComponents);
-        }
+        const bool bOk = member.m_bWire ? WriteWire(member, strSplices, pFile, nIndex)
+                                        : AddDiode(member, strSplices, strComponents);
         if (!bOk) {
             return false;
         }
     }
 
-    if (!WriteOutput(kPidPinsLine, nIndex) || !WritePins(nIndex)) {
+    if (!WritePartPieces(pFile, nIndex, kPidPinsLine) || !WritePins(pFile, nIndex)) {
         return false;
     }
-    if (!strSplices.empty() && !(WriteOutput(kPidSplicesLine, nIndex) && WriteOutput(strSplices, nIndex))) {
+    if (!strSplices.empty() && !WritePartPieces(pFile, nIndex, kPidSplicesLine, strSplices)) {
         return false;
     }
-    if (!strComponents.empty() &&
-        !(WriteOutput(kPidComponentsLine, nIndex) && WriteOutput(strComponents, nIndex))) {
+    if (!strComponents.empty() && !WritePartPieces(pFile, nIndex, kPidComponentsLine, strComponents)) {
         return false;
     }
-    if (!WriteOutput(m_strConnectors, nIndex)) {
+    if (!WritePartPieces(pFile, nIndex, m_strConnectors)) {
         return false;
     }
 
     // The file receives nothing more: put it on disk now. Its buffer serves
     // the next part's file, and is freed after the last.
-    const auto nFile = static_cast<std::size_t>(nIndex);
-    COutputFile& file = *m_arrOutputFiles[nFile];
+    COutputFile& file = *pFile;
     const bool bFlushed =
         nFile + 1 < m_arrOutputFiles.size() ? file.FlushInto(*m_arrOutputFiles[nFile + 1]) : file.Flush();
     if (!bFlushed) {
@@ -93,34 +124,50 @@ bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex
     return LogMessage(FormatTableMessage(IDS_PID_FILE_GENERATED, {FileNameOf(file.Path())}));
 }
 
-bool CConversionEngine::WriteWire(const CCapHElement& wire, std::string_view strName, std::string& strSplices,
+bool CConversionEngine::ReadMember(const CCapHElement& element, CMember& member)
+{
+    // Only wires and diodes with a NAME count; an empty NAME can still be a
+    // stored one.
+    if (EqualsNoCaseAscii(element.m_strType, "[WIRE]")) {
+        member.m_bWire = true;
+    } else if (EqualsNoCaseAscii(element.m_strType, "[DIODE]")) {
+        member.m_bWire = false;
+    } else {
+        return false;
+    }
+    const CAttributeTable& attributes = element.m_mapAttributes;
+    std::string_view* const arrValues = member.m_arrValues;
+    attributes.FindValues(kMemberKeys, arrValues, kMemberValueCount);
+    return !arrValues[kName].empty() || attributes.Find(kMemberKeys[kName]);
+}
+
+bool CConversionEngine::WriteWire(const CMember& wire, std::string& strSplices, COutputFile* pFile,
                                   int nIndex)
 {
     // The line stays in the file whatever becomes of the wire's ends.
-    std::string strLine(strName);
-    strLine += " 0 ";
-    strLine += ColourFields(wire.Value("COLOR"));
-    strLine += " 0\r\n";
-    return WriteOutput(strLine, nIndex) && AttachEnds(wire, strSplices, strName, strName);
+    const std::string_view strName = wire.m_arrValues[kName];
+    const auto arrColour = ColourFieldPieces(wire.m_arrValues[kColour]);
+    return WritePartPieces(pFile, nIndex, strName, kWireLineZero, arrColour[0], arrColour[1], arrColour[2],
+                           kWireLineEnd) &&
+           AttachEnds(wire, strSplices, strName, strName);
 }
 
-bool CConversionEngine::AddDiode(const CCapHElement& diode, std::string_view strName, std::string& strSplices,
-                                 std::string& strComponents)
+bool CConversionEngine::AddDiode(const CMember& diode, std::string& strSplices, std::string& strComponents)
 {
+    const std::string_view strName = diode.m_arrValues[kName];
     const std::string strUnderscored = Underscored(strName);
     strComponents.append("DIODE 1 ").append(strUnderscored).append("_A ");
     strComponents.append(strUnderscored).append("_C 0\r\n");
     return AttachEnds(diode, strSplices, std::string(strName) + "_A", std::string(strName) + "_C");
 }
 
-bool CConversionEngine::AttachEnds(const CCapHElement& member, std::string& strSplices,
-                                   std::string_view strNameA, std::string_view strNameB)
+bool CConversionEngine::AttachEnds(const CMember& member, std::string& strSplices, std::string_view strNameA,
+                                   std::string_view strNameB)
 {
     // End B is tried only when end A found its place.
-    if (AttachWireEnd(member.Value("CONNECTOR_A"), member.Value("PIN_A"), member.Value("SPLICE_A"),
-                      strSplices, strNameA)) {
-        AttachWireEnd(member.Value("CONNECTOR_B"), member.Value("PIN_B"), member.Value("SPLICE_B"),
-                      strSplices, strNameB);
+    const std::string_view* const arrValues = member.m_arrValues;
+    if (AttachWireEnd(arrValues[kConnectorA], arrValues[kPinA], arrValues[kSpliceA], strSplices, strNameA)) {
+        AttachWireEnd(arrValues[kConnectorB], arrValues[kPinB], arrValues[kSpliceB], strSplices, strNameB);
     }
     return !m_bLogFailed;
 }
@@ -146,8 +193,9 @@ bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string
         LogMessage(FormatTableMessage(IDS_MISSING_ENDPOINT, {strWireName}));
         return false;
     }
-    // Splices are numbered from 1 in the order this part first meets them.
-    const auto [itSplice, bNew] = m_mapSpliceNumbers.try_emplace(std::string(strSplice));
+    // Splices are numbered from 1 in the order this part first meets them;
+    // a number's text is made once.
+    const auto [itSplice, bNew] = m_mapSpliceNumbers.try_emplace(strSplice);
     if (bNew) {
         itSplice->second = std::to_string(m_mapSpliceNumbers.size());
     }
@@ -157,7 +205,7 @@ bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string
     return true;
 }
 
-bool CConversionEngine::WritePins(int nIndex)
+bool CConversionEngine::WritePins(COutputFile* pFile, int nIndex)
 {
     // Every pin of the run is listed in every file. The block is the run's
     // block of free pins with the lines of the part's attached pins put in:
@@ -167,20 +215,6 @@ bool CConversionEngine::WritePins(int nIndex)
     const std::string_view strFree = m_pinTable.FreeLines();
     const std::vector<CPinEnds::CEnd>& arrEnds = m_pinEnds.Ends();
 
-    // Short pieces are gathered into a chunk before they go to the file;
-    // a piece that would overflow it, such as a long run of free lines,
-    // follows the chunk as it stands.
-    std::string strChunk;
-    bool bOk = true;
-    const auto put = [&](std::string_view strPiece) {
-        if (strChunk.size() + strPiece.size() < kPinChunkSize) {
-            strChunk.append(strPiece);
-            return;
-        }
-        bOk = bOk && WriteOutput(strChunk, nIndex) && WriteOutput(strPiece, nIndex);
-        strChunk.clear();
-    };
-
     CPinTable::CLineCursor cursor(m_pinTable);
     std::size_t nFreeFrom = 0;  // the free lines before this offset are written or replaced
     for (std::size_t i = 0; i < arrEnds.size();) {
@@ -189,17 +223,19 @@ bool CConversionEngine::WritePins(int nIndex)
         const std::string_view strPrefix =
             strLine.substr(0, strLine.size() - kPidNoWire.size() - kPidNewLine.size());
         const auto nLineStart = static_cast<std::size_t>(strLine.data() - strFree.data());
-        put(strFree.substr(nFreeFrom, nLineStart - nFreeFrom));
+        // The free lines before the pin go out with its first end's line.
+        std::string_view strFreeBefore = strFree.substr(nFreeFrom, nLineStart - nFreeFrom);
         for (; i < arrEnds.size() && arrEnds[i].m_nRecord == nRecord; ++i) {
-            put(strPrefix);
-            put(m_pinEnds.WireName(arrEnds[i]));
-            put(kPidNewLine);
+            if (!WritePartPieces(pFile, nIndex, strFreeBefore, strPrefix, m_pinEnds.WireName(arrEnds[i]),
+                                 kPidNewLine)) {
+                return false;
+            }
+            strFreeBefore = {};
         }
         nFreeFrom = nLineStart + strLine.size();
     }
-    put(strFree.substr(nFreeFrom));
     m_pinEnds.Clear();
-    return bOk && WriteOutput(strChunk, nIndex);
+    return WritePartPieces(pFile, nIndex, strFree.substr(nFreeFrom));
 }
 
 }  // namespace pinweave

@@ -90,7 +90,9 @@ public:
 
     // Attaches one wire end to its fixture pin or its splice (numbering new
     // splices in strSplices' part). False when the end is rejected, with
-    // message 112 or 113 logged where the text calls for one.
+    // message 112 or 113 logged where the text calls for one. The splice
+    // numbers keep strSplice as a view: its text must stay unchanged until
+    // they are cleared for the next part, as the member's values do.
     bool AttachWireEnd(std::string_view strConnector, std::string_view strPin, std::string_view strSplice,
                        std::string& strSplices, std::string_view strWireName);
 
@@ -118,8 +120,9 @@ public:
     std::vector<std::unique_ptr<COutputFile>> m_arrOutputFiles;       // files created so far, in index order
     CPinTable m_pinTable;  // every fixture pin, its index and the [pins] block without wire ends
     CPinEnds m_pinEnds;    // the current part's wire ends on fixture pins, in attach order
-    std::unordered_map<std::string, std::string> m_mapSpliceNumbers;  // of the current part
-    std::string m_strConnectors;                                      // the [connectors] block
+    // The current part's splice numbers as text, under views of the splice names.
+    std::unordered_map<std::string_view, std::string> m_mapSpliceNumbers;
+    std::string m_strConnectors;  // the [connectors] block
 
 private:
     bool ReadAndScan(CCapHFile& fileCapH);
@@ -128,13 +131,19 @@ private:
     void ReportCapHNotOpened(const std::string& strText);
     bool StopRun(const std::string& strMessage);
     bool CreateOutputFile(const std::string& strFolder, const std::string& strBaseName, int nIndex);
+    // The body writer's steps (BodyWriter.cpp). A wire or diode is read into
+    // a CMember first; pFile is part nIndex's output file, null when there is
+    // none.
+    struct CMember;
     bool WritePartGroup(const CCapHElement& partGroup, int nIndex);
-    bool WriteWire(const CCapHElement& wire, std::string_view strName, std::string& strSplices, int nIndex);
-    bool AddDiode(const CCapHElement& diode, std::string_view strName, std::string& strSplices,
-                  std::string& strComponents);
-    bool AttachEnds(const CCapHElement& member, std::string& strSplices, std::string_view strNameA,
+    static bool ReadMember(const CCapHElement& element, CMember& member);
+    template <typename... TPieces>
+    bool WritePartPieces(COutputFile* pFile, int nIndex, const TPieces&... pieces);
+    bool WriteWire(const CMember& wire, std::string& strSplices, COutputFile* pFile, int nIndex);
+    bool AddDiode(const CMember& diode, std::string& strSplices, std::string& strComponents);
+    bool AttachEnds(const CMember& member, std::string& strSplices, std::string_view strNameA,
                     std::string_view strNameB);
-    bool WritePins(int nIndex);
+    bool WritePins(COutputFile* pFile, int nIndex);
 
     IFrontEnd& m_frontEnd;
     // Set when the log file failed in this run: the run stops, and the lines

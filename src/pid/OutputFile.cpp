@@ -1,5 +1,6 @@
 #include "pid/OutputFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -11,11 +12,6 @@
 namespace pinweave {
 
 namespace {
-
-// Writes are gathered up to this size before they reach the system. The body
-// writer fills one file at a time and flushes it when its part is done, so a
-// run holds about one full buffer whatever its number of part numbers.
-constexpr std::size_t kBufferSize = std::size_t(1) << 20;
 
 std::string SystemReason(int nErrno)
 {
@@ -46,10 +42,11 @@ bool COutputFile::Open(const std::string& strPath, std::string& strError)
     }
     // The buffer below does the gathering; stdio's own would only copy again.
     std::setvbuf(m_pFile, nullptr, _IONBF, 0);
+    m_bWritable = m_strError.empty();
     return true;
 }
 
-bool COutputFile::Write(std::string_view strBytes)
+bool COutputFile::WriteSlowly(std::initializer_list<std::string_view> lstPieces)
 {
     if (!m_strError.empty()) {
         return false;
@@ -57,19 +54,58 @@ bool COutputFile::Write(std::string_view strBytes)
     if (m_pFile == nullptr) {
         return Fail(EBADF);
     }
-    if (m_strBuffer.size() + strBytes.size() > kBufferSize) {
-        if (!Flush()) {
+    std::size_t nTotal = 0;
+    for (const std::string_view strPiece : lstPieces) {
+        nTotal += strPiece.size();
+    }
+    if (m_nBuffered + nTotal > kBufferSize) {
+        // The memory stays for what follows.
+        if (!WriteOutBuffer()) {
             return false;
         }
-        if (strBytes.size() >= kBufferSize) {
-            return WriteThrough(strBytes.data(), strBytes.size());
+        if (nTotal >= kBufferSize) {
+            for (const std::string_view strPiece : lstPieces) {
+                if (!WriteThrough(strPiece.data(), strPiece.size())) {
+                    return false;
+                }
+            }
+            return true;
         }
     }
-    // The buffer grows as the file is written rather than being taken whole
-    // at once: every file of a run is open together, and the header step
-    // writes a few hundred bytes to each before any body is written.
-    m_strBuffer.append(strBytes.data(), strBytes.size());
+    if (m_nBuffered + nTotal > m_nCapacity) {
+        // The buffer grows as the file is written rather than being taken
+        // whole at once: every file of a run is open together, and the header
+        // step writes a few hundred bytes to each before any body is written.
+        std::size_t nCapacity = std::max<std::size_t>(m_nCapacity, 256);
+        while (nCapacity < m_nBuffered + nTotal) {
+            nCapacity *= 2;
+        }
+        nCapacity = std::min(nCapacity, kBufferSize);
+        std::unique_ptr<char[]> pBuffer(new char[nCapacity]);
+        if (m_nBuffered > 0) {
+            std::memcpy(pBuffer.get(), m_pBuffer.get(), m_nBuffered);
+        }
+        m_pBuffer = std::move(pBuffer);
+        m_nCapacity = nCapacity;
+    }
+    for (const std::string_view strPiece : lstPieces) {
+        Append(strPiece);
+    }
     return true;
+}
+
+bool COutputFile::WriteOutBuffer()
+{
+    const bool bOk = m_nBuffered == 0 || WriteThrough(m_pBuffer.get(), m_nBuffered);
+    m_nBuffered = 0;
+    return bOk;
+}
+
+void COutputFile::ReleaseBuffer()
+{
+    m_pBuffer.reset();
+    m_nBuffered = 0;
+    m_nCapacity = 0;
 }
 
 bool COutputFile::Flush()
@@ -77,8 +113,8 @@ bool COutputFile::Flush()
     if (!m_strError.empty()) {
         return false;
     }
-    const bool bOk = m_strBuffer.empty() || WriteThrough(m_strBuffer.data(), m_strBuffer.size());
-    std::string().swap(m_strBuffer);
+    const bool bOk = WriteOutBuffer();
+    ReleaseBuffer();
     return bOk;
 }
 
@@ -87,10 +123,17 @@ bool COutputFile::FlushInto(COutputFile& next)
     if (!m_strError.empty()) {
         return false;
     }
-    const bool bOk = m_strBuffer.empty() || WriteThrough(m_strBuffer.data(), m_strBuffer.size());
-    m_strBuffer.assign(next.m_strBuffer);
-    m_strBuffer.swap(next.m_strBuffer);
-    std::string().swap(m_strBuffer);
+    const bool bOk = WriteOutBuffer();
+    // The larger buffer goes on, holding next's unwritten bytes; the other
+    // one is freed.
+    if (m_nCapacity > next.m_nCapacity) {
+        if (next.m_nBuffered > 0) {
+            std::memcpy(m_pBuffer.get(), next.m_pBuffer.get(), next.m_nBuffered);
+        }
+        next.m_pBuffer = std::move(m_pBuffer);
+        next.m_nCapacity = m_nCapacity;
+    }
+    ReleaseBuffer();
     return bOk;
 }
 
@@ -105,6 +148,7 @@ bool COutputFile::Close()
         bOk = Fail(errno);
     }
     m_pFile = nullptr;
+    m_bWritable = false;
     return bOk;
 }
 
@@ -119,6 +163,7 @@ bool COutputFile::WriteThrough(const char* pBytes, std::size_t nCount)
 
 bool COutputFile::Fail(int nErrno)
 {
+    m_bWritable = false;
     m_strError = SystemReason(nErrno);
     return false;
 }

@@ -38,8 +38,11 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
     const std::string strPath = JoinPath(strFolder, strFileName);
 
     // Anything of that name counts, a folder or a dangling link included.
+    // Where nothing is there, it cannot be the CAP-H file either.
     std::error_code ec;
-    if (!m_bOverwriteAll && std::filesystem::exists(std::filesystem::symlink_status(strPath, ec))) {
+    const bool bMayExist =
+        m_bOverwriteAll || std::filesystem::exists(std::filesystem::symlink_status(strPath, ec));
+    if (!m_bOverwriteAll && bMayExist) {
         if (!m_frontEnd.HasWindow()) {
             return StopRun(FormatTableMessage(IDS_OUTPUT_EXISTS_ABORTED, {strFileName}));
         }
@@ -56,7 +59,7 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
 
     // Named after the CAP-H file, an output can be that very file (a CAP-H
     // file named like a PID file, in the output folder): it is not replaced.
-    if (std::filesystem::equivalent(strPath, m_strCapHPath, ec)) {
+    if (bMayExist && std::filesystem::equivalent(strPath, m_strCapHPath, ec)) {
         m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, kReasonIsCapHFile}));
         return false;
     }

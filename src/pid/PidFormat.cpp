@@ -20,17 +20,23 @@ std::string Underscored(std::string_view strName)
     return strOut;
 }
 
-std::string ColourFields(std::string_view strColour)
+std::array<std::string_view, 3> ColourFieldPieces(std::string_view strColour)
 {
     if (strColour.empty()) {
-        return " 0 0";
+        return {" 0 0", {}, {}};
     }
     const std::size_t nSlash = strColour.find('/');
-    std::string strFields(strColour);
     if (nSlash != std::string_view::npos && nSlash > 0) {
-        strFields[nSlash] = ' ';
-    } else {
-        strFields += " 0";
+        return {strColour.substr(0, nSlash), " ", strColour.substr(nSlash + 1)};
+    }
+    return {strColour, " 0", {}};
+}
+
+std::string ColourFields(std::string_view strColour)
+{
+    std::string strFields;
+    for (const std::string_view strPiece : ColourFieldPieces(strColour)) {
+        strFields += strPiece;
     }
     return strFields;
 }

@@ -3,6 +3,7 @@
 #ifndef PINWEAVE_PID_PIDFORMAT_H
 #define PINWEAVE_PID_PIDFORMAT_H
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ void AppendUnderscored(std::string& strOut, std::string_view strName);
 // stands after the first character; otherwise the colour and " 0". RED/BLK/GRN gives "RED BLK/GRN", /RED
 // gives "/RED 0".
 std::string ColourFields(std::string_view strColour);
+
+// The same text as three pieces that follow each other, some of them empty:
+// views of the colour and of constant text, so a wire line can be put
+// together without copying it first.
+std::array<std::string_view, 3> ColourFieldPieces(std::string_view strColour);
 
 }  // namespace pinweave
 

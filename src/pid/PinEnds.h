@@ -5,7 +5,6 @@
 #ifndef PINWEAVE_PID_PINENDS_H
 #define PINWEAVE_PID_PINENDS_H
 
-#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -28,11 +27,7 @@ public:
     }
 
     // Puts the ends in pin-table order; the ends of one pin keep their attach order.
-    void SortByRecord()
-    {
-        std::stable_sort(m_arrEnds.begin(), m_arrEnds.end(),
-                         [](const CEnd& a, const CEnd& b) { return a.m_nRecord < b.m_nRecord; });
-    }
+    void SortByRecord();
 
     const std::vector<CEnd>& Ends() const { return m_arrEnds; }
     std::string_view WireName(const CEnd& end) const
@@ -51,11 +46,13 @@ public:
     void Release()
     {
         std::vector<CEnd>().swap(m_arrEnds);
+        std::vector<CEnd>().swap(m_arrSorted);
         std::string().swap(m_strNames);
     }
 
 private:
     std::vector<CEnd> m_arrEnds;
+    std::vector<CEnd> m_arrSorted;  // room for the sort, kept from part to part
     std::string m_strNames;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ TEST(ChildListTest, KeepsOrderAndCountAcrossItsForms)
                 EXPECT_EQ(lst.front()->m_strType, "0");
                 EXPECT_EQ(lst[static_cast<std::size_t>(nChildren - 1)]->m_strType, std::to_string(nChildren - 1));
             }
+            EXPECT_THROW(lst.at(static_cast<std::size_t>(nChildren)), std::out_of_range);
             EXPECT_EQ(g_nAlive, nChildren);
         }
         EXPECT_EQ(g_nAlive, 0) << "children of a list of " << nChildren << " outlived it";

@@ -69,5 +69,73 @@ TEST(OutputFileTest, AFailedFileReportsItAndLeavesTheNextFileItsOwnBytes)
     EXPECT_EQ(ReadBytes(run.Out("next.pid")), "pending\r\n");
 }
 
+// Pieces reach the disk exactly when their concatenation, written in one
+// Write, would: the buffer takes writes while they fit in kBufferSize bytes;
+// one that does not fit sends the buffer out first, and goes straight out
+// itself when it is that large (so a failure shows at the same write as
+// ever). Checked after every call, through the buffer's growth, its limit
+// and pieces too large for it.
+TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
+{
+    CRunFixture run;
+    constexpr std::size_t kLimit = COutputFile::kBufferSize;
+    const std::string strA(300, 'a'), strB(kLimit / 2, 'b'), strC(kLimit - 1, 'c'), strD(kLimit, 'd');
+    const std::vector<std::vector<std::string>> calls = {
+        {"head", "", "\r\n"},  {strA, strA},       {strB, "x", "y"},     {""},
+        {strB, strA},          {"z", strC},        {strD},               {"1", "2", "3", "4", "5", "6"},
+        {strC, "", "", "q"},   {strA, strD, strA}, {strB, strB, "over"}, {"tail\r\n"},
+    };
+    COutputFile file;
+    std::string strError;
+    ASSERT_TRUE(file.Open(run.Out("pieces.pid"), strError)) << strError;
+    std::string strExpected;
+    std::size_t nOnDisk = 0, nBuffered = 0;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const std::vector<std::string>& c = calls[i];
+        ASSERT_TRUE(c.size() == 1   ? file.WritePieces(c[0])
+                    : c.size() == 2 ? file.WritePieces(c[0], c[1])
+                    : c.size() == 3 ? file.WritePieces(c[0], c[1], c[2])
+                    : c.size() == 4 ? file.WritePieces(c[0], c[1], c[2], c[3])
+                                    : file.WritePieces(c[0], c[1], c[2], c[3], c[4], c[5]));
+        std::size_t nBytes = 0;
+        for (const std::string& strPiece : c) {
+            strExpected += strPiece;
+            nBytes += strPiece.size();
+        }
+        if (nBuffered + nBytes <= kLimit) {
+            nBuffered += nBytes;
+        } else {
+            nOnDisk += nBuffered;
+            nBuffered = 0;
+            (nBytes >= kLimit ? nOnDisk : nBuffered) += nBytes;
+        }
+        EXPECT_EQ(fs::file_size(run.Out("pieces.pid")), nOnDisk) << "call " << i;
+    }
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(ReadBytes(run.Out("pieces.pid")), strExpected);
+}
+
+#ifndef _WIN32
+// A failed file takes no more bytes, not even a few that its buffer would
+// have room for.
+TEST(OutputFileTest, NothingIsBufferedAfterAFailure)
+{
+    if (!fs::exists("/dev/full")) {
+        GTEST_SKIP() << "no device that refuses every write";
+    }
+    COutputFile full;
+    std::string strError;
+    ASSERT_TRUE(full.Open("/dev/full", strError)) << strError;
+    ASSERT_TRUE(full.WritePieces("short", "\r\n"));
+    EXPECT_FALSE(full.Write(std::string(COutputFile::kBufferSize, 'x')));
+    const std::string strReason = full.Error();
+    EXPECT_FALSE(strReason.empty());
+    EXPECT_FALSE(full.WritePieces("a", "b"));
+    EXPECT_FALSE(full.Write("c"));
+    EXPECT_EQ(full.Error(), strReason);
+    EXPECT_FALSE(full.Close());
+}
+#endif
+
 }  // namespace
 }  // namespace pinweave

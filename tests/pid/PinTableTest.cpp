@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -184,6 +185,78 @@ TEST(PinTableTest, EveryPinOfLargeFixturesIsFound)
         EXPECT_EQ(table.Find("F" + std::to_string(f), std::to_string(kPinsEach)), CPinTable::npos);
     }
     EXPECT_EQ(table.Find("F" + std::to_string(kFixtureCount - 1), "0"), CPinTable::npos);
+}
+
+// Pins that a sketch (length and first bytes, kept in the index) cannot tell
+// apart, or can only just: both kinds of index must find exactly the record a
+// plain search of the table finds. The fixtures' sizes put their bounds on
+// both sides of the table's 64-record blocks.
+TEST(PinTableTest, SketchedAndPlainIndexesFindWhatASearchFinds)
+{
+    const std::string strLong(255, 'P');
+    const std::vector<std::string> arrTricky = {
+        "",      "A",   std::string("A\0", 2), std::string(1, '\0'), "AB",           "ABC",
+        "ABCD",  "ABCE", "ABC ",                "abc",                 strLong + "Q", strLong + "R",
+        strLong, std::string(254, 'P'),         std::string(300, 'P'), "A",
+    };
+    std::vector<std::string> arrNumbered;
+    for (int i = 0; i < 200; ++i) {
+        arrNumbered.push_back(std::to_string(i));
+    }
+    const auto first = [&](std::ptrdiff_t n) {
+        return std::vector<std::string>(arrNumbered.begin(), arrNumbered.begin() + n);
+    };
+    // Ninety pins with one sketch, so that searches pass slots of others.
+    std::vector<std::string> arrAlike;
+    for (int i = 10; i < 100; ++i) {
+        arrAlike.push_back("PIN" + std::to_string(i));
+    }
+    const Fixtures arrFixtures = {
+        {"E", {}},   {"J1", arrTricky}, {"J1", first(1)},   {"K", first(63)}, {"J 2", first(64)},
+        {"E", {}},   {"", arrTricky},   {"K", first(65)},   {"E", {}},        {"J 2", first(128)},
+        {"J1", {"ABCD", strLong}},      {"K", first(3)},    {"L", first(200)}, {"E", {}},
+        {"S", arrAlike},
+    };
+    std::vector<std::pair<std::string, std::string>> arrRecords;  // connector, pin
+    for (const auto& [strConnector, arrPins] : arrFixtures) {
+        for (const std::string& strPin : arrPins) {
+            arrRecords.emplace_back(strConnector, strPin);
+        }
+    }
+    std::vector<std::string> arrPins = arrTricky;
+    arrPins.insert(arrPins.end(), {"62", "63", "64", "127", "128", "199", "200", "ABCF", strLong + "S"});
+    arrPins.insert(arrPins.end(), arrAlike.begin(), arrAlike.end());
+    for (int i = 0; i < 10; ++i) {
+        arrPins.push_back("PIN0" + std::to_string(i));  // absent, the same sketch
+    }
+
+    for (const std::size_t nSketchedSlotLimit : {CPinTable::kSketchedSlotLimit, std::size_t(0)}) {
+        SCOPED_TRACE(nSketchedSlotLimit == 0 ? "plain slots" : "sketched slots");
+        CPinTable table(nSketchedSlotLimit);
+        Build(table, arrFixtures);
+        ASSERT_EQ(table.GetCount(), arrRecords.size());
+        CPinTable::CLineCursor cursor(table);
+        for (std::size_t i = 0; i < arrRecords.size(); ++i) {
+            EXPECT_EQ(table.Connector(i), arrRecords[i].first) << i;
+            EXPECT_EQ(table.Pin(i), arrRecords[i].second) << i;
+            std::string strConnector = arrRecords[i].first, strPin = arrRecords[i].second;
+            std::replace(strConnector.begin(), strConnector.end(), ' ', '_');
+            std::replace(strPin.begin(), strPin.end(), ' ', '_');
+            EXPECT_EQ(cursor.Line(i), strConnector + " " + strPin + " (none)\r\n") << i;
+        }
+        for (const char* pszConnector : {"J1", "J 2", "K", "L", "", "E", "J2", "S"}) {
+            for (const std::string& strPin : arrPins) {
+                std::size_t nLatest = CPinTable::npos;
+                for (std::size_t i = 0; i < arrRecords.size(); ++i) {
+                    if (arrRecords[i] == std::make_pair(std::string(pszConnector), strPin)) {
+                        nLatest = i;
+                    }
+                }
+                EXPECT_EQ(table.Find(pszConnector, strPin), nLatest)
+                    << pszConnector << " / " << strPin.size() << " bytes";
+            }
+        }
+    }
 }
 
 }  // namespace
