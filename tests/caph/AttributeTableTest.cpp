@@ -78,8 +78,9 @@ TEST(AttributeTableTest, AgreesWithAReferenceMapAtEverySize)
 
         // Several keys at once, present and absent ones mixed, the same key
         // twice: each answer as Find gives it.
+        const std::string strNeverStored = "K" + std::to_string(nOperations);
         const std::string_view arrKeys[] = {mapReference.rbegin()->first, "K", "absent",
-                                            mapReference.begin()->first, "K" + std::to_string(nOperations),
+                                            mapReference.begin()->first, strNeverStored,
                                             mapReference.rbegin()->first};
         std::string_view arrValues[std::size(arrKeys)];
         table.FindValues(arrKeys, arrValues, std::size(arrKeys));
