@@ -5,13 +5,17 @@
 // success; the position stays inside the text and lands where the message
 // says (the terminating NUL for "Out of data", the offending byte for an
 // illegal character, the start for a missing "["); a successful parse leaves
-// every element of the tree with a closed, upper-cased opening tag.
+// every element of the tree with a closed, upper-cased opening tag. And the
+// tree, the outcome and the position agree with a plain recursive reading of
+// the element rules, written for clarity rather than speed, whether the parse
+// succeeds or stops on a fault.
 #include "FuzzCheck.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,6 +65,123 @@ bool EndsWith(const std::string& str, const std::string& strEnd)
     return str.size() >= strEnd.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
 }
 
+
+// The plain reading: one recursive call per element, attributes in a map.
+struct CReferenceElement {
+    std::string m_strType;
+    std::vector<CReferenceElement> m_lstChildren;
+    std::map<std::string, std::string> m_mapAttributes;
+};
+
+char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsWhitespace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool ReferenceAttribute(const char* t, std::int64_t& p, CReferenceElement& element)
+{
+    const std::int64_t s = p;
+    while (t[p] != '=') {
+        if (t[p] == '\0') {
+            return false;
+        }
+        ++p;
+    }
+    std::string strKey(t + s, t + p);
+    std::transform(strKey.begin(), strKey.end(), strKey.begin(), UpperAscii);
+    const std::int64_t v = ++p;
+    while (!IsControl(t[p])) {
+        ++p;
+    }
+    const std::string strValue(t + v, t + p);
+    if (strValue.find_first_not_of(' ') == std::string::npos) {
+        return true;
+    }
+    while (element.m_mapAttributes.count(strKey) != 0) {
+        strKey += "||" + std::to_string(element.m_mapAttributes.size());
+    }
+    element.m_mapAttributes[strKey] = strValue;
+    return true;
+}
+
+bool ReferenceParse(const char* t, std::int64_t& p, CReferenceElement& element)
+{
+    const std::int64_t s = p;
+    if (t[s] != '[') {
+        return false;
+    }
+    std::string strEndTag;
+    for (p = s + 1; t[p] != '\0'; ++p) {
+        if (IsControl(t[p]) || t[p] == '[') {
+            return false;
+        }
+        if (t[p] == '=') {
+            strEndTag = "[END" + std::string(t + s + 1, t + p) + "]";
+        } else if (t[p] == ']') {
+            element.m_strType.assign(t + s, t + p + 1);
+            std::transform(element.m_strType.begin(), element.m_strType.end(), element.m_strType.begin(),
+                           UpperAscii);
+            if (strEndTag.empty()) {
+                strEndTag = "[END" + element.m_strType.substr(1);
+            }
+            ++p;
+            break;
+        }
+    }
+    for (;;) {
+        if (t[p] == '\0') {
+            return false;
+        }
+        std::size_t n = 0;
+        while (n < strEndTag.size() && UpperAscii(t[p + static_cast<std::int64_t>(n)]) == UpperAscii(strEndTag[n])) {
+            ++n;
+        }
+        if (!strEndTag.empty() && n == strEndTag.size()) {
+            p += static_cast<std::int64_t>(n);
+            return true;
+        }
+        if (t[p] == '[') {
+            element.m_lstChildren.emplace_back();
+            if (!ReferenceParse(t, p, element.m_lstChildren.back())) {
+                return false;
+            }
+        } else if (!IsWhitespace(t[p]) && !ReferenceAttribute(t, p, element)) {
+            return false;
+        }
+        if (t[p] != '\0') {
+            ++p;
+        }
+    }
+}
+
+// The same tree: types, children in order, and the same entries (every key of
+// the reference found with its value, and no other entry).
+void CheckSameTree(const CCapHElement& root, const CReferenceElement& referenceRoot)
+{
+    std::vector<std::pair<const CCapHElement*, const CReferenceElement*>> lstPending = {{&root, &referenceRoot}};
+    while (!lstPending.empty()) {
+        const auto [pElement, pReference] = lstPending.back();
+        lstPending.pop_back();
+        FuzzCheck(pElement->m_strType == pReference->m_strType, "the type of the plain reading");
+        FuzzCheck(pElement->m_mapAttributes.GetCount() == pReference->m_mapAttributes.size(),
+                  "the entry count of the plain reading");
+        for (const auto& [strKey, strValue] : pReference->m_mapAttributes) {
+            FuzzCheck(pElement->m_mapAttributes.Find(strKey) == std::optional<std::string_view>(strValue),
+                      "each entry of the plain reading");
+        }
+        FuzzCheck(pElement->m_lstChildren.size() == pReference->m_lstChildren.size(),
+                  "the children of the plain reading");
+        for (std::size_t i = 0; i < pReference->m_lstChildren.size(); ++i) {
+            lstPending.emplace_back(pElement->m_lstChildren[i].get(), &pReference->m_lstChildren[i]);
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -73,6 +194,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     CCapHElement element;
     std::int64_t nPos = 0;
     const bool bParsed = element.Parse(pszText, nPos);
+
+    // Deep nesting is the parser's own test; the plain reading recurses.
+    if (std::count(strText.begin(), strText.end(), '[') < 2000) {
+        CReferenceElement reference;
+        std::int64_t nReferencePos = 0;
+        const bool bReferenceParsed = ReferenceParse(pszText, nReferencePos, reference);
+        FuzzCheck(bParsed == bReferenceParsed, "the outcome of the plain reading");
+        FuzzCheck(nPos == nReferencePos, "the position of the plain reading");
+        CheckSameTree(element, reference);
+    }
 
     FuzzCheck(nPos >= 0 && nPos <= nLength, "the position stays inside the text");
     if (bParsed) {
