@@ -9,7 +9,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps-native native run test test-native asan test-asan deps-windows windows test-windows bench fuzz stress clean
+.PHONY: all deps-native native run test test-native asan test-asan tsan test-tsan deps-windows windows test-windows bench fuzz stress clean
 
 all: native
 
@@ -48,6 +48,15 @@ asan: deps-native
 test-asan: asan
 	ctest --preset asan -j $(JOBS)
 
+# The CAP-H reading that runs on several threads, under ThreadSanitizer: only
+# the reading's own tests, which drive it with every number of pieces.
+tsan: deps-native
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS) --target caph_tests
+
+test-tsan: tsan
+	build/tsan/bin/caph_tests --gtest_brief=1 --gtest_filter='*Piece*:*TreeArena*:ParserTest.*'
+
 deps-windows:
 	@tools/install-deps.sh windows
 
@@ -65,7 +74,7 @@ test-windows: windows
 	@status=0; ctest --preset windows -j $(JOBS) --timeout 180 --repeat until-pass:3 || status=$$?; \
 	tools/windows/wine-session.sh build/windows down; exit $$status
 
-test: test-native test-asan test-windows
+test: test-native test-asan test-tsan test-windows
 
 # Hostile CAP-H files at full size (1,000,000-deep nesting, 1 GB lines, 10
 # million attributes on one element ...) converted by the Linux program, with

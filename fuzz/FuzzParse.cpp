@@ -8,7 +8,8 @@
 // every element of the tree with a closed, upper-cased opening tag. And the
 // tree, the outcome and the position agree with a plain recursive reading of
 // the element rules, written for clarity rather than speed, whether the parse
-// succeeds or stops on a fault.
+// succeeds or stops on a fault. The same text read in pieces on several
+// threads must give that same tree, outcome, position and message.
 #include "FuzzCheck.h"
 
 #include <algorithm>
@@ -194,6 +195,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     CCapHElement element;
     std::int64_t nPos = 0;
     const bool bParsed = element.Parse(pszText, nPos);
+    const std::vector<std::string> lstPlainMessages = reports.m_lstMessages;
+
+    reports.m_lstMessages.clear();
+    CCapHElement elementInPieces;
+    std::int64_t nPiecesPos = 0;
+    const bool bPiecesParsed = elementInPieces.ParseInPieces(pszText, nPiecesPos, nLength, 2 + static_cast<int>(nSize % 5));
+    FuzzCheck(bPiecesParsed == bParsed, "the outcome of the reading in pieces");
+    FuzzCheck(nPiecesPos == nPos, "the position of the reading in pieces");
+    FuzzCheck(reports.m_lstMessages == lstPlainMessages, "the message of the reading in pieces");
+    reports.m_lstMessages = lstPlainMessages;
 
     // Deep nesting is the parser's own test; the plain reading recurses.
     if (std::count(strText.begin(), strText.end(), '[') < 2000) {
@@ -203,6 +214,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         FuzzCheck(bParsed == bReferenceParsed, "the outcome of the plain reading");
         FuzzCheck(nPos == nReferencePos, "the position of the plain reading");
         CheckSameTree(element, reference);
+        CheckSameTree(elementInPieces, reference);
     }
 
     FuzzCheck(nPos >= 0 && nPos <= nLength, "the position stays inside the text");

@@ -1,5 +1,7 @@
 #include "caph/AttributeTable.h"
 
+#include "caph/TreeArena.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -116,12 +118,12 @@ CAttributeTable& CAttributeTable::operator=(CAttributeTable&& other) noexcept
 
 std::size_t CAttributeTable::GetCount() const
 {
-    return m_pBlock != nullptr ? m_pBlock->nCount : 0;
+    return m_pBlock != nullptr ? GetBlock()->nCount : 0;
 }
 
 CAttributeTable::Entry CAttributeTable::DecodeAt(std::size_t nOffset) const
 {
-    const char* const pEntries = m_pBlock->Entries();
+    const char* const pEntries = GetBlock()->Entries();
     Entry entry;
     entry.nOffset = nOffset;
     const std::size_t nKeyLength = ReadLength(pEntries, nOffset);
@@ -134,11 +136,11 @@ CAttributeTable::Entry CAttributeTable::DecodeAt(std::size_t nOffset) const
 
 bool CAttributeTable::FindEntry(std::string_view strKey, Entry& entry) const
 {
-    if (m_pBlock == nullptr || (m_pBlock->nKeyBits & KeyBit(strKey)) == 0) {
+    if (m_pBlock == nullptr || (GetBlock()->nKeyBits & KeyBit(strKey)) == 0) {
         return false;
     }
-    if (m_pBlock->pIndex != nullptr) {
-        const Index& index = *m_pBlock->pIndex;
+    if (GetBlock()->pIndex != nullptr) {
+        const Index& index = *GetBlock()->pIndex;
         const std::size_t nMask = index.Size() - 1;
         for (std::size_t i = HashKey(strKey) & nMask; index.Get(i) != 0; i = (i + 1) & nMask) {
             entry = DecodeAt(static_cast<std::size_t>(index.Get(i) - 1));
@@ -151,9 +153,9 @@ bool CAttributeTable::FindEntry(std::string_view strKey, Entry& entry) const
     // Only the lengths are read until a key matches: the parser's key check
     // comes here for every attribute it stores (measured: DecodeAt per entry
     // costs a twentieth of the whole parse).
-    const char* const pEntries = m_pBlock->Entries();
+    const char* const pEntries = GetBlock()->Entries();
     std::size_t nOffset = 0;
-    const std::size_t nEnd = m_pBlock->nSize;
+    const std::size_t nEnd = GetBlock()->nSize;
     while (nOffset < nEnd) {
         const std::size_t nEntry = nOffset;
         const std::size_t nKeyLength = ReadLength(pEntries, nOffset);
@@ -196,7 +198,7 @@ void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_vi
     if (m_pBlock == nullptr) {
         return;
     }
-    if (m_pBlock->pIndex != nullptr) {
+    if (GetBlock()->pIndex != nullptr) {
         for (std::size_t i = 0; i < nKeys; ++i) {
             arrValues[i] = Find(arrKeys[i]).value_or(std::string_view());
         }
@@ -204,9 +206,9 @@ void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_vi
     }
     // One walk over the entries; each entry is held against the keys of its
     // length. Keys are unique, so the first match of a key is its only one.
-    const char* const pEntries = m_pBlock->Entries();
+    const char* const pEntries = GetBlock()->Entries();
     std::size_t nOffset = 0;
-    const std::size_t nEnd = m_pBlock->nSize;
+    const std::size_t nEnd = GetBlock()->nSize;
     while (nOffset < nEnd) {
         const std::size_t nKeyLength = ReadLength(pEntries, nOffset);
         const char* const pKey = pEntries + nOffset;
@@ -221,34 +223,62 @@ void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_vi
     }
 }
 
-void CAttributeTable::Reserve(std::size_t nBytes)
+void CAttributeTable::SetBlock(Block* pBlock, bool bInArena)
 {
-    if (m_pBlock != nullptr && nBytes <= m_pBlock->nCapacity) {
+    m_pBlock = reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(pBlock) | (bInArena ? kArenaTag : 0));
+}
+
+void* CAttributeTable::MoveBlock(std::size_t nBytes, CTreeArena* pArena)
+{
+    Block* const pOld = GetBlock();
+    const std::size_t nOldBytes = pOld != nullptr ? sizeof(Block) + pOld->nCapacity : 0;
+    // A small table takes its block from the arena while one is at hand; a
+    // large one, or one grown without the arena, lives on the heap.
+    if (pArena != nullptr && nBytes <= CTreeArena::kMaxBlock && (pOld == nullptr || InArena())) {
+        void* const pNew = pOld == nullptr ? pArena->AllocateBlock(nBytes) : pArena->ResizeBlock(pOld, nOldBytes, nBytes);
+        SetBlock(static_cast<Block*>(pNew), true);
+        return pNew;
+    }
+    if (InArena()) {
+        void* const pNew = std::malloc(nBytes);
+        if (pNew == nullptr) {
+            throw std::bad_alloc();
+        }
+        std::memcpy(pNew, pOld, std::min(nOldBytes, nBytes));
+        SetBlock(static_cast<Block*>(pNew), false);
+        return pNew;
+    }
+    void* const pNew = std::realloc(pOld, nBytes);
+    if (pNew == nullptr) {
+        throw std::bad_alloc();
+    }
+    SetBlock(static_cast<Block*>(pNew), false);
+    return pNew;
+}
+
+void CAttributeTable::Reserve(std::size_t nBytes, CTreeArena* pArena)
+{
+    Block* const pOld = GetBlock();
+    if (pOld != nullptr && nBytes <= pOld->nCapacity) {
         return;
     }
     // Grow by at least half at a time, from a first size that holds a typical
     // wire, so filling an element costs one or two allocations.
     const std::size_t nCapacity =
-        m_pBlock == nullptr ? std::max(nBytes, kFirstCapacity)
-                            : std::max(nBytes, m_pBlock->nCapacity + m_pBlock->nCapacity / 2);
-    void* const pNew = std::realloc(m_pBlock, sizeof(Block) + nCapacity);
-    if (pNew == nullptr) {
-        throw std::bad_alloc();
-    }
-    if (m_pBlock == nullptr) {
-        m_pBlock = static_cast<Block*>(pNew);
-        *m_pBlock = Block{0, 0, nCapacity, 0, nullptr};
+        pOld == nullptr ? std::max(nBytes, kFirstCapacity) : std::max(nBytes, pOld->nCapacity + pOld->nCapacity / 2);
+    auto* const pBlock = static_cast<Block*>(MoveBlock(sizeof(Block) + nCapacity, pArena));
+    if (pOld == nullptr) {
+        *pBlock = Block{0, 0, nCapacity, 0, nullptr};
         return;
     }
-    m_pBlock = static_cast<Block*>(pNew);
-    m_pBlock->nCapacity = nCapacity;
+    pBlock->nCapacity = nCapacity;
 }
 
-void CAttributeTable::Append(std::string_view strKey, std::string_view strValue)
+void CAttributeTable::Append(std::string_view strKey, std::string_view strValue, CTreeArena* pArena)
 {
-    const std::size_t nOffset = m_pBlock != nullptr ? m_pBlock->nSize : 0;
-    Reserve(nOffset + strKey.size() + strValue.size() + 2 * kMaxLengthBytes);
-    Block& block = *m_pBlock;
+    const std::size_t nOffset = m_pBlock != nullptr ? GetBlock()->nSize : 0;
+    Reserve(nOffset + strKey.size() + strValue.size() + 2 * kMaxLengthBytes, pArena);
+    Block& block = *GetBlock();
     char* pOut = block.Entries() + nOffset;
     PutLength(pOut, strKey.size());
     std::memcpy(pOut, strKey.data(), strKey.size());
@@ -272,7 +302,7 @@ void CAttributeTable::Append(std::string_view strKey, std::string_view strValue)
 
 void CAttributeTable::IndexInsert(std::size_t nOffset, std::string_view strKey)
 {
-    Index& index = *m_pBlock->pIndex;
+    Index& index = *GetBlock()->pIndex;
     const std::size_t nMask = index.Size() - 1;
     std::size_t i = HashKey(strKey) & nMask;
     while (index.Get(i) != 0) {
@@ -283,7 +313,7 @@ void CAttributeTable::IndexInsert(std::size_t nOffset, std::string_view strKey)
 
 void CAttributeTable::RebuildIndex()
 {
-    Block& block = *m_pBlock;
+    Block& block = *GetBlock();
     std::size_t nSlots = 16;
     while (nSlots < 2 * block.nCount) {
         nSlots *= 2;
@@ -320,7 +350,7 @@ void CAttributeTable::SetAt(std::string_view strKey, std::string_view strValue)
     // stays set, which only costs a search.
     const std::string strKeyCopy(strKey);
     const std::string strValueCopy(strValue);
-    Block& block = *m_pBlock;
+    Block& block = *GetBlock();
     const auto nEnd = static_cast<std::size_t>(entry.strValue.data() + entry.strValue.size() - block.Entries());
     std::memmove(block.Entries() + entry.nOffset, block.Entries() + nEnd, block.nSize - nEnd);
     block.nSize -= nEnd - entry.nOffset;
@@ -329,7 +359,7 @@ void CAttributeTable::SetAt(std::string_view strKey, std::string_view strValue)
     delete block.pIndex;
     block.pIndex = nullptr;
     Append(strKeyCopy, strValueCopy);
-    if (bIndexed && m_pBlock->pIndex == nullptr) {
+    if (bIndexed && GetBlock()->pIndex == nullptr) {
         RebuildIndex();
     }
 }
@@ -337,13 +367,16 @@ void CAttributeTable::SetAt(std::string_view strKey, std::string_view strValue)
 void CAttributeTable::RemoveAll()
 {
     if (m_pBlock != nullptr) {
-        delete m_pBlock->pIndex;
-        std::free(m_pBlock);
+        Block* const pBlock = GetBlock();
+        delete pBlock->pIndex;
+        if (!InArena()) {
+            std::free(pBlock);
+        }
         m_pBlock = nullptr;
     }
 }
 
-void CAttributeTable::Compact()
+void CAttributeTable::Compact(CTreeArena* pArena)
 {
     // Slack matters where elements are many, and those are small. A large
     // table keeps its slack (under a third of it): shrinking could copy it
@@ -352,14 +385,25 @@ void CAttributeTable::Compact()
     if (m_pBlock == nullptr) {
         return;
     }
-    const std::size_t nSize = m_pBlock->nSize;
-    if (m_pBlock->nCapacity > nSize + nSize / 8 + 16 && m_pBlock->nCapacity < kLargeTable) {
-        // Shrinking mostly keeps the block where it is; a failed shrink
-        // leaves the table as it was.
-        if (void* const pNew = std::realloc(m_pBlock, sizeof(Block) + nSize)) {
-            m_pBlock = static_cast<Block*>(pNew);
-            m_pBlock->nCapacity = nSize;
+    Block* const pBlock = GetBlock();
+    const std::size_t nSize = pBlock->nSize;
+    if (pBlock->nCapacity <= nSize + nSize / 8 + 16 || pBlock->nCapacity >= kLargeTable) {
+        return;
+    }
+    if (InArena()) {
+        // The arena takes back the slack of its latest block; elsewhere a
+        // smaller capacity only stops the table from using it.
+        if (pArena != nullptr) {
+            pArena->ResizeBlock(pBlock, sizeof(Block) + pBlock->nCapacity, sizeof(Block) + nSize);
+            pBlock->nCapacity = nSize;
         }
+        return;
+    }
+    // Shrinking mostly keeps the block where it is; a failed shrink leaves the
+    // table as it was.
+    if (void* const pNew = std::realloc(pBlock, sizeof(Block) + nSize)) {
+        SetBlock(static_cast<Block*>(pNew), false);
+        GetBlock()->nCapacity = nSize;
     }
 }
 

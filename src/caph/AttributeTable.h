@@ -11,15 +11,22 @@
 // attributes on one element still insert in constant time each. The index
 // slots are 32 bits wide while the entries take less than 4 GiB, 64 bits once
 // they take more.
+//
+// A parsed tree keeps the blocks of its small tables in its arena; the table
+// then only forgets its block when it is emptied. Whatever grows the table
+// without the arena at hand moves it to the heap first.
 #ifndef PINWEAVE_CAPH_ATTRIBUTETABLE_H
 #define PINWEAVE_CAPH_ATTRIBUTETABLE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace pinweave {
+
+class CTreeArena;
 
 class CAttributeTable {
 public:
@@ -49,16 +56,20 @@ public:
     void SetAt(std::string_view strKey, std::string_view strValue);
 
     // SetAt for a key known to be absent, as the key rule guarantees: skips
-    // the search that SetAt makes first.
-    void SetAtNew(std::string_view strKey, std::string_view strValue) { Append(strKey, strValue); }
+    // the search that SetAt makes first. With an arena, a small table keeps
+    // its block there.
+    void SetAtNew(std::string_view strKey, std::string_view strValue, CTreeArena* pArena = nullptr)
+    {
+        Append(strKey, strValue, pArena);
+    }
 
     // Removes every entry and releases the storage.
     void RemoveAll();
 
     // Gives back the spare capacity of a table below 1 MiB; called once an
     // element is complete, so a parsed tree of many elements holds no growth
-    // slack.
-    void Compact();
+    // slack. pArena is the arena the table was filled from, if any.
+    void Compact(CTreeArena* pArena = nullptr);
 
 private:
     struct Block;
@@ -69,14 +80,24 @@ private:
         std::string_view strValue;
     };
 
+    // The lowest bit of m_pBlock marks a block that lives in a tree's arena.
+    static constexpr std::uintptr_t kArenaTag = 1;
+    Block* GetBlock() const
+    {
+        return reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(m_pBlock) & ~kArenaTag);
+    }
+    bool InArena() const { return (reinterpret_cast<std::uintptr_t>(m_pBlock) & kArenaTag) != 0; }
+    void SetBlock(Block* pBlock, bool bInArena);
+
     bool FindEntry(std::string_view strKey, Entry& entry) const;
     Entry DecodeAt(std::size_t nOffset) const;
-    void Append(std::string_view strKey, std::string_view strValue);
-    void Reserve(std::size_t nBytes);
+    void Append(std::string_view strKey, std::string_view strValue, CTreeArena* pArena = nullptr);
+    void Reserve(std::size_t nBytes, CTreeArena* pArena);
+    void* MoveBlock(std::size_t nBytes, CTreeArena* pArena);
     void IndexInsert(std::size_t nOffset, std::string_view strKey);
     void RebuildIndex();
 
-    Block* m_pBlock = nullptr;  // null while the table is empty
+    Block* m_pBlock = nullptr;  // null while the table is empty; tagged
 };
 
 }  // namespace pinweave

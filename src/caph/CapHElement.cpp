@@ -26,6 +26,8 @@ void CCapHElement::Clear()
     }
     m_mapAttributes.RemoveAll();
     std::string().swap(m_strType);
+    // Last: the table may have had its block in the arena.
+    m_pArena.reset();
 }
 
 std::string_view CCapHElement::Value(std::string_view strKey) const

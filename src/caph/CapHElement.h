@@ -21,11 +21,14 @@
 // opening tag, 405 no "[" at the start) goes to the report hook with code 16,
 // and Parse returns false. Everything stored before the fault stays in the tree.
 // Nesting depth is limited only by memory: neither Parse nor destruction recurses.
+// The elements Parse makes, and their small attribute tables, live in an arena
+// that the parsed element owns and releases in Clear.
 #ifndef PINWEAVE_CAPH_CAPHELEMENT_H
 #define PINWEAVE_CAPH_CAPHELEMENT_H
 
 #include "caph/AttributeTable.h"
 #include "caph/ChildList.h"
+#include "caph/TreeArena.h"
 
 #include <cstdint>
 #include <functional>
@@ -75,12 +78,25 @@ public:
     // it started (405). Positions are 64-bit.
     bool Parse(const char* pszText, std::int64_t& nPos);
 
+    // Parse for a text whose NUL is known to stand at nTextLength: a long one
+    // is read in pieces on the machine's cores, with exactly the same tree,
+    // position, result and message as the plain reading.
+    bool Parse(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength);
+
+    // That reading in up to nPieces pieces, however short the text.
+    bool ParseInPieces(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength, int nPieces);
+
     // Reads one attribute line at nPos into this element's table; only Parse
-    // calls it. nPos is left on the control byte that ended the value.
-    bool ParseAttribute(const char* pszText, std::int64_t& nPos);
+    // calls it, with the arena of the tree it fills. nPos is left on the
+    // control byte that ended the value.
+    bool ParseAttribute(const char* pszText, std::int64_t& nPos, CTreeArena* pArena = nullptr);
 
     // Hands one finished message to the hook, line feeds removed.
     static void Report(int nCode, std::string strMessage);
+
+private:
+    // Where the elements that Parse added live; null until this element parses.
+    std::unique_ptr<CTreeArena> m_pArena;
 };
 
 // Upper-cases the ASCII letters a-z in place; other bytes are left alone.

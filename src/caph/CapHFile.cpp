@@ -1,11 +1,44 @@
 #include "caph/CapHFile.h"
 
+#include "caph/LargeMemory.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 namespace pinweave {
+
+void CFileBytes::Reserve(std::size_t nCapacity)
+{
+    if (nCapacity <= m_nCapacity && m_pBytes != nullptr) {
+        return;
+    }
+    auto* const pNew = static_cast<char*>(AllocateLarge(nCapacity + 1));
+    if (m_nSize > 0) {
+        std::memcpy(pNew, m_pBytes, m_nSize);
+    }
+    pNew[m_nSize] = '\0';
+    FreeLarge(m_pBytes, m_nCapacity + 1);
+    m_pBytes = pNew;
+    m_nCapacity = nCapacity;
+}
+
+void CFileBytes::SetSize(std::size_t nSize)
+{
+    Reserve(nSize);
+    m_nSize = nSize;
+    m_pBytes[nSize] = '\0';
+}
+
+void CFileBytes::Release()
+{
+    FreeLarge(m_pBytes, m_nCapacity + 1);
+    m_pBytes = nullptr;
+    m_nSize = 0;
+    m_nCapacity = 0;
+}
 
 CCapHFile::~CCapHFile()
 {
@@ -29,9 +62,9 @@ bool CCapHFile::Open(const std::string& strPath, std::string& strError)
     return true;
 }
 
-bool CCapHFile::ReadAll(std::string& strBytes, std::string& strError)
+bool CCapHFile::ReadAll(CFileBytes& bytes, std::string& strError)
 {
-    strBytes.clear();
+    bytes.SetSize(0);
     if (m_pFile == nullptr) {
         strError = std::generic_category().message(EBADF);
         return false;
@@ -54,18 +87,21 @@ bool CCapHFile::ReadAll(std::string& strBytes, std::string& strError)
     std::rewind(m_pFile);
     std::size_t nUsed = 0;
     for (;;) {
-        strBytes.resize(nUsed + nChunk);
+        if (bytes.Capacity() < nUsed + nChunk) {
+            bytes.Reserve(std::max(nUsed + nChunk, 2 * bytes.Capacity()));
+        }
+        const std::size_t nWanted = bytes.Capacity() - nUsed;
         errno = 0;
-        const std::size_t nRead = std::fread(strBytes.data() + nUsed, 1, nChunk, m_pFile);
+        const std::size_t nRead = std::fread(bytes.data() + nUsed, 1, nWanted, m_pFile);
         nUsed += nRead;
-        if (nRead < nChunk) {
+        bytes.SetSize(nUsed);
+        if (nRead < nWanted) {
             break;
         }
     }
-    strBytes.resize(nUsed);
     if (std::ferror(m_pFile)) {
         strError = std::generic_category().message(errno != 0 ? errno : EIO);
-        strBytes.clear();
+        bytes.Release();
         return false;
     }
     return true;

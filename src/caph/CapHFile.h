@@ -3,10 +3,37 @@
 #ifndef PINWEAVE_CAPH_CAPHFILE_H
 #define PINWEAVE_CAPH_CAPHFILE_H
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
 namespace pinweave {
+
+// The bytes of a whole file in one block, followed by one more byte that may
+// be written (a NUL once read), as the section scan needs. Large files take
+// large pages where the system grants them.
+class CFileBytes {
+public:
+    CFileBytes() = default;
+    CFileBytes(const CFileBytes&) = delete;
+    CFileBytes& operator=(const CFileBytes&) = delete;
+    ~CFileBytes() { Release(); }
+
+    char* data() { return m_pBytes; }
+    std::size_t size() const { return m_nSize; }
+
+    // Room for nCapacity bytes and the one after, the content kept (up to size()).
+    void Reserve(std::size_t nCapacity);
+    // Sets the size (at most the capacity) and writes a NUL after the last byte.
+    void SetSize(std::size_t nSize);
+    std::size_t Capacity() const { return m_nCapacity; }
+    void Release();
+
+private:
+    char* m_pBytes = nullptr;
+    std::size_t m_nSize = 0;
+    std::size_t m_nCapacity = 0;  // without the byte after
+};
 
 class CCapHFile {
 public:
@@ -19,9 +46,9 @@ public:
     // reason in strError (a folder is refused as such, not read as empty).
     bool Open(const std::string& strPath, std::string& strError);
 
-    // Reads every byte of the open file into strBytes (replacing its content).
+    // Reads every byte of the open file into bytes (replacing their content).
     // On a read error returns false with the system's reason in strError.
-    bool ReadAll(std::string& strBytes, std::string& strError);
+    bool ReadAll(CFileBytes& bytes, std::string& strError);
 
     // Closes the file; harmless when it is not open.
     void Close();

@@ -6,11 +6,13 @@
 // included (the byte after a nested end tag is passed over unseen, a tab or a
 // byte 0x80-0xFF ends a value).
 #include "caph/CapHElement.h"
+#include "caph/ParseCursor.h"
 
 #include "common/MessageTable.h"
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 namespace pinweave {
@@ -102,95 +104,19 @@ void CCapHElement::Report(int nCode, std::string strMessage)
     }
 }
 
-bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
+
+// Reads one attribute line at nPos into element's table. nPos is left on the
+// control byte that ended the value.
+static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, CTreeArena* pArena,
+                          bool bReport)
 {
-    const char* const t = pszText;
-    std::int64_t p = nPos;
-    // The enclosing elements, outermost first. Their end tags are read off
-    // their types when they are current again, so a level costs one pointer.
-    std::vector<CCapHElement*> lstOpen;
-    CCapHElement* pElement = this;
-    std::size_t nNameEnd = 0;  // of pElement's end tag within its type
-
-    // Each pass of this loop reads one opening tag and then the body of that
-    // element until a nested element opens (continue) or the outermost closes.
-    for (;;) {
-        const std::int64_t s = p;
-        if (t[s] != '[') {
-            ReportNoBracket(t);
-            nPos = p;
-            return false;
-        }
-        p = s + 1;
-        std::int64_t nLastEquals = -1;
-        while (t[p] != '\0') {
-            const char c = t[p];
-            if (IsControl(c) || c == '[') {
-                ReportIllegalCharacter(t, p);
-                nPos = p;
-                return false;
-            }
-            if (c == '=') {
-                nLastEquals = p;
-            } else if (c == ']') {
-                pElement->m_strType.assign(t + s, static_cast<std::size_t>(p - s + 1));
-                MakeUpperAscii(pElement->m_strType);
-                nNameEnd = static_cast<std::size_t>((nLastEquals >= 0 ? nLastEquals : p) - s);
-                ++p;
-                break;
-            }
-            ++p;
-        }
-        // An opening tag without "]" stops on the NUL, which the body reports.
-
-        // Body of pElement.
-        for (;;) {
-            const char c = t[p];
-            if (c == '\0') {
-                ReportOutOfData(t, pElement->m_strType, p);
-                nPos = p;
-                return false;
-            }
-            if (c == '[') {
-                if (!pElement->m_strType.empty() && AtEndTag(t + p, pElement->m_strType, nNameEnd)) {
-                    p += static_cast<std::int64_t>(nNameEnd) + 4;
-                    pElement->m_mapAttributes.Compact();
-                    if (lstOpen.empty()) {
-                        nPos = p;
-                        return true;
-                    }
-                    pElement = lstOpen.back();
-                    lstOpen.pop_back();
-                    nNameEnd = EndTagNameEnd(pElement->m_strType);
-                    // The byte right after a nested end tag is passed over unseen.
-                    if (t[p] != '\0') {
-                        ++p;
-                    }
-                    continue;
-                }
-                lstOpen.push_back(pElement);
-                pElement = &pElement->m_lstChildren.push_back(std::make_unique<CCapHElement>());
-                break;
-            }
-            if (!IsWhitespace(c) && !pElement->ParseAttribute(t, p)) {
-                nPos = p;
-                return false;
-            }
-            if (t[p] != '\0') {
-                ++p;
-            }
-        }
-    }
-}
-
-bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
-{
-    const char* const t = pszText;
     const std::int64_t s = nPos;
     std::int64_t p = s;
     while (t[p] != '=') {
         if (t[p] == '\0') {
-            ReportOutOfData(t, m_strType, p);
+            if (bReport) {
+                ReportOutOfData(t, element.m_strType, p);
+            }
             nPos = p;
             return false;
         }
@@ -210,12 +136,159 @@ bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 
     std::string strKey(t + s, static_cast<std::size_t>(v - 1 - s));
     MakeUpperAscii(strKey);
-    while (m_mapAttributes.Find(strKey)) {
+    while (element.m_mapAttributes.Find(strKey)) {
         strKey += "||";
-        strKey += std::to_string(m_mapAttributes.GetCount());
+        strKey += std::to_string(element.m_mapAttributes.GetCount());
     }
-    m_mapAttributes.SetAtNew(strKey, strValue);
+    element.m_mapAttributes.SetAtNew(strKey, strValue, pArena);
     return true;
+}
+
+bool ReadOpeningTag(CParseCursor& c, CCapHElement* pElement)
+{
+    const char* const t = c.t;
+    const std::int64_t s = c.p;
+    std::int64_t p = s + 1;
+    std::int64_t nLastEquals = -1;
+    while (t[p] != '\0') {
+        const char ch = t[p];
+        if (IsControl(ch) || ch == '[') {
+            if (c.bReport) {
+                ReportIllegalCharacter(t, p);
+            }
+            c.p = p;
+            return false;
+        }
+        if (ch == '=') {
+            nLastEquals = p;
+        } else if (ch == ']') {
+            pElement->m_strType.assign(t + s, static_cast<std::size_t>(p - s + 1));
+            MakeUpperAscii(pElement->m_strType);
+            c.nNameEnd = static_cast<std::size_t>((nLastEquals >= 0 ? nLastEquals : p) - s);
+            ++p;
+            break;
+        }
+        ++p;
+    }
+    c.p = p;
+    return true;
+}
+
+EParseStop ReadBody(CParseCursor& c)
+{
+    const char* const t = c.t;
+    std::int64_t p = c.p;
+    CCapHElement* pElement = c.pElement;
+    std::size_t nNameEnd = c.nNameEnd;
+    EParseStop stop = EParseStop::Failed;
+    for (;;) {
+        if (p >= c.nStopAt && c.lstOpen.empty()) {
+            stop = EParseStop::AtStop;
+            break;
+        }
+        const char ch = t[p];
+        if (ch == '\0') {
+            if (c.bReport) {
+                ReportOutOfData(t, pElement->m_strType, p);
+            }
+            break;
+        }
+        if (ch == '[') {
+            if (!pElement->m_strType.empty() && AtEndTag(t + p, pElement->m_strType, nNameEnd)) {
+                p += static_cast<std::int64_t>(nNameEnd) + 4;
+                pElement->m_mapAttributes.Compact(c.pArena);
+                if (c.lstOpen.empty()) {
+                    stop = EParseStop::Closed;
+                    break;
+                }
+                pElement = c.lstOpen.back();
+                c.lstOpen.pop_back();
+                nNameEnd = EndTagNameEnd(pElement->m_strType);
+                // The byte right after a nested end tag is passed over unseen.
+                if (t[p] != '\0') {
+                    ++p;
+                }
+                continue;
+            }
+            if (c.pbCancel != nullptr && c.pbCancel->load(std::memory_order_relaxed)) {
+                break;
+            }
+            c.lstOpen.push_back(pElement);
+            pElement = &pElement->m_lstChildren.push_back_from_arena(c.pArena->NewElement());
+            c.p = p;
+            c.nNameEnd = nNameEnd;
+            if (!ReadOpeningTag(c, pElement)) {
+                p = c.p;
+                break;
+            }
+            p = c.p;
+            nNameEnd = c.nNameEnd;
+            continue;
+        }
+        if (!IsWhitespace(ch) && !ReadAttribute(*pElement, t, p, c.pArena, c.bReport)) {
+            break;
+        }
+        if (t[p] != '\0') {
+            ++p;
+        }
+    }
+    c.p = p;
+    c.pElement = pElement;
+    c.nNameEnd = nNameEnd;
+    return stop;
+}
+
+namespace {
+
+// Long texts are read in pieces of at least this size, one thread each.
+constexpr std::int64_t kMinPieceBytes = std::int64_t(1) << 20;
+constexpr int kMaxPieces = 8;
+
+int PiecesFor(std::int64_t nTextLength)
+{
+    const auto nCores = static_cast<std::int64_t>(std::thread::hardware_concurrency());
+    return static_cast<int>(std::max<std::int64_t>(1, std::min<std::int64_t>({nCores, kMaxPieces, nTextLength / kMinPieceBytes})));
+}
+
+}  // namespace
+
+bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
+{
+    return ParseInPieces(pszText, nPos, -1, 1);
+}
+
+bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength)
+{
+    return ParseInPieces(pszText, nPos, nTextLength, PiecesFor(nTextLength - nPos));
+}
+
+bool CCapHElement::ParseInPieces(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength, int nPieces)
+{
+    if (pszText[nPos] != '[') {
+        ReportNoBracket(pszText);
+        return false;
+    }
+    if (m_pArena == nullptr) {
+        m_pArena = std::make_unique<CTreeArena>();
+    }
+    CParseCursor c;
+    c.t = pszText;
+    c.p = nPos;
+    c.pRoot = this;
+    c.pElement = this;
+    c.pArena = m_pArena.get();
+    if (!ReadOpeningTag(c, this)) {
+        nPos = c.p;
+        return false;
+    }
+    const EParseStop stop = nPieces > 1 && nTextLength > c.p ? ReadBodyInPieces(c, nTextLength, nPieces) : ReadBody(c);
+    nPos = c.p;
+    return stop == EParseStop::Closed;
+}
+
+bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos, CTreeArena* pArena)
+{
+    return ReadAttribute(*this, pszText, nPos, pArena, true);
 }
 
 }  // namespace pinweave

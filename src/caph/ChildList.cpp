@@ -19,7 +19,7 @@ struct CChildList::Block {
 
 CChildList::Block* CChildList::GetBlock() const
 {
-    return reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(m_first.m_pElement) & ~std::uintptr_t(1));
+    return reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(m_first.m_pElement) & ~CChildPtr::kBlockTag);
 }
 
 std::size_t CChildList::size() const
@@ -45,9 +45,20 @@ const CChildPtr& CChildList::at(std::size_t i) const
 
 CCapHElement& CChildList::push_back(std::unique_ptr<CCapHElement> pChild)
 {
+    return Append(pChild.release());
+}
+
+CCapHElement& CChildList::push_back_from_arena(CCapHElement* pChild)
+{
+    return Append(
+        reinterpret_cast<CCapHElement*>(reinterpret_cast<std::uintptr_t>(pChild) | CChildPtr::kArenaTag));
+}
+
+CCapHElement& CChildList::Append(CCapHElement* pTagged)
+{
     if (empty()) {
-        m_first.m_pElement = pChild.release();
-        return *m_first.m_pElement;
+        m_first.m_pElement = pTagged;
+        return *m_first;
     }
     Block* pBlock = HoldsBlock() ? GetBlock() : nullptr;
     const std::size_t nSize = pBlock != nullptr ? pBlock->nSize : 1;
@@ -65,11 +76,11 @@ CCapHElement& CChildList::push_back(std::unique_ptr<CCapHElement> pChild)
         pBlock->nSize = nSize;
         pBlock->nCapacity = nCapacity;
         m_first.m_pElement =
-            reinterpret_cast<CCapHElement*>(reinterpret_cast<std::uintptr_t>(pBlock) | std::uintptr_t(1));
+            reinterpret_cast<CCapHElement*>(reinterpret_cast<std::uintptr_t>(pBlock) | CChildPtr::kBlockTag);
     }
     CChildPtr& item = pBlock->Items()[pBlock->nSize++];
-    item.m_pElement = pChild.release();
-    return *item.m_pElement;
+    item.m_pElement = pTagged;
+    return *item;
 }
 
 void CChildList::clear()
@@ -77,7 +88,9 @@ void CChildList::clear()
     // Each child empties its own subtree iteratively before it dies, so this
     // never recurses deeper than one level.
     for (const CChildPtr& child : *this) {
-        delete child.get();
+        if (!child.InArena()) {
+            delete child.get();
+        }
     }
     FreeStorage();
 }
@@ -85,9 +98,19 @@ void CChildList::clear()
 void CChildList::ReleaseInto(std::vector<CCapHElement*>& lstOwned)
 {
     // Room first, so that no child is ever held by both.
-    lstOwned.reserve(lstOwned.size() + size());
+    std::size_t nOwned = 0;
     for (const CChildPtr& child : *this) {
-        lstOwned.push_back(child.get());
+        nOwned += child.InArena() ? 0 : 1;
+    }
+    if (nOwned == 0) {
+        FreeStorage();
+        return;
+    }
+    lstOwned.reserve(lstOwned.size() + nOwned);
+    for (const CChildPtr& child : *this) {
+        if (!child.InArena()) {
+            lstOwned.push_back(child.get());
+        }
     }
     FreeStorage();
 }

@@ -4,7 +4,8 @@
 // section nested a million levels deep holds nothing else), so the list is
 // one pointer wide: null when empty, the child itself when there is one, and
 // the tagged address of a separate block when there are more. Elements are
-// at least 2-byte aligned, so a child's address never has its lowest bit set.
+// at least 4-byte aligned, so a child's address has its two lowest bits free:
+// the lowest marks the block, the next a child that the tree's arena owns.
 #ifndef PINWEAVE_CAPH_CHILDLIST_H
 #define PINWEAVE_CAPH_CHILDLIST_H
 
@@ -20,13 +21,22 @@ class CCapHElement;
 // One child as the list hands it out: a pointer that does not own.
 class CChildPtr {
 public:
-    CCapHElement* get() const { return m_pElement; }
-    CCapHElement& operator*() const { return *m_pElement; }
-    CCapHElement* operator->() const { return m_pElement; }
+    CCapHElement* get() const
+    {
+        return reinterpret_cast<CCapHElement*>(reinterpret_cast<std::uintptr_t>(m_pElement) & ~kTagBits);
+    }
+    CCapHElement& operator*() const { return *get(); }
+    CCapHElement* operator->() const { return get(); }
 
 private:
     friend class CChildList;
-    CCapHElement* m_pElement = nullptr;
+    static constexpr std::uintptr_t kBlockTag = 1;
+    static constexpr std::uintptr_t kArenaTag = 2;
+    static constexpr std::uintptr_t kTagBits = kBlockTag | kArenaTag;
+
+    bool InArena() const { return (reinterpret_cast<std::uintptr_t>(m_pElement) & kArenaTag) != 0; }
+
+    CCapHElement* m_pElement = nullptr;  // with its tags
 };
 
 class CChildList {
@@ -49,17 +59,26 @@ public:
     // Appends the child, which the list owns from then on.
     CCapHElement& push_back(std::unique_ptr<CCapHElement> pChild);
 
-    // Destroys every child with its subtree and empties the list.
+    // Appends a child that the tree's arena made and will destroy: the list
+    // hands it out like any other but never destroys it.
+    CCapHElement& push_back_from_arena(CCapHElement* pChild);
+
+    // Destroys every child the list owns with its subtree, leaves those of
+    // the arena to it, and empties the list.
     void clear();
 
-    // Appends every child to lstOwned, whose holder owns them from then on,
-    // and empties the list.
+    // Appends every child the list owns to lstOwned, whose holder owns them
+    // from then on, leaves those of the arena to it, and empties the list.
     void ReleaseInto(std::vector<CCapHElement*>& lstOwned);
 
 private:
     struct Block;
 
-    bool HoldsBlock() const { return (reinterpret_cast<std::uintptr_t>(m_first.m_pElement) & 1) != 0; }
+    bool HoldsBlock() const
+    {
+        return (reinterpret_cast<std::uintptr_t>(m_first.m_pElement) & CChildPtr::kBlockTag) != 0;
+    }
+    CCapHElement& Append(CCapHElement* pTagged);
     Block* GetBlock() const;
     void FreeStorage();
 

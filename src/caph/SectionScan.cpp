@@ -56,9 +56,8 @@ std::size_t FindMarker(std::string_view strLine, std::string_view strMarker)
 // Turns the bytes [nBegin, nEnd) into the parser text in place: every CR LF
 // pair becomes LF, and a NUL follows the text. Returns the byte the NUL
 // replaced, so the caller can put it back.
-char MakeSectionText(std::string& strBytes, std::size_t nBegin, std::size_t nEnd, std::size_t& nTextEnd)
+char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, std::size_t& nTextEnd)
 {
-    char* const p = strBytes.data();
     std::size_t nOut = nBegin;
     std::size_t nIn = nBegin;
     // Move whole runs between CRs at once: most sections hold one CR per line.
@@ -79,21 +78,20 @@ char MakeSectionText(std::string& strBytes, std::size_t nBegin, std::size_t nEnd
         }
     }
     nTextEnd = nOut;
-    const char cSaved = p[nOut];  // p[size()] is the string's own NUL
+    const char cSaved = p[nOut];  // the byte after the file's last one is writable
     p[nOut] = '\0';
     return cSaved;
 }
 
 }  // namespace
 
-bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
+bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader, CCapHElement& rootConnection,
                   CCapHElement& rootConnector, std::string* pstrUnclosedSection)
 {
     if (pstrUnclosedSection != nullptr) {
         pstrUnclosedSection->clear();
     }
     CCapHElement* const roots[kSectionCount] = {&rootHeader, &rootConnection, &rootConnector};
-    const std::size_t nFileSize = strFileBytes.size();
 
     std::size_t nLineStart = 0;
     int nPending = -1;
@@ -107,17 +105,17 @@ bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElem
             // While a section is pending only its end marker counts, and no
             // marker spans a line end: the first line that holds it is the
             // line of its first occurrence from here on.
-            const std::string_view strRest(strFileBytes.data() + nLineStart, nFileSize - nLineStart);
+            const std::string_view strRest(pFileBytes + nLineStart, nFileSize - nLineStart);
             const std::size_t nAt = FindMarker(strRest, kSections[nPending].strEnd);
             if (nAt == std::string_view::npos) {
                 break;  // no end marker: the section is not parsed
             }
             const std::size_t nSectionEnd = nLineStart + nAt + kSections[nPending].strEnd.size();
             std::size_t nTextEnd = 0;
-            const char cSaved = MakeSectionText(strFileBytes, nSectionStart, nSectionEnd, nTextEnd);
+            const char cSaved = MakeSectionText(pFileBytes, nSectionStart, nSectionEnd, nTextEnd);
             std::int64_t nPos = 0;
-            const bool bParsed = roots[nPending]->Parse(strFileBytes.data() + nSectionStart, nPos);
-            strFileBytes[nTextEnd] = cSaved;
+            const bool bParsed = roots[nPending]->Parse(pFileBytes + nSectionStart, nPos, static_cast<std::int64_t>(nTextEnd - nSectionStart));
+            pFileBytes[nTextEnd] = cSaved;
             if (!bParsed) {
                 return false;
             }
@@ -133,7 +131,7 @@ bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElem
 
         // The line runs up to its LF; a CR before the LF cannot be part of a
         // marker, so it needs no special care here.
-        const char* const pLine = strFileBytes.data() + nLineStart;
+        const char* const pLine = pFileBytes + nLineStart;
         const void* pLf = std::memchr(pLine, '\n', nFileSize - nLineStart);
         const std::size_t nLineLength = pLf ? static_cast<std::size_t>(static_cast<const char*>(pLf) - pLine)
                                             : nFileSize - nLineStart;

@@ -19,7 +19,8 @@
 
 namespace pinweave {
 
-// Scans the bytes of a whole CAP-H file. The buffer is used as scratch: each
+// Scans the nFileSize bytes of a whole CAP-H file at pFileBytes, followed by
+// one more byte that may be written. The bytes are used as scratch: each
 // section is turned into its parser text in place, so the bytes of parsed
 // sections are not kept. Returns false as soon as the parser rejects a section
 // (its message went to the report hook), true otherwise. Roots are not emptied
@@ -30,8 +31,16 @@ namespace pinweave {
 // when given, then receives the section's name ("HEADER", "CONNECTION" or
 // "CONNECTOR") and is emptied otherwise. Such a file has usually been cut
 // short, and the conversion refuses it.
-bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
+bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader, CCapHElement& rootConnection,
                   CCapHElement& rootConnector, std::string* pstrUnclosedSection = nullptr);
+
+// The same for bytes held in a string (whose terminating NUL is the byte after).
+inline bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
+                         CCapHElement& rootConnector, std::string* pstrUnclosedSection = nullptr)
+{
+    return ScanSections(strFileBytes.data(), strFileBytes.size(), rootHeader, rootConnection, rootConnector,
+                        pstrUnclosedSection);
+}
 
 }  // namespace pinweave
 

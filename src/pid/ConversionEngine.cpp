@@ -64,15 +64,15 @@ bool CConversionEngine::RunConversion(const std::string& strCapHPath)
 
 bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
 {
-    std::string strBytes;
+    CFileBytes bytes;
     std::string strError;
-    if (!fileCapH.ReadAll(strBytes, strError)) {
+    if (!fileCapH.ReadAll(bytes, strError)) {
         return StopRun(FormatMessageText(kMsgCapHReadError, {m_strCapHPath, strError}));
     }
     fileCapH.Close();
     // The parser's own message has been logged through the report hook.
     std::string strUnclosed;
-    if (!ScanSections(strBytes, m_rootHeader, m_rootConnection, m_rootConnector, &strUnclosed)) {
+    if (!ScanSections(bytes.data(), bytes.size(), m_rootHeader, m_rootConnection, m_rootConnector, &strUnclosed)) {
         return false;
     }
     // A section without its end marker means a file cut short: converting the
