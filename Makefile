@@ -48,14 +48,15 @@ asan: deps-native
 test-asan: asan
 	ctest --preset asan -j $(JOBS)
 
-# The CAP-H reading that runs on several threads, under ThreadSanitizer: only
-# the reading's own tests, which drive it with every number of pieces.
+# What runs on several threads, under ThreadSanitizer: the CAP-H reading in
+# pieces and the part bodies made ahead, through their own tests.
 tsan: deps-native
 	cmake --preset tsan >/dev/null
-	cmake --build --preset tsan -j $(JOBS) --target caph_tests
+	cmake --build --preset tsan -j $(JOBS) --target caph_tests pid_tests
 
 test-tsan: tsan
 	build/tsan/bin/caph_tests --gtest_brief=1 --gtest_filter='*Piece*:*TreeArena*:ParserTest.*'
+	build/tsan/bin/pid_tests --gtest_brief=1 --gtest_filter='PartBodies*:*GoldenTest*:RunLog*'
 
 deps-windows:
 	@tools/install-deps.sh windows

@@ -2,39 +2,21 @@
 // the wire ends attached to fixture pins or numbered splices, and the [pins],
 // [splices], [components] and [connectors] blocks.
 //
-// This is where a run spends its time once the CAP-H file is parsed: the
-// members are read with one pass over their attributes, and every line goes
-// straight into the part's output buffer in pieces, without a copy of its own.
+// Each group's body is made ahead (CPartBodies) and written here in order:
+// its bytes go to the part's file and its log lines to the log at exactly the
+// points where the group gives rise to them, so a run that stops on a log or
+// write failure stops where it always did.
 #include "pid/ConversionEngine.h"
 
 #include "common/MessageTable.h"
+#include "pid/PartBodies.h"
 #include "pid/PathNames.h"
 #include "pid/PidFormat.h"
 #include "pid/RunMessages.h"
 
-#include <iterator>
+#include <thread>
 
 namespace pinweave {
-
-namespace {
-
-// The values a wire or diode is read for, fetched together.
-enum EMemberValue { kName, kColour, kConnectorA, kPinA, kSpliceA, kConnectorB, kPinB, kSpliceB };
-constexpr std::string_view kMemberKeys[] = {"NAME",     "COLOR",       "CONNECTOR_A", "PIN_A",
-                                            "SPLICE_A", "CONNECTOR_B", "PIN_B",       "SPLICE_B"};
-constexpr std::size_t kMemberValueCount = std::size(kMemberKeys);
-
-// The fixed pieces of a [wires] line around its colour fields.
-constexpr std::string_view kWireLineZero = " 0 ";
-constexpr std::string_view kWireLineEnd = " 0\r\n";
-
-}  // namespace
-
-// A wire or diode of the part group being written, its values read at once.
-struct CConversionEngine::CMember {
-    bool m_bWire = false;  // else a diode
-    std::string_view m_arrValues[kMemberValueCount];
-};
 
 // Writes to part nIndex's file as WriteOutput would, minus the search for
 // the file: the same bytes, the same report when they cannot be written.
@@ -58,15 +40,23 @@ bool CConversionEngine::WriteBodySections()
     // Part group n belongs to part number n. Groups missing at the end leave
     // their files ending after "[wires]"; a group beyond the last part number
     // has no file to go to and stops the run.
-    int nIndex = 0;
+    std::vector<const CCapHElement*> lstGroups;
     for (const CChildPtr& pGroup : m_rootConnection.m_lstChildren) {
-        m_mapSpliceNumbers.clear();
-        m_pinEnds.Clear();
+        if (lstGroups.size() == static_cast<std::size_t>(m_nPartCount)) {
+            break;
+        }
+        lstGroups.push_back(pGroup.get());
+    }
+    CPartBodies bodies(m_pinTable, lstGroups, std::thread::hardware_concurrency() > 1);
+    int nIndex = 0;
+    for (std::size_t i = 0; i < m_rootConnection.m_lstChildren.size(); ++i) {
         if (nIndex >= m_nPartCount) {
             return StopRun(
                 FormatMessageText(kMsgSurplusPartGroup, {m_strCapHPath, std::to_string(m_nPartCount)}));
         }
-        if (!WritePartGroup(*pGroup, nIndex)) {
+        if (!LogMessage(FormatTableMessage(IDS_PROCESSING_PART,
+                                           {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]})) ||
+            !WritePartGroup(bodies.Take(i), nIndex)) {
             return false;
         }
         ++nIndex;
@@ -74,38 +64,39 @@ bool CConversionEngine::WriteBodySections()
     return true;
 }
 
-bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex)
+bool CConversionEngine::WritePartGroup(const CPartBody& body, int nIndex)
 {
-    if (!LogMessage(
-            FormatTableMessage(IDS_PROCESSING_PART, {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
-        return false;
-    }
     // Every write of the part goes to this file; without it (the run would
     // have stopped before) each write reports the index as WriteOutput does.
     const auto nFile = static_cast<std::size_t>(nIndex);
     COutputFile* const pFile = nFile < m_arrOutputFiles.size() ? m_arrOutputFiles[nFile].get() : nullptr;
 
-    std::string strSplices;
-    std::string strComponents;
-    CMember member;
-    for (const CChildPtr& pElement : partGroup.m_lstChildren) {
-        if (!ReadMember(*pElement, member)) {
-            continue;
+    // The wire lines up to each log line, then the line itself: a log that
+    // fails stops the run right after the wire whose end called for it.
+    const std::string_view strWires = body.m_strWires;
+    std::size_t nWritten = 0;
+    for (const CPartBody::CLogLine& line : body.m_lstLogLines) {
+        if (!WritePartPieces(pFile, nIndex, strWires.substr(nWritten, line.m_nAt - nWritten))) {
+            return false;
         }
-        const bool bOk = member.m_bWire ? WriteWire(member, strSplices, pFile, nIndex)
-                                        : AddDiode(member, strSplices, strComponents);
-        if (!bOk) {
+        nWritten = line.m_nAt;
+        LogMessage(line.m_strText);
+        if (m_bLogFailed) {
             return false;
         }
     }
+    if (!WritePartPieces(pFile, nIndex, strWires.substr(nWritten))) {
+        return false;
+    }
 
-    if (!WritePartPieces(pFile, nIndex, kPidPinsLine) || !WritePins(pFile, nIndex)) {
+    if (!WritePartPieces(pFile, nIndex, kPidPinsLine) || !WritePins(body.m_pinEnds, pFile, nIndex)) {
         return false;
     }
-    if (!strSplices.empty() && !WritePartPieces(pFile, nIndex, kPidSplicesLine, strSplices)) {
+    if (!body.m_strSplices.empty() && !WritePartPieces(pFile, nIndex, kPidSplicesLine, body.m_strSplices)) {
         return false;
     }
-    if (!strComponents.empty() && !WritePartPieces(pFile, nIndex, kPidComponentsLine, strComponents)) {
+    if (!body.m_strComponents.empty() &&
+        !WritePartPieces(pFile, nIndex, kPidComponentsLine, body.m_strComponents)) {
         return false;
     }
     if (!WritePartPieces(pFile, nIndex, m_strConnectors)) {
@@ -124,96 +115,27 @@ bool CConversionEngine::WritePartGroup(const CCapHElement& partGroup, int nIndex
     return LogMessage(FormatTableMessage(IDS_PID_FILE_GENERATED, {FileNameOf(file.Path())}));
 }
 
-bool CConversionEngine::ReadMember(const CCapHElement& element, CMember& member)
-{
-    // Only wires and diodes with a NAME count; an empty NAME can still be a
-    // stored one.
-    if (EqualsNoCaseAscii(element.m_strType, "[WIRE]")) {
-        member.m_bWire = true;
-    } else if (EqualsNoCaseAscii(element.m_strType, "[DIODE]")) {
-        member.m_bWire = false;
-    } else {
-        return false;
-    }
-    const CAttributeTable& attributes = element.m_mapAttributes;
-    std::string_view* const arrValues = member.m_arrValues;
-    attributes.FindValues(kMemberKeys, arrValues, kMemberValueCount);
-    return !arrValues[kName].empty() || attributes.Find(kMemberKeys[kName]);
-}
-
-bool CConversionEngine::WriteWire(const CMember& wire, std::string& strSplices, COutputFile* pFile,
-                                  int nIndex)
-{
-    // The line stays in the file whatever becomes of the wire's ends.
-    const std::string_view strName = wire.m_arrValues[kName];
-    const auto arrColour = ColourFieldPieces(wire.m_arrValues[kColour]);
-    return WritePartPieces(pFile, nIndex, strName, kWireLineZero, arrColour[0], arrColour[1], arrColour[2],
-                           kWireLineEnd) &&
-           AttachEnds(wire, strSplices, strName, strName);
-}
-
-bool CConversionEngine::AddDiode(const CMember& diode, std::string& strSplices, std::string& strComponents)
-{
-    const std::string_view strName = diode.m_arrValues[kName];
-    const std::string strUnderscored = Underscored(strName);
-    strComponents.append("DIODE 1 ").append(strUnderscored).append("_A ");
-    strComponents.append(strUnderscored).append("_C 0\r\n");
-    return AttachEnds(diode, strSplices, std::string(strName) + "_A", std::string(strName) + "_C");
-}
-
-bool CConversionEngine::AttachEnds(const CMember& member, std::string& strSplices, std::string_view strNameA,
-                                   std::string_view strNameB)
-{
-    // End B is tried only when end A found its place.
-    const std::string_view* const arrValues = member.m_arrValues;
-    if (AttachWireEnd(arrValues[kConnectorA], arrValues[kPinA], arrValues[kSpliceA], strSplices, strNameA)) {
-        AttachWireEnd(arrValues[kConnectorB], arrValues[kPinB], arrValues[kSpliceB], strSplices, strNameB);
-    }
-    return !m_bLogFailed;
-}
-
 bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string_view strPin,
                                       std::string_view strSplice, std::string& strSplices,
                                       std::string_view strWireName)
 {
-    // A connector decides the path; the end's splice is then not looked at.
-    if (!strConnector.empty()) {
-        if (strPin.empty()) {
-            return false;
-        }
-        const std::size_t nRecord = m_pinTable.Find(strConnector, strPin);
-        if (nRecord == CPinTable::npos) {
-            LogMessage(FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {strWireName, strConnector, strPin}));
-            return false;
-        }
-        m_pinEnds.Add(nRecord, strWireName);
-        return true;
+    std::string strLogLine;
+    const bool bAttached = AttachEndTo(m_pinTable, m_pinEnds, m_mapSpliceNumbers, strConnector, strPin, strSplice,
+                                       strSplices, strWireName, strLogLine);
+    if (!strLogLine.empty()) {
+        LogMessage(strLogLine);
     }
-    if (strSplice.empty()) {
-        LogMessage(FormatTableMessage(IDS_MISSING_ENDPOINT, {strWireName}));
-        return false;
-    }
-    // Splices are numbered from 1 in the order this part first meets them;
-    // a number's text is made once.
-    const auto [itSplice, bNew] = m_mapSpliceNumbers.try_emplace(strSplice);
-    if (bNew) {
-        itSplice->second = std::to_string(m_mapSpliceNumbers.size());
-    }
-    strSplices.append(itSplice->second).append(" ");
-    AppendUnderscored(strSplices, strWireName);
-    strSplices.append(kPidNewLine);
-    return true;
+    return bAttached;
 }
 
-bool CConversionEngine::WritePins(COutputFile* pFile, int nIndex)
+bool CConversionEngine::WritePins(const CPinEnds& pinEnds, COutputFile* pFile, int nIndex)
 {
     // Every pin of the run is listed in every file. The block is the run's
     // block of free pins with the lines of the part's attached pins put in:
     // the free lines up to the next attached pin are copied as they are, its
     // "(none)" line gives way to one line per wire end, in attach order.
-    m_pinEnds.SortByRecord();
     const std::string_view strFree = m_pinTable.FreeLines();
-    const std::vector<CPinEnds::CEnd>& arrEnds = m_pinEnds.Ends();
+    const std::vector<CPinEnds::CEnd>& arrEnds = pinEnds.Ends();
 
     CPinTable::CLineCursor cursor(m_pinTable);
     std::size_t nFreeFrom = 0;  // the free lines before this offset are written or replaced
@@ -226,7 +148,7 @@ bool CConversionEngine::WritePins(COutputFile* pFile, int nIndex)
         // The free lines before the pin go out with its first end's line.
         std::string_view strFreeBefore = strFree.substr(nFreeFrom, nLineStart - nFreeFrom);
         for (; i < arrEnds.size() && arrEnds[i].m_nRecord == nRecord; ++i) {
-            if (!WritePartPieces(pFile, nIndex, strFreeBefore, strPrefix, m_pinEnds.WireName(arrEnds[i]),
+            if (!WritePartPieces(pFile, nIndex, strFreeBefore, strPrefix, pinEnds.WireName(arrEnds[i]),
                                  kPidNewLine)) {
                 return false;
             }
@@ -234,7 +156,6 @@ bool CConversionEngine::WritePins(COutputFile* pFile, int nIndex)
         }
         nFreeFrom = nLineStart + strLine.size();
     }
-    m_pinEnds.Clear();
     return WritePartPieces(pFile, nIndex, strFree.substr(nFreeFrom));
 }
 

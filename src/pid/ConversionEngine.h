@@ -22,6 +22,7 @@
 #include "caph/CapHElement.h"
 #include "pid/FrontEnd.h"
 #include "pid/OutputFile.h"
+#include "pid/PartBody.h"
 #include "pid/PinEnds.h"
 #include "pid/PinTable.h"
 
@@ -89,10 +90,11 @@ public:
     bool WriteBodySections();
 
     // Attaches one wire end to its fixture pin or its splice (numbering new
-    // splices in strSplices' part). False when the end is rejected, with
-    // message 112 or 113 logged where the text calls for one. The splice
-    // numbers keep strSplice as a view: its text must stay unchanged until
-    // they are cleared for the next part, as the member's values do.
+    // splices in strSplices' part) in m_pinEnds and m_mapSpliceNumbers. False
+    // when the end is rejected, with message 112 or 113 logged where the text
+    // calls for one. The splice numbers keep strSplice as a view: its text
+    // must stay unchanged until they are cleared. The body writer attaches
+    // the ends of each part group the same way, in that group's own body.
     bool AttachWireEnd(std::string_view strConnector, std::string_view strPin, std::string_view strSplice,
                        std::string& strSplices, std::string_view strWireName);
 
@@ -119,9 +121,10 @@ public:
     std::vector<std::string> m_arrPartNumbers;
     std::vector<std::unique_ptr<COutputFile>> m_arrOutputFiles;       // files created so far, in index order
     CPinTable m_pinTable;  // every fixture pin, its index and the [pins] block without wire ends
-    CPinEnds m_pinEnds;    // the current part's wire ends on fixture pins, in attach order
-    // The current part's splice numbers as text, under views of the splice names.
-    std::unordered_map<std::string_view, std::string> m_mapSpliceNumbers;
+    // The wire ends on fixture pins, in attach order, and the splice numbers
+    // as text under views of the splice names, that AttachWireEnd gave.
+    CPinEnds m_pinEnds;
+    CSpliceNumbers m_mapSpliceNumbers;
     std::string m_strConnectors;  // the [connectors] block
 
 private:
@@ -131,19 +134,12 @@ private:
     void ReportCapHNotOpened(const std::string& strText);
     bool StopRun(const std::string& strMessage);
     bool CreateOutputFile(const std::string& strFolder, const std::string& strBaseName, int nIndex);
-    // The body writer's steps (BodyWriter.cpp). A wire or diode is read into
-    // a CMember first; pFile is part nIndex's output file, null when there is
-    // none.
-    struct CMember;
-    bool WritePartGroup(const CCapHElement& partGroup, int nIndex);
-    static bool ReadMember(const CCapHElement& element, CMember& member);
+    // The body writer's steps (BodyWriter.cpp): writing one part's body into
+    // its file (pFile, null when there is none) and the log.
+    bool WritePartGroup(const CPartBody& body, int nIndex);
     template <typename... TPieces>
     bool WritePartPieces(COutputFile* pFile, int nIndex, const TPieces&... pieces);
-    bool WriteWire(const CMember& wire, std::string& strSplices, COutputFile* pFile, int nIndex);
-    bool AddDiode(const CMember& diode, std::string& strSplices, std::string& strComponents);
-    bool AttachEnds(const CMember& member, std::string& strSplices, std::string_view strNameA,
-                    std::string_view strNameB);
-    bool WritePins(COutputFile* pFile, int nIndex);
+    bool WritePins(const CPinEnds& pinEnds, COutputFile* pFile, int nIndex);
 
     IFrontEnd& m_frontEnd;
     // Set when the log file failed in this run: the run stops, and the lines
