@@ -2,8 +2,13 @@
 
 #include "caph/LargeMemory.h"
 
+#include "caph/CrLfJoiner.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -62,6 +67,88 @@ bool CCapHFile::Open(const std::string& strPath, std::string& strError)
     return true;
 }
 
+namespace {
+
+// Reads in pieces of this size, so joining the lines of one piece overlaps
+// with reading the next.
+constexpr std::size_t kReadPiece = std::size_t(4) << 20;
+
+// Joins CR LF pairs on a thread of its own, behind the reading; without a
+// thread, right after each piece is read.
+class CJoinBehindReads {
+public:
+    CJoinBehindReads(CCrLfJoiner& joiner, bool bThread) : m_joiner(joiner)
+    {
+        if (!bThread) {
+            return;
+        }
+        try {
+            m_thread = std::thread([this] { JoinAsRead(); });
+        } catch (const std::system_error&) {
+            // The reading thread joins each piece itself.
+        }
+    }
+    CJoinBehindReads(const CJoinBehindReads&) = delete;
+    CJoinBehindReads& operator=(const CJoinBehindReads&) = delete;
+    ~CJoinBehindReads() { Stop(); }
+
+    // The text has been read up to nEnd.
+    void Published(std::size_t nEnd)
+    {
+        if (!m_thread.joinable()) {
+            m_joiner.Take(nEnd);
+            return;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_nEnd = nEnd;
+        }
+        m_changed.notify_one();
+    }
+
+    // Returns once everything published is joined.
+    void Stop()
+    {
+        if (!m_thread.joinable()) {
+            return;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_bStop = true;
+        }
+        m_changed.notify_one();
+        m_thread.join();
+    }
+
+private:
+    void JoinAsRead()
+    {
+        std::size_t nTaken = 0;
+        for (;;) {
+            std::size_t nEnd = 0;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_bStop || m_nEnd > nTaken; });
+                if (m_nEnd == nTaken) {
+                    return;  // stopped, with everything taken
+                }
+                nEnd = m_nEnd;
+            }
+            m_joiner.Take(nEnd);
+            nTaken = nEnd;
+        }
+    }
+
+    CCrLfJoiner& m_joiner;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_nEnd = 0;
+    bool m_bStop = false;
+    std::thread m_thread;
+};
+
+}  // namespace
+
 bool CCapHFile::ReadAll(CFileBytes& bytes, std::string& strError)
 {
     bytes.SetSize(0);
@@ -72,7 +159,7 @@ bool CCapHFile::ReadAll(CFileBytes& bytes, std::string& strError)
     // Size the buffer once from the file's length, so a large file is not
     // copied through a chain of growing buffers; a file that grows while it
     // is read is still read to its end.
-    std::size_t nChunk = 1 << 20;
+    std::size_t nExpected = 0;
     if (std::fseek(m_pFile, 0, SEEK_END) == 0) {
         const long long nSize =
 #ifdef _WIN32
@@ -81,29 +168,48 @@ bool CCapHFile::ReadAll(CFileBytes& bytes, std::string& strError)
             ftello(m_pFile);
 #endif
         if (nSize > 0) {
-            nChunk = static_cast<std::size_t>(nSize) + 1;
+            nExpected = static_cast<std::size_t>(nSize);
         }
     }
     std::rewind(m_pFile);
+    // One byte more than expected, so that the end of the file is seen
+    // without a buffer that must grow.
+    bytes.Reserve(std::max<std::size_t>(nExpected + 1, std::size_t(64) << 10));
     std::size_t nUsed = 0;
-    for (;;) {
-        if (bytes.Capacity() < nUsed + nChunk) {
-            bytes.Reserve(std::max(nUsed + nChunk, 2 * bytes.Capacity()));
+    bool bReadFailed = false;
+    std::size_t nJoinedEnd = 0;
+    {
+        CCrLfJoiner joiner(bytes.data(), 0);
+        CJoinBehindReads join(joiner, nExpected > 2 * kReadPiece && std::thread::hardware_concurrency() > 1);
+        for (;;) {
+            if (nUsed == bytes.Capacity()) {
+                // The file is longer than it was: the buffer moves, so the
+                // joining catches up first, and goes on without a thread.
+                join.Stop();
+                nUsed = joiner.Settle(nUsed);
+                bytes.SetSize(nUsed);
+                bytes.Reserve(2 * bytes.Capacity());
+                joiner.Rebase(bytes.data());
+            }
+            const std::size_t nWanted = std::min(kReadPiece, bytes.Capacity() - nUsed);
+            errno = 0;
+            const std::size_t nRead = std::fread(bytes.data() + nUsed, 1, nWanted, m_pFile);
+            nUsed += nRead;
+            if (nRead < nWanted) {
+                bReadFailed = std::ferror(m_pFile) != 0;
+                break;
+            }
+            join.Published(nUsed);
         }
-        const std::size_t nWanted = bytes.Capacity() - nUsed;
-        errno = 0;
-        const std::size_t nRead = std::fread(bytes.data() + nUsed, 1, nWanted, m_pFile);
-        nUsed += nRead;
-        bytes.SetSize(nUsed);
-        if (nRead < nWanted) {
-            break;
-        }
+        join.Stop();
+        nJoinedEnd = joiner.Finish(nUsed);
     }
-    if (std::ferror(m_pFile)) {
+    if (bReadFailed) {
         strError = std::generic_category().message(errno != 0 ? errno : EIO);
         bytes.Release();
         return false;
     }
+    bytes.SetSize(nJoinedEnd);
     return true;
 }
 

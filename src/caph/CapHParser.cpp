@@ -106,9 +106,9 @@ void CCapHElement::Report(int nCode, std::string strMessage)
 
 
 // Reads one attribute line at nPos into element's table. nPos is left on the
-// control byte that ended the value.
+// control byte that ended the value. strKey is scratch, kept from line to line.
 static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, CTreeArena* pArena,
-                          bool bReport)
+                          bool bReport, std::string& strKey)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
@@ -134,7 +134,7 @@ static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nP
         return true;  // empty or blank values are not stored
     }
 
-    std::string strKey(t + s, static_cast<std::size_t>(v - 1 - s));
+    strKey.assign(t + s, static_cast<std::size_t>(v - 1 - s));
     MakeUpperAscii(strKey);
     while (element.m_mapAttributes.Find(strKey)) {
         strKey += "||";
@@ -225,7 +225,7 @@ EParseStop ReadBody(CParseCursor& c)
             nNameEnd = c.nNameEnd;
             continue;
         }
-        if (!IsWhitespace(ch) && !ReadAttribute(*pElement, t, p, c.pArena, c.bReport)) {
+        if (!IsWhitespace(ch) && !ReadAttribute(*pElement, t, p, c.pArena, c.bReport, c.strKey)) {
             break;
         }
         if (t[p] != '\0') {
@@ -288,7 +288,8 @@ bool CCapHElement::ParseInPieces(const char* pszText, std::int64_t& nPos, std::i
 
 bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos, CTreeArena* pArena)
 {
-    return ReadAttribute(*this, pszText, nPos, pArena, true);
+    std::string strKey;
+    return ReadAttribute(*this, pszText, nPos, pArena, true, strKey);
 }
 
 }  // namespace pinweave

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace pinweave {
@@ -29,6 +30,7 @@ struct CParseCursor {
     const std::atomic<bool>* pbCancel = nullptr;
     // In the root's body, stop on reaching this position or the first after it.
     std::int64_t nStopAt = std::numeric_limits<std::int64_t>::max();
+    std::string strKey;  // scratch for the key of an attribute line
 };
 
 enum class EParseStop {

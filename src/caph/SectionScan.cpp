@@ -1,5 +1,7 @@
 #include "caph/SectionScan.h"
 
+#include "caph/CrLfJoiner.h"
+
 #include <cstring>
 #include <string_view>
 
@@ -58,28 +60,9 @@ std::size_t FindMarker(std::string_view strLine, std::string_view strMarker)
 // replaced, so the caller can put it back.
 char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, std::size_t& nTextEnd)
 {
-    std::size_t nOut = nBegin;
-    std::size_t nIn = nBegin;
-    // Move whole runs between CRs at once: most sections hold one CR per line.
-    while (nIn < nEnd) {
-        const void* pCr = std::memchr(p + nIn, '\r', nEnd - nIn);
-        const std::size_t nRunEnd = pCr ? static_cast<std::size_t>(static_cast<const char*>(pCr) - p) : nEnd;
-        if (nOut != nIn) {
-            std::memmove(p + nOut, p + nIn, nRunEnd - nIn);
-        }
-        nOut += nRunEnd - nIn;
-        nIn = nRunEnd;
-        if (nIn < nEnd) {
-            // A CR: dropped when an LF follows it, kept otherwise.
-            if (!(nIn + 1 < nEnd && p[nIn + 1] == '\n')) {
-                p[nOut++] = '\r';
-            }
-            ++nIn;
-        }
-    }
-    nTextEnd = nOut;
-    const char cSaved = p[nOut];  // the byte after the file's last one is writable
-    p[nOut] = '\0';
+    nTextEnd = CCrLfJoiner(p, nBegin).Finish(nEnd);
+    const char cSaved = p[nTextEnd];  // the byte after the file's last one is writable
+    p[nTextEnd] = '\0';
     return cSaved;
 }
 

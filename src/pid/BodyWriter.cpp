@@ -47,7 +47,9 @@ bool CConversionEngine::WriteBodySections()
         }
         lstGroups.push_back(pGroup.get());
     }
-    CPartBodies bodies(m_pinTable, lstGroups, std::thread::hardware_concurrency() > 1);
+    // With one core the bodies are made as they are taken.
+    const unsigned nCores = std::thread::hardware_concurrency();
+    CPartBodies bodies(m_pinTable, lstGroups, nCores > 1 ? nCores : 0);
     int nIndex = 0;
     for (std::size_t i = 0; i < m_rootConnection.m_lstChildren.size(); ++i) {
         if (nIndex >= m_nPartCount) {

@@ -1,38 +1,51 @@
 #include "pid/PartBodies.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
 namespace pinweave {
 
-CPartBodies::CPartBodies(const CPinTable& pinTable, std::vector<const CCapHElement*> lstGroups, bool bAhead)
+CPartBodies::CPartBodies(const CPinTable& pinTable, std::vector<const CCapHElement*> lstGroups, unsigned nThreads)
     : m_pinTable(pinTable), m_lstGroups(std::move(lstGroups)), m_arrSlots(kAhead + 1)
 {
-    if (!bAhead || m_lstGroups.size() < 2) {
+    if (m_lstGroups.size() < 2) {
         return;
     }
+    const std::size_t nMakers = std::min<std::size_t>({nThreads, kAhead, m_lstGroups.size()});
     try {
-        m_thread = std::thread([this] { MakeAhead(); });
+        for (std::size_t k = 0; k < nMakers; ++k) {
+            m_lstThreads.emplace_back([this, k, nMakers] { MakeAhead(k, nMakers); });
+        }
     } catch (const std::system_error&) {
-        // Without a thread, Take makes each body itself.
+        // Fewer threads share the parts unevenly or not at all: stop those
+        // that started, and Take makes each body itself.
+        Stop();
+        m_bStop = false;
     }
 }
 
 CPartBodies::~CPartBodies()
+{
+    Stop();
+}
+
+void CPartBodies::Stop()
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_bStop = true;
     }
     m_changed.notify_all();
-    if (m_thread.joinable()) {
-        m_thread.join();
+    for (std::thread& thread : m_lstThreads) {
+        thread.join();
     }
+    m_lstThreads.clear();
 }
 
-void CPartBodies::MakeAhead()
+void CPartBodies::MakeAhead(std::size_t nFirst, std::size_t nStep)
 {
-    for (std::size_t i = 0; i < m_lstGroups.size(); ++i) {
+    for (std::size_t i = nFirst; i < m_lstGroups.size(); i += nStep) {
         CSlot* pSlot = nullptr;
         {
             // Group i's slot is free once body i - kAhead - 1 is no longer in
@@ -65,7 +78,7 @@ void CPartBodies::MakeAhead()
 const CPartBody& CPartBodies::Take(std::size_t nIndex)
 {
     CSlot& slot = SlotOf(nIndex);
-    if (!m_thread.joinable()) {
+    if (m_lstThreads.empty()) {
         MakePartBody(m_pinTable, *m_lstGroups[nIndex], slot.body);
         ++m_nTaken;
         return slot.body;

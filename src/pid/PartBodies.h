@@ -1,5 +1,6 @@
-// The bodies of a run's part groups, made in order on a thread of their own
-// a few parts ahead of the body writer, which takes them in the same order.
+// The bodies of a run's part groups, made a few parts ahead of the body
+// writer on threads of their own (one per core, each taking every n-th
+// part), while the writer takes them in order.
 //
 // The writer's own work on a part (passing bytes to the system, logging,
 // copying the pin block) and the making of the next parts' bodies then run at
@@ -24,9 +25,10 @@ class CPartBodies {
 public:
     static constexpr std::size_t kAhead = 3;
 
-    // Makes the bodies of lstGroups in order. The groups and the pin table
-    // must stay unchanged while this object lives.
-    CPartBodies(const CPinTable& pinTable, std::vector<const CCapHElement*> lstGroups, bool bAhead);
+    // Makes the bodies of lstGroups on up to nThreads threads (none: each
+    // when it is taken). The groups and the pin table must stay unchanged
+    // while this object lives.
+    CPartBodies(const CPinTable& pinTable, std::vector<const CCapHElement*> lstGroups, unsigned nThreads);
     CPartBodies(const CPartBodies&) = delete;
     CPartBodies& operator=(const CPartBodies&) = delete;
     // Stops making bodies; whatever is made and not taken is dropped.
@@ -44,7 +46,8 @@ private:
         std::exception_ptr pFailure;
     };
 
-    void MakeAhead();
+    void MakeAhead(std::size_t nFirst, std::size_t nStep);
+    void Stop();
     CSlot& SlotOf(std::size_t nIndex) { return m_arrSlots[nIndex % m_arrSlots.size()]; }
 
     const CPinTable& m_pinTable;
@@ -55,7 +58,7 @@ private:
     std::condition_variable m_changed;
     std::size_t m_nTaken = 0;  // bodies taken so far (the last one may still be in use)
     bool m_bStop = false;
-    std::thread m_thread;  // last: started once everything else is in place
+    std::vector<std::thread> m_lstThreads;  // last: started once everything else is in place
 };
 
 }  // namespace pinweave

@@ -87,10 +87,10 @@ protected:
 TEST_F(PartBodiesTest, TakenInOrderTheyAreTheBodiesMadeOneByOne)
 {
     EXPECT_NE(m_lstExpected[1].find("undefined connector 'J9'"), std::string::npos) << "the groups call for log lines";
-    for (const bool bAhead : {false, true}) {
-        CPartBodies bodies(m_run.m_engine.m_pinTable, m_lstGroups, bAhead);
+    for (const unsigned nThreads : {0u, 1u, 2u, 3u, 8u}) {
+        CPartBodies bodies(m_run.m_engine.m_pinTable, m_lstGroups, nThreads);
         for (std::size_t i = 0; i < m_lstGroups.size(); ++i) {
-            ASSERT_EQ(Describe(bodies.Take(i)), m_lstExpected[i]) << "group " << i << (bAhead ? " ahead" : "");
+            ASSERT_EQ(Describe(bodies.Take(i)), m_lstExpected[i]) << "group " << i << ", " << nThreads << " threads";
         }
     }
 }
@@ -98,7 +98,7 @@ TEST_F(PartBodiesTest, TakenInOrderTheyAreTheBodiesMadeOneByOne)
 TEST_F(PartBodiesTest, AWriterThatStopsEarlyLeavesNoMakerBehind)
 {
     for (const std::size_t nTaken : {0u, 1u, 2u, 5u}) {
-        CPartBodies bodies(m_run.m_engine.m_pinTable, m_lstGroups, true);
+        CPartBodies bodies(m_run.m_engine.m_pinTable, m_lstGroups, 2);
         for (std::size_t i = 0; i < nTaken; ++i) {
             ASSERT_EQ(Describe(bodies.Take(i)), m_lstExpected[i]);
         }

@@ -1,0 +1,118 @@
+// Reading a CAP-H file joins its CR LF pairs into LF exactly as the section
+// scan would, whether the bytes come in one piece or many, from a file read
+// behind by a joining thread, or from a pipe whose length is not known.
+#include "caph/CapHFile.h"
+#include "caph/CrLfJoiner.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace pinweave {
+namespace {
+
+// The joining rule, written plainly.
+std::string Joined(const std::string& strText)
+{
+    std::string strOut;
+    for (std::size_t i = 0; i < strText.size(); ++i) {
+        if (!(strText[i] == '\r' && i + 1 < strText.size() && strText[i + 1] == '\n')) {
+            strOut += strText[i];
+        }
+    }
+    return strOut;
+}
+
+TEST(CrLfJoinerTest, PiecesOfEverySizeJoinLikeTheWhole)
+{
+    const std::string kTexts[] = {
+        "", "\r", "\n", "\r\n", "\r\r\n", "\r\n\r", "a\rb\r\nc\n\rd", "\r\n\r\n\r\n", "x\r", "\r\r\r\n\n",
+        "[HEADER]\r\nNAME=1\r\n[ENDHEADER]\r\n",
+    };
+    for (const std::string& strText : kTexts) {
+        for (std::size_t nPiece = 1; nPiece <= strText.size() + 1; ++nPiece) {
+            std::string strBuffer = "##" + strText;  // the text starts inside the buffer
+            CCrLfJoiner joiner(strBuffer.data(), 2);
+            for (std::size_t nEnd = 2; nEnd < strBuffer.size(); nEnd += nPiece) {
+                joiner.Take(nEnd);
+            }
+            const std::size_t nJoinedEnd = joiner.Finish(strBuffer.size());
+            EXPECT_EQ(strBuffer.substr(2, nJoinedEnd - 2), Joined(strText)) << "pieces of " << nPiece;
+            EXPECT_EQ(strBuffer.substr(0, 2), "##");
+        }
+    }
+}
+
+class CapHFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() /
+                (std::string("pinweave-caphfile-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    std::string ReadThrough(const std::string& strPath)
+    {
+        CCapHFile file;
+        CFileBytes bytes;
+        std::string strError;
+        EXPECT_TRUE(file.Open(strPath, strError)) << strError;
+        EXPECT_TRUE(file.ReadAll(bytes, strError)) << strError;
+        EXPECT_EQ(bytes.data()[bytes.size()], '\0') << "a NUL follows the bytes";
+        return std::string(bytes.data(), bytes.size());
+    }
+
+    std::filesystem::path m_dir;
+};
+
+// Long enough to be read in pieces behind which a thread joins the lines,
+// with CR LF pairs split across the pieces' borders.
+TEST_F(CapHFileTest, LargeFileIsJoinedAcrossEveryPieceBorder)
+{
+    std::string strText;
+    constexpr std::size_t kPiece = std::size_t(4) << 20;
+    while (strText.size() < 3 * kPiece + 100) {
+        strText += "      NAME=W" + std::to_string(strText.size()) + "\r\n";
+        if (strText.size() % 7 == 0) {
+            strText += "\r";  // a CR of its own
+        }
+    }
+    for (const std::size_t nBorder : {kPiece, 2 * kPiece, 3 * kPiece}) {
+        strText.replace(nBorder - 1, 2, "\r\n");  // a pair across the border
+    }
+    const std::string strPath = (m_dir / "large.tst").string();
+    std::ofstream(strPath, std::ios::binary) << strText;
+    EXPECT_EQ(ReadThrough(strPath), Joined(strText));
+}
+
+#ifndef _WIN32
+// A pipe has no length to size the buffer from: it grows while a CR waits
+// for its LF across the growth.
+TEST_F(CapHFileTest, PipeOfUnknownLengthIsReadAndJoinedWhole)
+{
+    const std::string strPath = (m_dir / "pipe.tst").string();
+    ASSERT_EQ(::mkfifo(strPath.c_str(), 0600), 0);
+    std::string strText;
+    for (int i = 0; strText.size() < 300000; ++i) {
+        strText += "NAME=" + std::to_string(i) + (i % 5 == 0 ? "\r" : "\r\n");
+    }
+    strText.replace((std::size_t(64) << 10) - 1, 2, "\r\n");  // across the first growth
+    std::thread writer([&] { std::ofstream(strPath, std::ios::binary) << strText; });
+    const std::string strRead = ReadThrough(strPath);
+    writer.join();
+    EXPECT_EQ(strRead, Joined(strText));
+}
+#endif
+
+}  // namespace
+}  // namespace pinweave
