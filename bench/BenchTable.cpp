@@ -67,13 +67,13 @@ double RowSeconds(const std::vector<CBenchRow>& lstRows, const std::string& strC
     return 0;
 }
 
-bool IsLinear(double dTimeA, double dTimeB, double dWorkA, double dWorkB)
+bool GrowsAtMostLinearly(double dTimeA, double dTimeB, double dWorkA, double dWorkB)
 {
     if (dTimeA <= 0 || dTimeB <= 0 || dWorkA <= 0 || dWorkB <= 0) {
         return false;
     }
     const double dRatio = (dTimeB / dTimeA) / (dWorkB / dWorkA);
-    return std::fabs(dRatio - 1.0) <= 0.2;
+    return dRatio <= 1.2;
 }
 
 } // namespace pinweave
