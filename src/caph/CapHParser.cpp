@@ -182,7 +182,7 @@ EParseStop ReadBody(CParseCursor& c)
     std::size_t nNameEnd = c.nNameEnd;
     EParseStop stop = EParseStop::Failed;
     for (;;) {
-        if (p >= c.nStopAt && c.lstOpen.empty()) {
+        if (p >= c.nStopAt) {
             stop = EParseStop::AtStop;
             break;
         }

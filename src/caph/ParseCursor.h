@@ -28,7 +28,7 @@ struct CParseCursor {
     // of a fault and stops when asked to.
     bool bReport = true;
     const std::atomic<bool>* pbCancel = nullptr;
-    // In the root's body, stop on reaching this position or the first after it.
+    // Stop on reaching this position or the first after it, at any depth.
     std::int64_t nStopAt = std::numeric_limits<std::int64_t>::max();
     std::string strKey;  // scratch for the key of an attribute line
 };
@@ -36,7 +36,7 @@ struct CParseCursor {
 enum class EParseStop {
     Closed,  // the root's end tag was read; p is right after it
     Failed,  // a fault (reported unless bReport is off) or a cancelled reading
-    AtStop,  // in the root's body at nStopAt or the first position after it
+    AtStop,  // at nStopAt or the first position after it; lstOpen tells the depth
 };
 
 // Reads the opening tag at c.p (a "[") into pElement: its type and end-tag
@@ -45,7 +45,8 @@ enum class EParseStop {
 bool ReadOpeningTag(CParseCursor& c, CCapHElement* pElement);
 
 // Reads bodies and nested elements from c.p until the root closes, a fault,
-// or the stop position.
+// or the stop position. A reading that stopped goes on where it stopped when
+// called again.
 EParseStop ReadBody(CParseCursor& c);
 
 // Reads the long body of c.pRoot (c.p in it, text of nTextLength bytes) in up

@@ -41,9 +41,7 @@ struct CPiece {
     // end tag, with nothing that depends on what came before it.
     bool Usable() const
     {
-        const bool bReadItsStretch =
-            stop == EParseStop::Closed || (stop == EParseStop::AtStop && cursor.p == nEnd);
-        return bReadItsStretch && root.m_mapAttributes.GetCount() == 0;
+        return (stop == EParseStop::Closed || stop == EParseStop::AtStop) && root.m_mapAttributes.GetCount() == 0;
     }
 
     // Stops the thread and gives back what it read.
@@ -84,9 +82,10 @@ void ReadPiece(CPiece& piece)
 {
     try {
         piece.stop = ReadBody(piece.cursor);
-        if (piece.stop == EParseStop::AtStop && piece.cursor.p != piece.nEnd) {
-            // Overran the next piece's start: the next piece is useless, so
-            // this one reads on to the end.
+        if (piece.stop == EParseStop::AtStop && !(piece.cursor.p == piece.nEnd && piece.cursor.lstOpen.empty())) {
+            // Went past the next piece's start without standing on it in the
+            // root's body: the next piece is of no use, so this one reads on
+            // to the end.
             piece.cursor.nStopAt = std::numeric_limits<std::int64_t>::max();
             piece.stop = ReadBody(piece.cursor);
         }
@@ -205,8 +204,9 @@ EParseStop ReadBodyInPieces(CParseCursor& c, std::int64_t nTextLength, int nPiec
         if (stop != EParseStop::AtStop) {
             return stop;
         }
-        // In the root's body, at a piece's start or past it.
-        while (nNext < lstPieces.size() && c.p == lstPieces[nNext]->nStart) {
+        // At a piece's start or past it, at some depth: only standing exactly
+        // on the start in the root's body hands over to the piece.
+        while (nNext < lstPieces.size() && c.p == lstPieces[nNext]->nStart && c.lstOpen.empty()) {
             CPiece& piece = *lstPieces[nNext];
             piece.thread.join();
             ++nNext;
@@ -220,7 +220,10 @@ EParseStop ReadBodyInPieces(CParseCursor& c, std::int64_t nTextLength, int nPiec
                 return EParseStop::Closed;
             }
         }
-        while (nNext < lstPieces.size() && c.p > lstPieces[nNext]->nStart) {
+        // Pieces passed, or reached deeper than the root's body, are of no
+        // use: their memory goes back at once.
+        while (nNext < lstPieces.size() && lstPieces[nNext]->nStart <= c.p &&
+               !(lstPieces[nNext]->nStart == c.p && c.lstOpen.empty())) {
             lstPieces[nNext]->Discard();
             ++nNext;
         }
