@@ -1,4 +1,5 @@
-// Shared helpers of the CAP-H reading tests: capture the parser's messages.
+// Shared helpers of the CAP-H reading tests: capture the parser's messages,
+// count the elements alive.
 #ifndef PINWEAVE_TESTS_CAPH_CAPHTESTSUPPORT_H
 #define PINWEAVE_TESTS_CAPH_CAPHTESTSUPPORT_H
 
@@ -28,6 +29,18 @@ public:
 
     std::vector<int> m_lstCodes;
     std::vector<std::string> m_lstMessages;
+};
+
+// An element that counts its living instances, so a test sees every element
+// it made destroyed exactly once.
+class CCountedElement : public CCapHElement {
+public:
+    CCountedElement() { ++s_nAlive; }
+    ~CCountedElement() override { --s_nAlive; }
+    CCountedElement(const CCountedElement&) = delete;
+    CCountedElement& operator=(const CCountedElement&) = delete;
+
+    static inline int s_nAlive = 0;
 };
 
 }  // namespace pinweave

@@ -1,5 +1,7 @@
 #include "caph/CapHElement.h"
 
+#include "CapHTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,14 +12,6 @@
 namespace pinweave {
 namespace {
 
-// Counts its living instances, so a test sees every child destroyed once.
-int g_nAlive = 0;
-
-class CCountedElement : public CCapHElement {
-public:
-    CCountedElement() { ++g_nAlive; }
-    ~CCountedElement() override { --g_nAlive; }
-};
 
 std::unique_ptr<CCapHElement> NewChild(const std::string& strType)
 {
@@ -49,9 +43,9 @@ TEST(ChildListTest, KeepsOrderAndCountAcrossItsForms)
                 EXPECT_EQ(lst[static_cast<std::size_t>(nChildren - 1)]->m_strType, std::to_string(nChildren - 1));
             }
             EXPECT_THROW(lst.at(static_cast<std::size_t>(nChildren)), std::out_of_range);
-            EXPECT_EQ(g_nAlive, nChildren);
+            EXPECT_EQ(CCountedElement::s_nAlive, nChildren);
         }
-        EXPECT_EQ(g_nAlive, 0) << "children of a list of " << nChildren << " outlived it";
+        EXPECT_EQ(CCountedElement::s_nAlive, 0) << "children of a list of " << nChildren << " outlived it";
     }
 }
 
@@ -66,7 +60,7 @@ TEST(ChildListTest, ReleaseHandsOverAndClearDestroys)
     EXPECT_TRUE(lst.empty());
     ASSERT_EQ(lstOwned.size(), 3u);
     EXPECT_EQ(lstOwned[2]->m_strType, "R2");
-    EXPECT_EQ(g_nAlive, 3);
+    EXPECT_EQ(CCountedElement::s_nAlive, 3);
     for (CCapHElement* pElement : lstOwned) {
         delete pElement;
     }
@@ -75,7 +69,7 @@ TEST(ChildListTest, ReleaseHandsOverAndClearDestroys)
     lst.push_back(NewChild("B"));
     lst.clear();
     EXPECT_TRUE(lst.empty());
-    EXPECT_EQ(g_nAlive, 0);
+    EXPECT_EQ(CCountedElement::s_nAlive, 0);
     lst.push_back(NewChild("again"));
     EXPECT_EQ(lst.size(), 1u);
 }

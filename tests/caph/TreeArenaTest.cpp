@@ -1,6 +1,8 @@
 #include "caph/CapHElement.h"
 #include "caph/TreeArena.h"
 
+#include "CapHTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,13 +13,6 @@
 namespace pinweave {
 namespace {
 
-int g_nAlive = 0;
-
-class CCountedElement : public CCapHElement {
-public:
-    CCountedElement() { ++g_nAlive; }
-    ~CCountedElement() override { --g_nAlive; }
-};
 
 // What the arena promises about block sizes and contents: the latest block
 // resizes in place while its chunk has room, any other block keeps its bytes
@@ -74,9 +69,9 @@ TEST(TreeArenaTest, DestroysItsElementsAndWhatTheyOwnOnTheHeap)
                 arena.NewElement()->m_lstChildren.push_back_from_arena(pElement);
             }
         }
-        EXPECT_EQ(g_nAlive, 50);
+        EXPECT_EQ(CCountedElement::s_nAlive, 50);
     }
-    EXPECT_EQ(g_nAlive, 0);  // and the long types: the sanitizer build checks the leak
+    EXPECT_EQ(CCountedElement::s_nAlive, 0);  // and the long types: the sanitizer build checks the leak
 }
 
 TEST(TreeArenaTest, AdoptedElementsAndBlocksLiveAsLongAsTheAdopter)
@@ -106,9 +101,9 @@ TEST(TreeArenaTest, AdoptedElementsAndBlocksLiveAsLongAsTheAdopter)
             adopter.NewElement();
         }
         EXPECT_STREQ(pBlock, "123456789");
-        EXPECT_EQ(g_nAlive, 1);
+        EXPECT_EQ(CCountedElement::s_nAlive, 1);
     }
-    EXPECT_EQ(g_nAlive, 0);
+    EXPECT_EQ(CCountedElement::s_nAlive, 0);
 }
 
 // A list never destroys the children of an arena, and hands only its own
@@ -127,13 +122,13 @@ TEST(TreeArenaTest, ListsLeaveArenaChildrenToTheArena)
         std::vector<CCapHElement*> lstOwned;
         lst.ReleaseInto(lstOwned);
         ASSERT_EQ(lstOwned.size(), 1u);
-        EXPECT_EQ(g_nAlive, 1);
+        EXPECT_EQ(CCountedElement::s_nAlive, 1);
         delete lstOwned[0];
 
         lst.push_back_from_arena(arena.NewElement());
         lst.clear();
     }
-    EXPECT_EQ(g_nAlive, 0);
+    EXPECT_EQ(CCountedElement::s_nAlive, 0);
 }
 
 // A table filled from an arena moves to the heap when it grows large or is
