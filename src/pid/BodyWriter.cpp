@@ -56,9 +56,13 @@ bool CConversionEngine::WriteBodySections()
             return StopRun(
                 FormatMessageText(kMsgSurplusPartGroup, {m_strCapHPath, std::to_string(m_nPartCount)}));
         }
-        if (!LogMessage(FormatTableMessage(IDS_PROCESSING_PART,
-                                           {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]})) ||
-            !WritePartGroup(bodies.Take(i), nIndex)) {
+        // A statement of its own, so that the line's text is gone before the
+        // part is written: a part number may be as long as the file.
+        if (!LogMessage(
+                FormatTableMessage(IDS_PROCESSING_PART, {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
+            return false;
+        }
+        if (!WritePartGroup(bodies.Take(i), nIndex)) {
             return false;
         }
         ++nIndex;
