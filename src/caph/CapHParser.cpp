@@ -112,6 +112,9 @@ static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nP
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
+    // Names are nearly always upper-case already: they are then stored
+    // straight from the text, without a copy to upper-case first.
+    bool bLowerCase = false;
     while (t[p] != '=') {
         if (t[p] == '\0') {
             if (bReport) {
@@ -120,6 +123,7 @@ static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nP
             nPos = p;
             return false;
         }
+        bLowerCase |= static_cast<unsigned char>(t[p] - 'a') < 26;
         ++p;
     }
     const std::int64_t v = p + 1;
@@ -134,13 +138,26 @@ static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nP
         return true;  // empty or blank values are not stored
     }
 
-    strKey.assign(t + s, static_cast<std::size_t>(v - 1 - s));
-    MakeUpperAscii(strKey);
-    while (element.m_mapAttributes.Find(strKey)) {
-        strKey += "||";
-        strKey += std::to_string(element.m_mapAttributes.GetCount());
+    std::string_view strName(t + s, static_cast<std::size_t>(v - 1 - s));
+    if (bLowerCase) {
+        strKey.assign(strName);
+        MakeUpperAscii(strKey);
+        strName = strKey;
     }
-    element.m_mapAttributes.SetAtNew(strKey, strValue, pArena);
+    CAttributeTable& table = element.m_mapAttributes;
+    if (!table.Find(strName)) {
+        table.SetAtNew(strName, strValue, pArena);
+        return true;
+    }
+    // A repeated name: "||" and the entry count, until the key is free.
+    if (!bLowerCase) {
+        strKey.assign(strName);
+    }
+    do {
+        strKey += "||";
+        strKey += std::to_string(table.GetCount());
+    } while (table.Find(strKey));
+    table.SetAtNew(strKey, strValue, pArena);
     return true;
 }
 
@@ -225,7 +242,16 @@ EParseStop ReadBody(CParseCursor& c)
             nNameEnd = c.nNameEnd;
             continue;
         }
-        if (!IsWhitespace(ch) && !ReadAttribute(*pElement, t, p, c.pArena, c.bReport, c.strKey)) {
+        if (IsWhitespace(ch)) {
+            // A run of blanks (the indentation of every line) in one go, up
+            // to the stop position at the most.
+            const std::int64_t nLimit = c.nStopAt;
+            do {
+                ++p;
+            } while (p < nLimit && IsWhitespace(t[p]));
+            continue;
+        }
+        if (!ReadAttribute(*pElement, t, p, c.pArena, c.bReport, c.strKey)) {
             break;
         }
         if (t[p] != '\0') {
