@@ -4,9 +4,12 @@
 // target runs a second, plain reading of the same rules beside it (line by
 // line, upper-cased copies, section text copied with CR LF turned into LF)
 // and requires the same result, the same parser messages and the same three
-// trees. It also requires one message exactly when the scan fails.
+// trees. It also requires one message exactly when the scan fails, and the
+// same again from the file with its CR LF pairs joined beforehand, as the
+// conversion reads it.
 #include "FuzzCheck.h"
 
+#include "caph/CrLfJoiner.h"
 #include "caph/SectionScan.h"
 
 #include <cstddef>
@@ -141,6 +144,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     FuzzCheck(lstScanMessages == reports.m_lstMessages, "the same parser messages");
     for (int k = 0; k < 3; ++k) {
         CheckSameTree(roots[k], references[k]);
+    }
+
+    std::string strJoined = strOriginal;
+    strJoined.resize(pinweave::CCrLfJoiner(strJoined.data(), 0).Finish(strJoined.size()));
+    reports.m_lstMessages.clear();
+    CCapHElement joinedRoots[3];
+    const bool bJoinedScanned = pinweave::ScanSections(strJoined, joinedRoots[0], joinedRoots[1], joinedRoots[2]);
+    FuzzCheck(bJoinedScanned == bScanned, "joining CR LF first gives the same result");
+    FuzzCheck(reports.m_lstMessages == lstScanMessages, "joining CR LF first gives the same messages");
+    for (int k = 0; k < 3; ++k) {
+        CheckSameTree(joinedRoots[k], roots[k]);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "caph/SectionScan.h"
 
+#include "caph/CrLfJoiner.h"
+
 #include "CapHTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +92,19 @@ TEST_P(SectionScanTest, FillsTheRoots)
     const ScanOutcome outcome = Scan(roots, c.strFile);
     EXPECT_TRUE(outcome.bOk);
     EXPECT_TRUE(outcome.lstMessages.empty()) << outcome.lstMessages.front();
+    EXPECT_EQ(Describe(roots), c.strRoots);
+}
+
+// The conversion reads files with their CR LF pairs joined already: the
+// scan must find the same sections in them.
+TEST_P(SectionScanTest, FillsTheSameRootsFromTheJoinedFile)
+{
+    const ScanCase& c = GetParam();
+    std::string strJoined = c.strFile;
+    strJoined.resize(CCrLfJoiner(strJoined.data(), 0).Finish(strJoined.size()));
+    Roots roots;
+    const ScanOutcome outcome = Scan(roots, strJoined);
+    EXPECT_TRUE(outcome.bOk);
     EXPECT_EQ(Describe(roots), c.strRoots);
 }
 
