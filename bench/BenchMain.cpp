@@ -337,8 +337,8 @@ private:
             const double dSecond = (c.m_dCpuSeconds - b.m_dCpuSeconds) / (c.m_nParts - b.m_nParts);
             std::printf("  %-7s part-count growth: %.2f ms processor time per added part (%d -> %d), %.2f ms "
                         "(%d -> %d)\n",
-                        GrowsAtMostLinearly(dFirst, dSecond, 1, 1) ? "ok" : "MISSED", dFirst * 1e3, a.m_nParts,
-                        b.m_nParts, dSecond * 1e3, b.m_nParts, c.m_nParts);
+                        GrowsAtMostLinearly(dFirst, dSecond, 1, 1) ? "ok" : "MISSED", dFirst * 1e3,
+                        a.m_nParts, b.m_nParts, dSecond * 1e3, b.m_nParts, c.m_nParts);
         }
     }
 

@@ -81,7 +81,8 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
         CFileBytes bytes;
         std::string strError;
         if (!file.Open(strPath, strError) || !file.ReadAll(bytes, strError) ||
-            !ScanSections(bytes.data(), bytes.size(), engine.m_rootHeader, engine.m_rootConnection, engine.m_rootConnector)) {
+            !ScanSections(bytes.data(), bytes.size(), engine.m_rootHeader, engine.m_rootConnection,
+                          engine.m_rootConnector)) {
             std::fprintf(stderr, "bench: '%s' cannot be read or scanned %s\n", strPath.c_str(),
                          strError.c_str());
             return 1;

@@ -82,9 +82,11 @@ int RunScanCase(const std::string& strPath)
     const double dScanCpu = CpuSeconds() - dCpu;
     std::printf("read_s=%.6f scan_s=%.6f cpu_s=%.6f bytes=%zu parts=%zu groups=%zu fixtures=%zu base_kb=%lld "
                 "peak_kb=%lld\n",
-                dRead - dStart, dScanned - dRead, dScanCpu, static_cast<std::size_t>(std::filesystem::file_size(strPath)), rootHeader.m_lstChildren.size(),
-                rootConnection.m_lstChildren.size(), rootConnector.m_lstChildren.size(),
-                static_cast<long long>(nBaseKb), static_cast<long long>(OwnStatusFieldKb("VmHWM")));
+                dRead - dStart, dScanned - dRead, dScanCpu,
+                static_cast<std::size_t>(std::filesystem::file_size(strPath)),
+                rootHeader.m_lstChildren.size(), rootConnection.m_lstChildren.size(),
+                rootConnector.m_lstChildren.size(), static_cast<long long>(nBaseKb),
+                static_cast<long long>(OwnStatusFieldKb("VmHWM")));
     return bScanned ? 0 : 1;
 }
 

@@ -200,7 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     reports.m_lstMessages.clear();
     CCapHElement elementInPieces;
     std::int64_t nPiecesPos = 0;
-    const bool bPiecesParsed = elementInPieces.ParseInPieces(pszText, nPiecesPos, nLength, 2 + static_cast<int>(nSize % 5));
+    const bool bPiecesParsed =
+        elementInPieces.ParseInPieces(pszText, nPiecesPos, nLength, 2 + static_cast<int>(nSize % 5));
     FuzzCheck(bPiecesParsed == bParsed, "the outcome of the reading in pieces");
     FuzzCheck(nPiecesPos == nPos, "the position of the reading in pieces");
     FuzzCheck(reports.m_lstMessages == lstPlainMessages, "the message of the reading in pieces");

@@ -76,8 +76,8 @@ TEST(BenchTable, JudgesGrowthAtMostLinear)
         bool bLinear;
     } cases[] = {
         {1, 10, 10, 100, true},    {1, 11.9, 10, 100, true}, {1, 8.1, 10, 100, true},
-        {1, 12.5, 10, 100, false}, {1, 7.5, 10, 100, true},  {2, 4, 1, 2, true}, {1, 2.5, 1, 2, false},
-        {0, 4, 1, 2, false},       {1, 4, 0, 2, false},
+        {1, 12.5, 10, 100, false}, {1, 7.5, 10, 100, true},  {2, 4, 1, 2, true},
+        {1, 2.5, 1, 2, false},     {0, 4, 1, 2, false},      {1, 4, 0, 2, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(GrowsAtMostLinearly(c.dTimeA, c.dTimeB, c.dWorkA, c.dWorkB), c.bLinear)

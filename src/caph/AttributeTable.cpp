@@ -225,7 +225,8 @@ void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_vi
 
 void CAttributeTable::SetBlock(Block* pBlock, bool bInArena)
 {
-    m_pBlock = reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(pBlock) | (bInArena ? kArenaTag : 0));
+    m_pBlock =
+        reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(pBlock) | (bInArena ? kArenaTag : 0));
 }
 
 void* CAttributeTable::MoveBlock(std::size_t nBytes, CTreeArena* pArena)
@@ -235,7 +236,8 @@ void* CAttributeTable::MoveBlock(std::size_t nBytes, CTreeArena* pArena)
     // A small table takes its block from the arena while one is at hand; a
     // large one, or one grown without the arena, lives on the heap.
     if (pArena != nullptr && nBytes <= CTreeArena::kMaxBlock && (pOld == nullptr || InArena())) {
-        void* const pNew = pOld == nullptr ? pArena->AllocateBlock(nBytes) : pArena->ResizeBlock(pOld, nOldBytes, nBytes);
+        void* const pNew =
+            pOld == nullptr ? pArena->AllocateBlock(nBytes) : pArena->ResizeBlock(pOld, nOldBytes, nBytes);
         SetBlock(static_cast<Block*>(pNew), true);
         return pNew;
     }
@@ -264,8 +266,8 @@ void CAttributeTable::Reserve(std::size_t nBytes, CTreeArena* pArena)
     }
     // Grow by at least half at a time, from a first size that holds a typical
     // wire, so filling an element costs one or two allocations.
-    const std::size_t nCapacity =
-        pOld == nullptr ? std::max(nBytes, kFirstCapacity) : std::max(nBytes, pOld->nCapacity + pOld->nCapacity / 2);
+    const std::size_t nCapacity = pOld == nullptr ? std::max(nBytes, kFirstCapacity)
+                                                  : std::max(nBytes, pOld->nCapacity + pOld->nCapacity / 2);
     auto* const pBlock = static_cast<Block*>(MoveBlock(sizeof(Block) + nCapacity, pArena));
     if (pOld == nullptr) {
         *pBlock = Block{0, 0, nCapacity, 0, nullptr};

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace pinweave {
 

@@ -104,7 +104,6 @@ void CCapHElement::Report(int nCode, std::string strMessage)
     }
 }
 
-
 // Reads one attribute line at nPos into element's table. nPos is left on the
 // control byte that ended the value. strKey is scratch, kept from line to line.
 static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, CTreeArena* pArena,
@@ -273,7 +272,8 @@ constexpr int kMaxPieces = 8;
 int PiecesFor(std::int64_t nTextLength)
 {
     const auto nCores = static_cast<std::int64_t>(std::thread::hardware_concurrency());
-    return static_cast<int>(std::max<std::int64_t>(1, std::min<std::int64_t>({nCores, kMaxPieces, nTextLength / kMinPieceBytes})));
+    return static_cast<int>(std::max<std::int64_t>(
+        1, std::min<std::int64_t>({nCores, kMaxPieces, nTextLength / kMinPieceBytes})));
 }
 
 }  // namespace
@@ -288,7 +288,8 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos, std::int64_t n
     return ParseInPieces(pszText, nPos, nTextLength, PiecesFor(nTextLength - nPos));
 }
 
-bool CCapHElement::ParseInPieces(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength, int nPieces)
+bool CCapHElement::ParseInPieces(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength,
+                                 int nPieces)
 {
     if (pszText[nPos] != '[') {
         ReportNoBracket(pszText);
@@ -307,7 +308,8 @@ bool CCapHElement::ParseInPieces(const char* pszText, std::int64_t& nPos, std::i
         nPos = c.p;
         return false;
     }
-    const EParseStop stop = nPieces > 1 && nTextLength > c.p ? ReadBodyInPieces(c, nTextLength, nPieces) : ReadBody(c);
+    const EParseStop stop =
+        nPieces > 1 && nTextLength > c.p ? ReadBodyInPieces(c, nTextLength, nPieces) : ReadBody(c);
     nPos = c.p;
     return stop == EParseStop::Closed;
 }

@@ -19,7 +19,8 @@ struct CChildList::Block {
 
 CChildList::Block* CChildList::GetBlock() const
 {
-    return reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(m_first.m_pElement) & ~CChildPtr::kBlockTag);
+    return reinterpret_cast<Block*>(reinterpret_cast<std::uintptr_t>(m_first.m_pElement) &
+                                    ~CChildPtr::kBlockTag);
 }
 
 std::size_t CChildList::size() const

@@ -30,7 +30,8 @@ namespace {
 struct CPiece {
     std::int64_t nStart = 0;
     std::int64_t nEnd = 0;  // the next piece's start; the text's length for the last
-    std::unique_ptr<CTreeArena> pArena = std::make_unique<CTreeArena>();  // before the root: its table may live here
+    // Before the root, which it outlives: the root's table may live here.
+    std::unique_ptr<CTreeArena> pArena = std::make_unique<CTreeArena>();
     CCapHElement root;
     CParseCursor cursor;
     EParseStop stop = EParseStop::Failed;
@@ -41,7 +42,8 @@ struct CPiece {
     // end tag, with nothing that depends on what came before it.
     bool Usable() const
     {
-        return (stop == EParseStop::Closed || stop == EParseStop::AtStop) && root.m_mapAttributes.GetCount() == 0;
+        return (stop == EParseStop::Closed || stop == EParseStop::AtStop) &&
+               root.m_mapAttributes.GetCount() == 0;
     }
 
     // Stops the thread and gives back what it read.
@@ -82,7 +84,8 @@ void ReadPiece(CPiece& piece)
 {
     try {
         piece.stop = ReadBody(piece.cursor);
-        if (piece.stop == EParseStop::AtStop && !(piece.cursor.p == piece.nEnd && piece.cursor.lstOpen.empty())) {
+        if (piece.stop == EParseStop::AtStop &&
+            !(piece.cursor.p == piece.nEnd && piece.cursor.lstOpen.empty())) {
             // Went past the next piece's start without standing on it in the
             // root's body: the next piece is of no use, so this one reads on
             // to the end.
@@ -121,7 +124,8 @@ std::string_view FirstChildLine(const char* t, std::int64_t nBody, std::int64_t 
 
 // The starts of pieces 2 to nPieces: the "[" of a line like the first
 // child's, at or after an even share of the text each.
-std::vector<std::int64_t> PieceStarts(const char* t, std::int64_t nBody, std::int64_t nTextLength, int nPieces)
+std::vector<std::int64_t> PieceStarts(const char* t, std::int64_t nBody, std::int64_t nTextLength,
+                                      int nPieces)
 {
     std::vector<std::int64_t> arrStarts;
     const std::string_view strLine = FirstChildLine(t, nBody, nTextLength);
@@ -227,7 +231,8 @@ EParseStop ReadBodyInPieces(CParseCursor& c, std::int64_t nTextLength, int nPiec
             lstPieces[nNext]->Discard();
             ++nNext;
         }
-        c.nStopAt = nNext < lstPieces.size() ? lstPieces[nNext]->nStart : std::numeric_limits<std::int64_t>::max();
+        c.nStopAt =
+            nNext < lstPieces.size() ? lstPieces[nNext]->nStart : std::numeric_limits<std::int64_t>::max();
     }
 }
 

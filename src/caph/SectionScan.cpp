@@ -68,8 +68,8 @@ char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, std::s
 
 }  // namespace
 
-bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader, CCapHElement& rootConnection,
-                  CCapHElement& rootConnector, std::string* pstrUnclosedSection)
+bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
+                  CCapHElement& rootConnection, CCapHElement& rootConnector, std::string* pstrUnclosedSection)
 {
     if (pstrUnclosedSection != nullptr) {
         pstrUnclosedSection->clear();
@@ -97,7 +97,8 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
             std::size_t nTextEnd = 0;
             const char cSaved = MakeSectionText(pFileBytes, nSectionStart, nSectionEnd, nTextEnd);
             std::int64_t nPos = 0;
-            const bool bParsed = roots[nPending]->Parse(pFileBytes + nSectionStart, nPos, static_cast<std::int64_t>(nTextEnd - nSectionStart));
+            const bool bParsed = roots[nPending]->Parse(pFileBytes + nSectionStart, nPos,
+                                                        static_cast<std::int64_t>(nTextEnd - nSectionStart));
             pFileBytes[nTextEnd] = cSaved;
             if (!bParsed) {
                 return false;

@@ -31,8 +31,9 @@ namespace pinweave {
 // when given, then receives the section's name ("HEADER", "CONNECTION" or
 // "CONNECTOR") and is emptied otherwise. Such a file has usually been cut
 // short, and the conversion refuses it.
-bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader, CCapHElement& rootConnection,
-                  CCapHElement& rootConnector, std::string* pstrUnclosedSection = nullptr);
+bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
+                  CCapHElement& rootConnection, CCapHElement& rootConnector,
+                  std::string* pstrUnclosedSection = nullptr);
 
 // The same for bytes held in a string (whose terminating NUL is the byte after).
 inline bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,

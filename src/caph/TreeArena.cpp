@@ -133,8 +133,7 @@ namespace {
 
 // Links the list newest-first at pOther behind the head of pList: the head
 // stays the newest, where allocation goes on.
-template <typename T>
-void LinkBehindHead(T*& pList, T*& pOther)
+template <typename T> void LinkBehindHead(T*& pList, T*& pOther)
 {
     if (pOther == nullptr) {
         return;

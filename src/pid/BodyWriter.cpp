@@ -58,8 +58,8 @@ bool CConversionEngine::WriteBodySections()
         }
         // A statement of its own, so that the line's text is gone before the
         // part is written: a part number may be as long as the file.
-        if (!LogMessage(
-                FormatTableMessage(IDS_PROCESSING_PART, {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
+        if (!LogMessage(FormatTableMessage(IDS_PROCESSING_PART,
+                                           {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
             return false;
         }
         if (!WritePartGroup(bodies.Take(i), nIndex)) {
@@ -126,8 +126,8 @@ bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string
                                       std::string_view strWireName)
 {
     std::string strLogLine;
-    const bool bAttached = AttachEndTo(m_pinTable, m_pinEnds, m_mapSpliceNumbers, strConnector, strPin, strSplice,
-                                       strSplices, strWireName, strLogLine);
+    const bool bAttached = AttachEndTo(m_pinTable, m_pinEnds, m_mapSpliceNumbers, strConnector, strPin,
+                                       strSplice, strSplices, strWireName, strLogLine);
     if (!strLogLine.empty()) {
         LogMessage(strLogLine);
     }

@@ -6,7 +6,8 @@
 
 namespace pinweave {
 
-CPartBodies::CPartBodies(const CPinTable& pinTable, std::vector<const CCapHElement*> lstGroups, unsigned nThreads)
+CPartBodies::CPartBodies(const CPinTable& pinTable, std::vector<const CCapHElement*> lstGroups,
+                         unsigned nThreads)
     : m_pinTable(pinTable), m_lstGroups(std::move(lstGroups)), m_arrSlots(kAhead + 1)
 {
     if (m_lstGroups.size() < 2) {

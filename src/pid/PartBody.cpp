@@ -83,8 +83,9 @@ private:
     bool AttachEnd(std::string_view strConnector, std::string_view strPin, std::string_view strSplice,
                    std::string_view strWireName)
     {
-        const bool bAttached = AttachEndTo(m_pinTable, m_body.m_pinEnds, m_body.m_mapSpliceNumbers, strConnector,
-                                           strPin, strSplice, m_body.m_strSplices, strWireName, m_strLogLine);
+        const bool bAttached =
+            AttachEndTo(m_pinTable, m_body.m_pinEnds, m_body.m_mapSpliceNumbers, strConnector, strPin,
+                        strSplice, m_body.m_strSplices, strWireName, m_strLogLine);
         if (!m_strLogLine.empty()) {
             m_body.m_lstLogLines.push_back({m_body.m_strWires.size(), std::move(m_strLogLine)});
             m_strLogLine.clear();

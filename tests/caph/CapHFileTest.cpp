@@ -34,7 +34,16 @@ std::string Joined(const std::string& strText)
 TEST(CrLfJoinerTest, PiecesOfEverySizeJoinLikeTheWhole)
 {
     const std::string kTexts[] = {
-        "", "\r", "\n", "\r\n", "\r\r\n", "\r\n\r", "a\rb\r\nc\n\rd", "\r\n\r\n\r\n", "x\r", "\r\r\r\n\n",
+        "",
+        "\r",
+        "\n",
+        "\r\n",
+        "\r\r\n",
+        "\r\n\r",
+        "a\rb\r\nc\n\rd",
+        "\r\n\r\n\r\n",
+        "x\r",
+        "\r\r\r\n\n",
         "[HEADER]\r\nNAME=1\r\n[ENDHEADER]\r\n",
     };
     for (const std::string& strText : kTexts) {
@@ -56,7 +65,8 @@ protected:
     void SetUp() override
     {
         m_dir = std::filesystem::temp_directory_path() /
-                (std::string("pinweave-caphfile-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                (std::string("pinweave-caphfile-") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_dir);
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }

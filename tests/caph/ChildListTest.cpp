@@ -12,7 +12,6 @@
 namespace pinweave {
 namespace {
 
-
 std::unique_ptr<CCapHElement> NewChild(const std::string& strType)
 {
     auto pChild = std::make_unique<CCountedElement>();

@@ -64,10 +64,9 @@ Reading Read(const std::string& strText, int nPieces)
     CReportRecorder recorder;
     CCapHElement root;
     Reading reading;
-    reading.bOk = nPieces == 0
-                      ? root.Parse(strText.c_str(), reading.nPos)
-                      : root.ParseInPieces(strText.c_str(), reading.nPos,
-                                           static_cast<std::int64_t>(strText.size()), nPieces);
+    reading.bOk = nPieces == 0 ? root.Parse(strText.c_str(), reading.nPos)
+                               : root.ParseInPieces(strText.c_str(), reading.nPos,
+                                                    static_cast<std::int64_t>(strText.size()), nPieces);
     reading.lstMessages = recorder.m_lstMessages;
     reading.strTree = DumpTree(root);
     return reading;
@@ -86,9 +85,9 @@ std::string Section(int nGroups, const std::function<std::string(int)>& fnGroup 
         }
         strText += "  [PN=P" + std::to_string(i) + "]" + pszLineEnd;
         for (int w = 0; w < 3; ++w) {
-            strText += "    [WIRE]" + std::string(pszLineEnd) + "      NAME=W" + std::to_string(w) + pszLineEnd +
-                       "      COLOR=RD" + pszLineEnd + "      NAME=again" + pszLineEnd + "    [ENDWIRE]" +
-                       pszLineEnd;
+            strText += "    [WIRE]" + std::string(pszLineEnd) + "      NAME=W" + std::to_string(w) +
+                       pszLineEnd + "      COLOR=RD" + pszLineEnd + "      NAME=again" + pszLineEnd +
+                       "    [ENDWIRE]" + pszLineEnd;
         }
         strText += std::string("  [ENDPN]") + pszLineEnd;
     }
@@ -122,9 +121,14 @@ const PieceCase kPieceCases[] = {
     {"AGroupLineInsideAValueOfTheRootEnd",
      Section(24, [](int i) { return i == 23 ? std::string("  NAME=x\n  [PN=LOOKS LIKE A GROUP\n") : ""; })},
     {"RootAttributesBetweenGroups",
-     Section(24, [](int i) { return i % 5 == 0 ? Group(i, "") + "  NAME=root" + std::to_string(i) + "\n" : ""; })},
-    {"EndTagAndNextGroupOnOneLine",
-     Section(24, [](int i) { return "  [PN=P" + std::to_string(i) + "]\n    NAME=n\n  [ENDPN][PN=Q]\n  [ENDPN]\n"; })},
+     Section(
+         24,
+         [](int i) { return i % 5 == 0 ? Group(i, "") + "  NAME=root" + std::to_string(i) + "\n" : ""; })},
+    {"EndTagAndNextGroupOnOneLine", Section(24,
+                                            [](int i) {
+                                                return "  [PN=P" + std::to_string(i) +
+                                                       "]\n    NAME=n\n  [ENDPN][PN=Q]\n  [ENDPN]\n";
+                                            })},
     {"GroupNeverClosedLate", Section(24, [](int i) { return i == 20 ? std::string("  [PN=OPEN]\n") : ""; })},
     {"GroupNeverClosedEarly", Section(24, [](int i) { return i == 1 ? std::string("  [PN=OPEN]\n") : ""; })},
     {"IllegalByteLate", Section(24, [](int i) { return i == 19 ? Group(i, "    [WI\tRE]\n") : ""; })},
@@ -132,7 +136,8 @@ const PieceCase kPieceCases[] = {
     {"NameWithoutEqualsLate", Section(24, [](int i) { return i == 22 ? Group(i, "    NAME W1\n") : ""; })},
     {"RootNeverCloses", Section(24).substr(0, Section(24).size() - 16)},
     {"TextEndsInATag", Section(24).substr(0, Section(24).size() - 40) + "  [PN=CUT"},
-    {"StrayEndTagsAtTheRoot", Section(24, [](int i) { return i % 6 == 3 ? std::string("  [ENDPN]\n") : ""; })},
+    {"StrayEndTagsAtTheRoot",
+     Section(24, [](int i) { return i % 6 == 3 ? std::string("  [ENDPN]\n") : ""; })},
     {"NoGroupLines", "[CONNECTION]\n  NAME=a\n  NAME=b\n[ENDCONNECTION]\n"},
     {"OneGroup", Section(1)},
     {"TextAfterTheRootEnd", Section(24) + "  [PN=AFTER]\n  [ENDPN]\n"},

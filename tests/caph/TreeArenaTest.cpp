@@ -1,5 +1,5 @@
-#include "caph/CapHElement.h"
 #include "caph/TreeArena.h"
+#include "caph/CapHElement.h"
 
 #include "CapHTestSupport.h"
 
@@ -12,7 +12,6 @@
 
 namespace pinweave {
 namespace {
-
 
 // What the arena promises about block sizes and contents: the latest block
 // resizes in place while its chunk has room, any other block keeps its bytes
@@ -137,8 +136,8 @@ TEST(TreeArenaTest, TablesLeaveTheArenaWithAllTheirEntries)
 {
     struct TableCase {
         const char* pszName;
-        int nEntries;       // stored with the arena
-        bool bSetAtLater;   // then one more through SetAt, without it
+        int nEntries;      // stored with the arena
+        bool bSetAtLater;  // then one more through SetAt, without it
     };
     const TableCase kCases[] = {
         {"Small", 8, false},
@@ -150,7 +149,8 @@ TEST(TreeArenaTest, TablesLeaveTheArenaWithAllTheirEntries)
         auto pArena = std::make_unique<CTreeArena>();
         CAttributeTable table;
         for (int i = 0; i < c.nEntries; ++i) {
-            table.SetAtNew("KEY" + std::to_string(i), std::string(10, static_cast<char>('a' + i % 26)), pArena.get());
+            table.SetAtNew("KEY" + std::to_string(i), std::string(10, static_cast<char>('a' + i % 26)),
+                           pArena.get());
             if (i % 3 == 0) {
                 pArena->AllocateBlock(24);  // other blocks in between
             }
@@ -160,10 +160,13 @@ TEST(TreeArenaTest, TablesLeaveTheArenaWithAllTheirEntries)
             table.SetAt("KEY0", "changed");
             table.SetAt("LATER", "x");
         }
-        EXPECT_EQ(table.GetCount(), static_cast<std::size_t>(c.nEntries) + (c.bSetAtLater ? 1 : 0)) << c.pszName;
-        EXPECT_EQ(table.Find("KEY0").value_or("-"), c.bSetAtLater ? "changed" : std::string(10, 'a')) << c.pszName;
+        EXPECT_EQ(table.GetCount(), static_cast<std::size_t>(c.nEntries) + (c.bSetAtLater ? 1 : 0))
+            << c.pszName;
+        EXPECT_EQ(table.Find("KEY0").value_or("-"), c.bSetAtLater ? "changed" : std::string(10, 'a'))
+            << c.pszName;
         const std::string strLast = "KEY" + std::to_string(c.nEntries - 1);
-        EXPECT_EQ(table.Find(strLast).value_or("-"), std::string(10, static_cast<char>('a' + (c.nEntries - 1) % 26)))
+        EXPECT_EQ(table.Find(strLast).value_or("-"),
+                  std::string(10, static_cast<char>('a' + (c.nEntries - 1) % 26)))
             << c.pszName;
         table.RemoveAll();
         EXPECT_EQ(table.GetCount(), 0u);

@@ -41,8 +41,9 @@ Lines ManyGroups(int nGroups)
         }
         arrCapH.push_back("[ENDPN]");
     }
-    arrCapH.insert(arrCapH.end(), {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]", "NAME=1",
-                                   "NAME=2", "NAME=3", "NAME=4", "[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
+    arrCapH.insert(arrCapH.end(),
+                   {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]", "NAME=1", "NAME=2",
+                    "NAME=3", "NAME=4", "[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
     return arrCapH;
 }
 
@@ -65,7 +66,8 @@ protected:
     {
         std::string strBytes = CrLf(ManyGroups(kGroups));
         CConversionEngine& engine = m_run.m_engine;
-        ASSERT_TRUE(ScanSections(strBytes, engine.m_rootHeader, engine.m_rootConnection, engine.m_rootConnector));
+        ASSERT_TRUE(
+            ScanSections(strBytes, engine.m_rootHeader, engine.m_rootConnection, engine.m_rootConnector));
         ASSERT_TRUE(engine.BuildConnectorsSection());
         for (const CChildPtr& pGroup : engine.m_rootConnection.m_lstChildren) {
             m_lstGroups.push_back(pGroup.get());
@@ -86,11 +88,13 @@ protected:
 
 TEST_F(PartBodiesTest, TakenInOrderTheyAreTheBodiesMadeOneByOne)
 {
-    EXPECT_NE(m_lstExpected[1].find("undefined connector 'J9'"), std::string::npos) << "the groups call for log lines";
+    EXPECT_NE(m_lstExpected[1].find("undefined connector 'J9'"), std::string::npos)
+        << "the groups call for log lines";
     for (const unsigned nThreads : {0u, 1u, 2u, 3u, 8u}) {
         CPartBodies bodies(m_run.m_engine.m_pinTable, m_lstGroups, nThreads);
         for (std::size_t i = 0; i < m_lstGroups.size(); ++i) {
-            ASSERT_EQ(Describe(bodies.Take(i)), m_lstExpected[i]) << "group " << i << ", " << nThreads << " threads";
+            ASSERT_EQ(Describe(bodies.Take(i)), m_lstExpected[i])
+                << "group " << i << ", " << nThreads << " threads";
         }
     }
 }
