@@ -82,7 +82,7 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
         std::string strError;
         if (!file.Open(strPath, strError) || !file.ReadAll(bytes, strError) ||
             !ScanSections(bytes.data(), bytes.size(), engine.m_rootHeader, engine.m_rootConnection,
-                          engine.m_rootConnector)) {
+                          engine.m_rootConnector, nullptr, ELineEnds::Joined)) {
             std::fprintf(stderr, "bench: '%s' cannot be read or scanned %s\n", strPath.c_str(),
                          strError.c_str());
             return 1;

@@ -150,8 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     strJoined.resize(pinweave::CCrLfJoiner(strJoined.data(), 0).Finish(strJoined.size()));
     reports.m_lstMessages.clear();
     CCapHElement joinedRoots[3];
-    const bool bJoinedScanned =
-        pinweave::ScanSections(strJoined, joinedRoots[0], joinedRoots[1], joinedRoots[2]);
+    const bool bJoinedScanned = pinweave::ScanSections(strJoined, joinedRoots[0], joinedRoots[1], joinedRoots[2],
+                                                       nullptr, pinweave::ELineEnds::Joined);
     FuzzCheck(bJoinedScanned == bScanned, "joining CR LF first gives the same result");
     FuzzCheck(reports.m_lstMessages == lstScanMessages, "joining CR LF first gives the same messages");
     for (int k = 0; k < 3; ++k) {

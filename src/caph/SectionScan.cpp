@@ -56,11 +56,12 @@ std::size_t FindMarker(std::string_view strLine, std::string_view strMarker)
 }
 
 // Turns the bytes [nBegin, nEnd) into the parser text in place: every CR LF
-// pair becomes LF, and a NUL follows the text. Returns the byte the NUL
-// replaced, so the caller can put it back.
-char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, std::size_t& nTextEnd)
+// pair becomes LF (unless that was done already), and a NUL follows the text.
+// Returns the byte the NUL replaced, so the caller can put it back.
+char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, ELineEnds lineEnds,
+                     std::size_t& nTextEnd)
 {
-    nTextEnd = CCrLfJoiner(p, nBegin).Finish(nEnd);
+    nTextEnd = lineEnds == ELineEnds::Joined ? nEnd : CCrLfJoiner(p, nBegin).Finish(nEnd);
     const char cSaved = p[nTextEnd];  // the byte after the file's last one is writable
     p[nTextEnd] = '\0';
     return cSaved;
@@ -69,7 +70,8 @@ char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, std::s
 }  // namespace
 
 bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
-                  CCapHElement& rootConnection, CCapHElement& rootConnector, std::string* pstrUnclosedSection)
+                  CCapHElement& rootConnection, CCapHElement& rootConnector, std::string* pstrUnclosedSection,
+                  ELineEnds lineEnds)
 {
     if (pstrUnclosedSection != nullptr) {
         pstrUnclosedSection->clear();
@@ -95,7 +97,7 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
             }
             const std::size_t nSectionEnd = nLineStart + nAt + kSections[nPending].strEnd.size();
             std::size_t nTextEnd = 0;
-            const char cSaved = MakeSectionText(pFileBytes, nSectionStart, nSectionEnd, nTextEnd);
+            const char cSaved = MakeSectionText(pFileBytes, nSectionStart, nSectionEnd, lineEnds, nTextEnd);
             std::int64_t nPos = 0;
             const bool bParsed = roots[nPending]->Parse(pFileBytes + nSectionStart, nPos,
                                                         static_cast<std::int64_t>(nTextEnd - nSectionStart));

@@ -19,6 +19,12 @@
 
 namespace pinweave {
 
+// How the bytes reach the scan: as the file holds them, or with every CR LF
+// pair joined into LF already (as CCapHFile::ReadAll delivers them). Joining
+// twice is not joining once ("\r\r\n" becomes "\r\n", and that then "\n"),
+// so the scan must know.
+enum class ELineEnds { AsInFile, Joined };
+
 // Scans the nFileSize bytes of a whole CAP-H file at pFileBytes, followed by
 // one more byte that may be written. The bytes are used as scratch: each
 // section is turned into its parser text in place, so the bytes of parsed
@@ -33,14 +39,15 @@ namespace pinweave {
 // short, and the conversion refuses it.
 bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
                   CCapHElement& rootConnection, CCapHElement& rootConnector,
-                  std::string* pstrUnclosedSection = nullptr);
+                  std::string* pstrUnclosedSection = nullptr, ELineEnds lineEnds = ELineEnds::AsInFile);
 
 // The same for bytes held in a string (whose terminating NUL is the byte after).
 inline bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
-                         CCapHElement& rootConnector, std::string* pstrUnclosedSection = nullptr)
+                         CCapHElement& rootConnector, std::string* pstrUnclosedSection = nullptr,
+                         ELineEnds lineEnds = ELineEnds::AsInFile)
 {
     return ScanSections(strFileBytes.data(), strFileBytes.size(), rootHeader, rootConnection, rootConnector,
-                        pstrUnclosedSection);
+                        pstrUnclosedSection, lineEnds);
 }
 
 }  // namespace pinweave

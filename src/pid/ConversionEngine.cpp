@@ -73,7 +73,7 @@ bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
     // The parser's own message has been logged through the report hook.
     std::string strUnclosed;
     if (!ScanSections(bytes.data(), bytes.size(), m_rootHeader, m_rootConnection, m_rootConnector,
-                      &strUnclosed)) {
+                      &strUnclosed, ELineEnds::Joined)) {
         return false;
     }
     // A section without its end marker means a file cut short: converting the

@@ -86,6 +86,16 @@ TEST(RunLogTest, UnwritableLogFileStopsTheRunAndSaysSo)
     EXPECT_TRUE(run.m_ui.m_arrLogLines.empty() && run.OutputNames().empty());
 }
 
+// The file is read with its CR LF pairs joined, once: a CR before a pair
+// stays, and parser positions count the text joined once.
+TEST(RunLogTest, ParserPositionsCountTheFileJoinedOnce)
+{
+    CRunFixture run("joined.tst", "[HEADER]\r\r\n[P\r\n]\r\n[ENDHEADER]\r\n");
+    EXPECT_FALSE(run.Run());
+    EXPECT_EQ(run.LogText(), CrLf({Starting(run.m_strCapHPath),
+                                   "CAP-H Parser error:  Illegal character at position 12 ('[HEADER]\r[P][ENDH...')"}));
+}
+
 #ifdef __linux__
 TEST(RunLogTest, ReadErrorOnCapHFileIsLogged)
 {
