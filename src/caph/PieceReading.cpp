@@ -7,8 +7,9 @@
 // reading goes on from the start; when it stands in the root's body exactly
 // on a piece's first byte, the piece's elements are appended to the root and
 // the reading jumps to the piece's end. Every rule is the plain reading's own,
-// so where a guess was wrong (the cut line sat inside a value or a deeper
-// element, or a piece met a fault or an attribute of the root itself) the
+// so where a guess was wrong (the cut line sat inside an attribute's name,
+// which may span lines, or in a deeper element, or a piece met a fault or an
+// attribute of the root itself) the
 // plain reading simply reads that stretch itself, and the tree, the position,
 // the result and every message come out exactly as without pieces.
 #include "caph/ParseCursor.h"

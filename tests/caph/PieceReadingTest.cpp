@@ -118,8 +118,14 @@ const PieceCase kPieceCases[] = {
                  // Lines exactly like a group's opening line, one level down.
                  return Group(i, "    [SUB]\n  [PN=INNER]\n    NAME=n\n  [ENDPN]\n    [ENDSUB]\n");
              })},
-    {"AGroupLineInsideAValueOfTheRootEnd",
+    {"UnclosedGroupLineAtTheEnd",
      Section(24, [](int i) { return i == 23 ? std::string("  NAME=x\n  [PN=LOOKS LIKE A GROUP\n") : ""; })},
+    {"GroupLinesInsideAttributeNames",
+     Section(24,
+             [](int i) {
+                 // A name runs up to its "=", across line ends: "FOO\n  [PN".
+                 return i % 4 == 2 ? Group(i, "    FOO\n  [PN=INSIDE]\n    NAME=n\n") : "";
+             })},
     {"RootAttributesBetweenGroups",
      Section(
          24,
