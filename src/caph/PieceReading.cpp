@@ -160,46 +160,60 @@ void AdoptPiece(CParseCursor& c, CPiece& piece)
     c.p = piece.cursor.p;
 }
 
-}  // namespace
-
-EParseStop ReadBodyInPieces(CParseCursor& c, std::int64_t nTextLength, int nPieces)
+// A piece of the text [nStart, nEnd) of the reading at c, to be read as if
+// the reading stood in its root's body at nStart.
+std::unique_ptr<CPiece> NewPiece(const CParseCursor& c, std::int64_t nStart, std::int64_t nEnd, bool bLast)
 {
-    const std::vector<std::int64_t> arrStarts = PieceStarts(c.t, c.p, nTextLength, nPieces);
-    if (arrStarts.empty()) {
-        return ReadBody(c);
+    auto pPiece = std::make_unique<CPiece>();
+    pPiece->nStart = nStart;
+    pPiece->nEnd = nEnd;
+    pPiece->root.m_strType = c.pRoot->m_strType;
+    CParseCursor& cursor = pPiece->cursor;
+    cursor.t = c.t;
+    cursor.p = nStart;
+    cursor.pRoot = &pPiece->root;
+    cursor.pElement = &pPiece->root;
+    cursor.nNameEnd = c.nNameEnd;
+    cursor.pArena = pPiece->pArena.get();
+    cursor.bReport = false;
+    cursor.pbCancel = &pPiece->bCancel;
+    if (!bLast) {
+        cursor.nStopAt = nEnd;
     }
-    CPieces pieces;
-    std::vector<std::unique_ptr<CPiece>>& lstPieces = pieces.m_lstPieces;
-    for (std::size_t i = 0; i < arrStarts.size(); ++i) {
-        auto pPiece = std::make_unique<CPiece>();
-        pPiece->nStart = arrStarts[i];
-        pPiece->nEnd = i + 1 < arrStarts.size() ? arrStarts[i + 1] : nTextLength;
-        pPiece->root.m_strType = c.pRoot->m_strType;
-        CParseCursor& cursor = pPiece->cursor;
-        cursor.t = c.t;
-        cursor.p = pPiece->nStart;
-        cursor.pRoot = &pPiece->root;
-        cursor.pElement = &pPiece->root;
-        cursor.nNameEnd = c.nNameEnd;
-        cursor.pArena = pPiece->pArena.get();
-        cursor.bReport = false;
-        cursor.pbCancel = &pPiece->bCancel;
-        if (i + 1 < arrStarts.size()) {
-            cursor.nStopAt = arrStarts[i + 1];
-        }
-        lstPieces.push_back(std::move(pPiece));
-    }
+    return pPiece;
+}
+
+// Starts a thread for each piece. False, with every piece given up, when the
+// system has no thread to give.
+bool StartPieces(std::vector<std::unique_ptr<CPiece>>& lstPieces)
+{
     try {
         for (const std::unique_ptr<CPiece>& pPiece : lstPieces) {
             CPiece& piece = *pPiece;
             piece.thread = std::thread([&piece] { ReadPiece(piece); });
         }
     } catch (const std::system_error&) {
-        // Without threads the plain reading does all the work.
         for (const std::unique_ptr<CPiece>& pPiece : lstPieces) {
             pPiece->Discard();
         }
-        return ReadBody(c);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+EParseStop ReadBodyInPieces(CParseCursor& c, std::int64_t nTextLength, int nPieces)
+{
+    const std::vector<std::int64_t> arrStarts = PieceStarts(c.t, c.p, nTextLength, nPieces);
+    CPieces pieces;
+    std::vector<std::unique_ptr<CPiece>>& lstPieces = pieces.m_lstPieces;
+    for (std::size_t i = 0; i < arrStarts.size(); ++i) {
+        const bool bLast = i + 1 == arrStarts.size();
+        lstPieces.push_back(NewPiece(c, arrStarts[i], bLast ? nTextLength : arrStarts[i + 1], bLast));
+    }
+    if (lstPieces.empty() || !StartPieces(lstPieces)) {
+        return ReadBody(c);  // the plain reading does all the work
     }
 
     std::size_t nNext = 0;  // the first piece not yet taken or passed
