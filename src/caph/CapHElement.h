@@ -87,9 +87,8 @@ public:
     bool ParseInPieces(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength, int nPieces);
 
     // Reads one attribute line at nPos into this element's table; only Parse
-    // calls it, with the arena of the tree it fills. nPos is left on the
-    // control byte that ended the value.
-    bool ParseAttribute(const char* pszText, std::int64_t& nPos, CTreeArena* pArena = nullptr);
+    // calls it. nPos is left on the control byte that ended the value.
+    bool ParseAttribute(const char* pszText, std::int64_t& nPos);
 
     // Hands one finished message to the hook, line feeds removed.
     static void Report(int nCode, std::string strMessage);

@@ -1,8 +1,7 @@
 #include "caph/CapHFile.h"
 
-#include "caph/LargeMemory.h"
-
 #include "caph/CrLfJoiner.h"
+#include "caph/LargeMemory.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -314,10 +314,10 @@ bool CCapHElement::ParseInPieces(const char* pszText, std::int64_t& nPos, std::i
     return stop == EParseStop::Closed;
 }
 
-bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos, CTreeArena* pArena)
+bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 {
     std::string strKey;
-    return ReadAttribute(*this, pszText, nPos, pArena, true, strKey);
+    return ReadAttribute(*this, pszText, nPos, nullptr, true, strKey);
 }
 
 }  // namespace pinweave

@@ -9,24 +9,24 @@
 
 namespace pinweave {
 
-#if defined(__linux__)
-
 void* AllocateLarge(std::size_t nBytes)
 {
-    if (nBytes < kLargePageSize) {
-        void* const pBlock = std::malloc(nBytes != 0 ? nBytes : 1);
-        if (pBlock == nullptr) {
+#if defined(__linux__)
+    if (nBytes >= kLargePageSize) {
+        void* const pBlock = mmap(nullptr, nBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pBlock == MAP_FAILED) {
             throw std::bad_alloc();
         }
+        // Only a hint: where the kernel has no large pages to give, the block
+        // works the same with small ones.
+        madvise(pBlock, nBytes, MADV_HUGEPAGE);
         return pBlock;
     }
-    void* const pBlock = mmap(nullptr, nBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (pBlock == MAP_FAILED) {
+#endif
+    void* const pBlock = std::malloc(nBytes != 0 ? nBytes : 1);
+    if (pBlock == nullptr) {
         throw std::bad_alloc();
     }
-    // Only a hint: where the kernel has no large pages to give, the block
-    // works the same with small ones.
-    madvise(pBlock, nBytes, MADV_HUGEPAGE);
     return pBlock;
 }
 
@@ -35,29 +35,15 @@ void FreeLarge(void* pBlock, std::size_t nBytes)
     if (pBlock == nullptr) {
         return;
     }
-    if (nBytes < kLargePageSize) {
-        std::free(pBlock);
-    } else {
+#if defined(__linux__)
+    if (nBytes >= kLargePageSize) {
         munmap(pBlock, nBytes);
+        return;
     }
-}
-
 #else
-
-void* AllocateLarge(std::size_t nBytes)
-{
-    void* const pBlock = std::malloc(nBytes != 0 ? nBytes : 1);
-    if (pBlock == nullptr) {
-        throw std::bad_alloc();
-    }
-    return pBlock;
-}
-
-void FreeLarge(void* pBlock, std::size_t /*nBytes*/)
-{
+    static_cast<void>(nBytes);
+#endif
     std::free(pBlock);
 }
-
-#endif
 
 }  // namespace pinweave

@@ -50,22 +50,18 @@ bool CConversionEngine::WriteBodySections()
     // With one core the bodies are made as they are taken.
     const unsigned nCores = std::thread::hardware_concurrency();
     CPartBodies bodies(m_pinTable, lstGroups, nCores > 1 ? nCores : 0);
-    int nIndex = 0;
-    for (std::size_t i = 0; i < m_rootConnection.m_lstChildren.size(); ++i) {
-        if (nIndex >= m_nPartCount) {
-            return StopRun(
-                FormatMessageText(kMsgSurplusPartGroup, {m_strCapHPath, std::to_string(m_nPartCount)}));
-        }
+    for (std::size_t i = 0; i < lstGroups.size(); ++i) {
         // A statement of its own, so that the line's text is gone before the
         // part is written: a part number may be as long as the file.
-        if (!LogMessage(FormatTableMessage(IDS_PROCESSING_PART,
-                                           {m_arrPartNumbers[static_cast<std::size_t>(nIndex)]}))) {
+        if (!LogMessage(FormatTableMessage(IDS_PROCESSING_PART, {m_arrPartNumbers[i]}))) {
             return false;
         }
-        if (!WritePartGroup(bodies.Take(i), nIndex)) {
+        if (!WritePartGroup(bodies.Take(i), static_cast<int>(i))) {
             return false;
         }
-        ++nIndex;
+    }
+    if (m_rootConnection.m_lstChildren.size() > lstGroups.size()) {
+        return StopRun(FormatMessageText(kMsgSurplusPartGroup, {m_strCapHPath, std::to_string(m_nPartCount)}));
     }
     return true;
 }
