@@ -21,7 +21,7 @@ namespace {
 class CBenchFrontEnd : public IFrontEnd {
 public:
     bool HasWindow() const override { return false; }
-    void ShowResults(const std::string& /*strResults*/) override {}
+    void AppendResults(const std::string& /*strLines*/) override {}
     void ShowMessageBox(const std::string& strText) override
     {
         std::fprintf(stderr, "bench: %s\n", strText.c_str());

@@ -26,7 +26,7 @@ using pinweave::FuzzCheck;
 class CQuietFrontEnd : public pinweave::IFrontEnd {
 public:
     bool HasWindow() const override { return false; }
-    void ShowResults(const std::string& /*strResults*/) override {}
+    void AppendResults(const std::string& /*strLines*/) override {}
     void ShowMessageBox(const std::string& /*strText*/) override {}
     pinweave::OverwriteAnswer AskOverwrite(const std::string& /*strMessage*/) override
     {

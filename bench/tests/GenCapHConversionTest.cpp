@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 class CNoWindow : public IFrontEnd {
 public:
     bool HasWindow() const override { return false; }
-    void ShowResults(const std::string&) override {}
+    void AppendResults(const std::string&) override {}
     void ShowMessageBox(const std::string& strText) override { ADD_FAILURE() << "message box: " << strText; }
     OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::No; }
     void ReportUnlogged(const std::string& strText) override { ADD_FAILURE() << "unlogged: " << strText; }

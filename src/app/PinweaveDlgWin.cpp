@@ -46,14 +46,15 @@ bool CPinweaveDlg::HasWindow() const
     return m_hWnd != nullptr && IsWindow(m_hWnd);
 }
 
-void CPinweaveDlg::ShowResults(const std::string&)
+void CPinweaveDlg::AppendResults(const std::string& strLines)
 {
-    // The engine has appended the line to m_strResults: put every stored
-    // value, then move the insertion point after the last byte and show it.
-    UpdateData(false);
+    // Only the new lines go into the pane: the insertion point moves after
+    // its last character and the lines replace the empty selection there, so
+    // a line costs the same however many came before it.
     const HWND hResults = GetDlgItem(m_hWnd, IDC_RESULTS);
-    const auto nEnd = static_cast<WPARAM>(m_engine.m_strResults.size());
+    const auto nEnd = static_cast<WPARAM>(GetWindowTextLengthA(hResults));
     SendMessageA(hResults, EM_SETSEL, nEnd, static_cast<LPARAM>(nEnd));
+    SendMessageA(hResults, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(strLines.c_str()));
     SendMessageA(hResults, EM_SCROLLCARET, 0, 0);
 }
 

@@ -33,7 +33,7 @@ public:
 
     // IFrontEnd
     bool HasWindow() const override;
-    void ShowResults(const std::string& strResults) override;
+    void AppendResults(const std::string& strLines) override;
     void ShowMessageBox(const std::string& strText) override;
     OverwriteAnswer AskOverwrite(const std::string& strMessage) override;
     void ReportUnlogged(const std::string& strText) override;

@@ -14,10 +14,10 @@ bool CConsoleFrontEnd::HasWindow() const
     return false;
 }
 
-void CConsoleFrontEnd::ShowResults(const std::string& strResults)
+void CConsoleFrontEnd::AppendResults(const std::string& strLines)
 {
     // Only called with a window; the log lines arrive through OnLogLine.
-    (void)strResults;
+    (void)strLines;
 }
 
 void CConsoleFrontEnd::ShowMessageBox(const std::string& strText)

@@ -19,7 +19,7 @@ public:
     CConsoleFrontEnd(std::ostream& streamOut, std::ostream& streamErr);
 
     bool HasWindow() const override;
-    void ShowResults(const std::string& strResults) override;
+    void AppendResults(const std::string& strLines) override;
     // Prints "Pinweave: " and the text, its CR LF pairs turned into LF.
     void ShowMessageBox(const std::string& strText) override;
     // Never asked without a window; should it be, the question is printed as

@@ -129,7 +129,7 @@ void CConversionEngine::ReportCapHNotOpened(const std::string& strText)
     if (m_frontEnd.HasWindow()) {
         m_strResults += strText;
         m_strResults += "\r\n";
-        m_frontEnd.ShowResults(m_strResults);
+        m_frontEnd.AppendResults(strText + "\r\n");
     } else {
         m_frontEnd.ReportUnlogged(strText);
     }

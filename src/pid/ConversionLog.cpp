@@ -65,7 +65,7 @@ bool CConversionEngine::LogMessage(const std::string& strMessage)
     m_strResults += strMessage;
     if (m_frontEnd.HasWindow()) {
         m_strResults += "\r\n";
-        m_frontEnd.ShowResults(m_strResults);
+        m_frontEnd.AppendResults(m_strResults.substr(m_strResults.size() - strMessage.size() - 2));
         return true;
     }
     if (m_bLogFailed) {

@@ -22,9 +22,11 @@ public:
     // Whether the main dialog exists as a window.
     virtual bool HasWindow() const = 0;
 
-    // With a window: show the whole accumulated results text in the results
-    // pane, put the insertion point after its last byte and scroll it into view.
-    virtual void ShowResults(const std::string& strResults) = 0;
+    // With a window: add strLines (whole lines, each ended by CR LF, already
+    // appended to the results text) at the end of the results pane and scroll
+    // the last of them into view. What the pane held stays as it is, so the
+    // cost of a line does not depend on the lines before it.
+    virtual void AppendResults(const std::string& strLines) = 0;
 
     // A blocking message box: OK button, exclamation icon, caption "Pinweave".
     // Shown in both modes.

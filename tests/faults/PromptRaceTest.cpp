@@ -32,7 +32,7 @@ const std::string kOld = "old content\r\n";
 class CPromptFrontEnd : public IFrontEnd {
 public:
     bool HasWindow() const override { return true; }
-    void ShowResults(const std::string& strResults) override { m_strResults = strResults; }
+    void AppendResults(const std::string& strLines) override { m_strResults += strLines; }
     void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
     void ReportUnlogged(const std::string& strText) override { ADD_FAILURE() << "unlogged: " << strText; }
     OverwriteAnswer AskOverwrite(const std::string& strMessage) override

@@ -14,7 +14,7 @@ namespace {
 class CWindowFrontEnd : public IFrontEnd {
 public:
     bool HasWindow() const override { return true; }
-    void ShowResults(const std::string& strResults) override { m_strResults = strResults; }
+    void AppendResults(const std::string& strLines) override { m_strResults += strLines; }
     void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
     OverwriteAnswer AskOverwrite(const std::string& strMessage) override
     {

@@ -19,7 +19,7 @@ using Lines = std::vector<std::string>;
 
 struct CTestFrontEnd : IFrontEnd {
     bool HasWindow() const override { return m_bHasWindow; }
-    void ShowResults(const std::string& strText) override { m_strShownResults = strText; }
+    void AppendResults(const std::string& strText) override { m_strShownResults += strText; }
     void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
     void ReportUnlogged(const std::string& strText) override { m_arrUnlogged.push_back(strText); }
     void OnLogLine(const std::string& strText) override { m_arrLogLines.push_back(strText); }
