@@ -88,7 +88,7 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
             return 1;
         }
     }
-    // The steps of RunWriters, then the closing of the files.
+    // The steps of RunWriters, then putting the files in place.
     const double dStart = NowSeconds();
     const double dCpuStart = CpuSeconds();
     bool bOk = engine.WriteHeaderSection();
@@ -98,7 +98,8 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
     bOk = bOk && engine.WriteBodySections();
     const double dBody = NowSeconds();
     for (const std::unique_ptr<COutputFile>& pFile : engine.m_arrOutputFiles) {
-        bOk = pFile->Close() && bOk;
+        std::string strError;
+        bOk = pFile->PutInPlace(strError) && bOk;
     }
     const double dDone = NowSeconds();
     const double dCpu = CpuSeconds() - dCpuStart;

@@ -36,13 +36,23 @@ void CConsoleFrontEnd::ReportUnlogged(const std::string& strText)
     PrintError(strText);
 }
 
-void CConsoleFrontEnd::OnLogLine(const std::string& strLine)
+void CConsoleFrontEnd::OnLogLine(const std::string& strLine, bool bEndsRun)
 {
-    m_streamOut << strLine << '\n' << std::flush;
+    m_streamOut << strLine << '\n';
+    if (bEndsRun) {
+        PrintError(strLine);
+    }
+}
+
+void CConsoleFrontEnd::FlushEcho()
+{
+    m_streamOut.flush();
 }
 
 void CConsoleFrontEnd::PrintError(const std::string& strText)
 {
+    // Progress echoed so far comes first, as it came first in the run.
+    m_streamOut.flush();
     std::string strLine = "Pinweave: " + ToTerminalText(strText);
     if (strLine.back() != '\n')
         strLine += '\n';
@@ -61,4 +71,4 @@ std::string ToTerminalText(const std::string& strText)
     return strResult;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

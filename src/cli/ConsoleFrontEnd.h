@@ -26,9 +26,13 @@ public:
     // a message box would show it and answered "Cancel", which stops the run.
     OverwriteAnswer AskOverwrite(const std::string& strMessage) override;
     void ReportUnlogged(const std::string& strText) override;
-    // Echoes the line with an LF, flushed, so progress and errors keep their
-    // order on a terminal. A "\n" inside the line gives two lines.
-    void OnLogLine(const std::string& strLine) override;
+    // Echoes the line with an LF on the output stream, where it waits for
+    // FlushEcho (a run of many warning lines would otherwise cost a system
+    // call each). A line that ends the run goes to the error stream as well,
+    // after everything echoed before it. A "\n" inside the line gives two
+    // lines.
+    void OnLogLine(const std::string& strLine, bool bEndsRun) override;
+    void FlushEcho() override;
 
 private:
     void PrintError(const std::string& strText);
@@ -41,6 +45,6 @@ private:
 // kept.
 std::string ToTerminalText(const std::string& strText);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_CLI_CONSOLEFRONTEND_H
+#endif // PINWEAVE_CLI_CONSOLEFRONTEND_H

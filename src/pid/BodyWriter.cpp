@@ -61,7 +61,8 @@ bool CConversionEngine::WriteBodySections()
         }
     }
     if (m_rootConnection.m_lstChildren.size() > lstGroups.size()) {
-        return StopRun(FormatMessageText(kMsgSurplusPartGroup, {m_strCapHPath, std::to_string(m_nPartCount)}));
+        return StopRun(
+            FormatMessageText(kMsgSurplusPartGroup, {m_strCapHPath, std::to_string(m_nPartCount)}));
     }
     return true;
 }
@@ -105,16 +106,16 @@ bool CConversionEngine::WritePartGroup(const CPartBody& body, int nIndex)
         return false;
     }
 
-    // The file receives nothing more: put it on disk now. Its buffer serves
-    // the next part's file, and is freed after the last.
+    // The file receives nothing more: put it into its temporary now. Its
+    // buffer serves the next part's file, and is freed after the last.
     COutputFile& file = *pFile;
     const bool bFlushed =
         nFile + 1 < m_arrOutputFiles.size() ? file.FlushInto(*m_arrOutputFiles[nFile + 1]) : file.Flush();
     if (!bFlushed) {
         return StopRun(FormatMessageText(kMsgOutputWriteError, {file.Path(), file.Error()}));
     }
-    file.m_bComplete = true;
-    return LogMessage(FormatTableMessage(IDS_PID_FILE_GENERATED, {FileNameOf(file.Path())}));
+    // The part's lines reach the log (and its echo) now, whatever follows.
+    return LogMessage(FormatTableMessage(IDS_PID_FILE_GENERATED, {FileNameOf(file.Path())})) && FlushLog();
 }
 
 bool CConversionEngine::AttachWireEnd(std::string_view strConnector, std::string_view strPin,
@@ -140,7 +141,7 @@ bool CConversionEngine::WritePins(const CPinEnds& pinEnds, COutputFile* pFile, i
     const std::vector<CPinEnds::CEnd>& arrEnds = pinEnds.Ends();
 
     CPinTable::CLineCursor cursor(m_pinTable);
-    std::size_t nFreeFrom = 0;  // the free lines before this offset are written or replaced
+    std::size_t nFreeFrom = 0; // the free lines before this offset are written or replaced
     for (std::size_t i = 0; i < arrEnds.size();) {
         const std::size_t nRecord = arrEnds[i].m_nRecord;
         const std::string_view strLine = cursor.Line(nRecord);
@@ -161,4 +162,4 @@ bool CConversionEngine::WritePins(const CPinEnds& pinEnds, COutputFile* pFile, i
     return WritePartPieces(pFile, nIndex, strFree.substr(nFreeFrom));
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -5,9 +5,12 @@
 #include "caph/CapHFile.h"
 #include "caph/SectionScan.h"
 #include "common/MessageTable.h"
+#include "pid/FileSystem.h"
 #include "pid/ReportHookGuard.h"
 #include "pid/RunMessages.h"
 
+#include <exception>
+#include <new>
 #include <utility>
 
 namespace pinweave {
@@ -26,7 +29,7 @@ private:
     CConversionEngine& m_engine;
 };
 
-}  // namespace
+} // namespace
 
 CConversionEngine::CConversionEngine(IFrontEnd& frontEnd)
     : m_fnNow([] { return std::time(nullptr); }), m_frontEnd(frontEnd)
@@ -48,18 +51,43 @@ bool CConversionEngine::RunConversion(const std::string& strCapHPath)
     }
 
     CRunStateGuard runState(*this);
-    m_bLogFailed = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+        m_bRunning = true;
+        m_bAbandoned = false;
+        m_bLogFailed = false;
+    }
     m_strCapHPath = strCapHPath;
     bool bOk = false;
     {
         // A rejected section says why, in the same place as every other line.
-        CReportHookGuard parserReports([this](int, const char* pszText) { LogMessage(pszText); });
-        bOk = LogMessage(FormatTableMessage(IDS_STARTING_CONVERSION, {strCapHPath})) && ReadAndScan(fileCapH) &&
-              RunWriters();
+        CReportHookGuard parserReports([this](int, const char* pszText) { StopRun(pszText); });
+        bOk = RunSteps(fileCapH);
     }
+    // From putting the files in place to "Completed", nothing can stop the
+    // run half way: an AbandonRun waits, and then finds the run complete.
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
     bOk = FinishOutputFiles(bOk);
     ResetRunState();
-    return bOk && LogMessage(MessageText(IDS_COMPLETED));
+    bOk = bOk && LogMessage(MessageText(IDS_COMPLETED));
+    CloseLog();
+    m_bRunning = false;
+    return bOk && !m_bLogFailed;
+}
+
+bool CConversionEngine::RunSteps(CCapHFile& fileCapH)
+{
+    try {
+        return LogMessage(FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapHPath})) &&
+               ReadAndScan(fileCapH) && RunWriters();
+    } catch (const std::bad_alloc&) {
+        // What the run holds goes first, so that saying so needs no memory
+        // it cannot get.
+        ReleaseTrees();
+        return StopRun(kMsgOutOfMemory);
+    } catch (const std::exception& e) {
+        return StopRun(FormatMessageText(kMsgInternalError, {e.what()}));
+    }
 }
 
 bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
@@ -86,41 +114,17 @@ bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
 
 bool CConversionEngine::RunWriters()
 {
-    if (!WriteHeaderSection() || !BuildConnectorsSection() || !WriteBodySections()) {
-        return false;
-    }
-    // Files without a part group hold all the run gives them, too.
-    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
-        pFile->m_bComplete = true;
-    }
-    return true;
+    return WriteHeaderSection() && BuildConnectorsSection() && WriteBodySections();
 }
 
-bool CConversionEngine::FinishOutputFiles(bool bRunOk)
+void CConversionEngine::ReleaseTrees()
 {
-    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
-        if (!pFile->Close()) {
-            pFile->m_bComplete = false;
-            if (bRunOk) {
-                bRunOk = StopRun(FormatMessageText(kMsgOutputWriteError, {pFile->Path(), pFile->Error()}));
-            }
-        }
-    }
-    if (!bRunOk) {
-        std::string strIncomplete;
-        for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
-            if (!pFile->m_bComplete) {
-                strIncomplete += strIncomplete.empty() ? "'" : ", '";
-                strIncomplete += pFile->Path();
-                strIncomplete += "'";
-            }
-        }
-        if (!strIncomplete.empty()) {
-            LogMessage(FormatMessageText(kMsgIncompleteOutputs, {strIncomplete}));
-        }
-    }
-    m_arrOutputFiles.clear();
-    return bRunOk;
+    // The pin table refers to the connector root's names: it goes first.
+    m_pinTable.Clear();
+    m_pinEnds.Release();
+    m_rootHeader.Clear();
+    m_rootConnection.Clear();
+    m_rootConnector.Clear();
 }
 
 void CConversionEngine::ReportCapHNotOpened(const std::string& strText)
@@ -137,21 +141,35 @@ void CConversionEngine::ReportCapHNotOpened(const std::string& strText)
 
 bool CConversionEngine::StopRun(const std::string& strMessage)
 {
-    LogMessage(strMessage);
+    LogLine(strMessage, true);
     return false;
+}
+
+bool CConversionEngine::AbandonRun(const std::string& strReason)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    if (!m_bRunning || m_bAbandoned) {
+        return false;
+    }
+    StopRun(strReason);
+    // Only the temporaries go: the files themselves belong to the thread of
+    // the run, which may be writing into their buffers right now.
+    DiscardOutputFiles(true);
+    FlushLog();
+    m_bAbandoned = true;
+    return true;
 }
 
 void CConversionEngine::ResetRunState()
 {
-    // Files still open here belong to a run that already reported its end.
-    m_arrOutputFiles.clear();
+    // Temporaries still here belong to a run that already reported its end;
+    // their destructors remove them.
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+        m_arrOutputFiles.clear();
+    }
     m_strCapHPath.clear();
-    // The pin table refers to the connector root's names: it goes first.
-    m_pinTable.Clear();
-    m_pinEnds.Release();
-    m_rootHeader.Clear();
-    m_rootConnection.Clear();
-    m_rootConnector.Clear();
+    ReleaseTrees();
     m_nPartCount = 0;
     std::vector<std::string>().swap(m_arrPartNumbers);
     m_mapSpliceNumbers.clear();
@@ -159,4 +177,4 @@ void CConversionEngine::ResetRunState()
     m_bOverwriteAll = false;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -6,12 +6,18 @@
 // A run: open the CAP-H file, log "Starting conversion", scan its three
 // sections into the roots, write every file's header (creating the files),
 // build the pin table and the [connectors] block, write the body of every
-// file, close them and log "Completed". Every operation returns false when the
-// run must stop, and the caller passes that up at once; whatever stops a run
-// has been reported by then (a log line, or a message box for the output
-// folder and file creation). However a run ends, the files are closed and
+// file, put the files in place and log "Completed". Every operation returns
+// false when the run must stop, and the caller passes that up at once;
+// whatever stops a run has been reported by then (a log line, or a message
+// box for the output folder and file creation). However a run ends,
 // ResetRunState empties the run state; the two paths and the results text
 // outlive runs.
+//
+// All or nothing: the files are written as temporaries beside the PID files
+// (COutputFile), and only a run that has written all of them gives them the
+// PID files' names. A run that stops, for whatever reason, removes its
+// temporaries and says that no output file was changed, so the output folder
+// holds exactly what it held before.
 //
 // The writer operations and the run state are public so that each step can
 // be driven and checked on its own; outside a run only the stored values and
@@ -21,6 +27,7 @@
 
 #include "caph/CapHElement.h"
 #include "pid/FrontEnd.h"
+#include "pid/LogFile.h"
 #include "pid/OutputFile.h"
 #include "pid/PartBody.h"
 #include "pid/PinEnds.h"
@@ -29,6 +36,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -52,18 +60,33 @@ public:
     // m_strOutputPath. True exactly when the run logged "Completed".
     // A CAP-H file that cannot be opened is reported (results pane, or
     // ReportUnlogged without a window) and leaves the run state untouched.
+    // Running out of memory, or any other error that escapes a step, stops
+    // the run like every other stop.
     bool RunConversion(const std::string& strCapHPath);
+
+    // Stops the run that RunConversion is carrying out on another thread
+    // (the Linux program's answer to SIGINT, SIGTERM and SIGHUP): removes the
+    // run's temporaries, logs strReason and that no output file was changed,
+    // and hands every logged line to the log file and the front end. The run
+    // writes nothing more after that, to the log or to the output folder; the
+    // caller ends the process. A run that has put its files in place already
+    // has completed, and is left as it is. False when there was no run to stop.
+    bool AbandonRun(const std::string& strReason);
 
     // Empties everything that belongs to one run (roots, part numbers, open
     // output files, pin table, splice numbers) and clears m_bOverwriteAll;
     // keeps the paths and the results text.
     void ResetRunState();
 
-    // Adds one message line: appended to m_strResults; with a window shown
-    // in the results pane, without one appended to the log file beside the
-    // CAP-H file ("\n" written as CR LF). False when the log file could not
-    // be written, or would be the CAP-H file itself: that was reported through
-    // ReportUnlogged, together with the line, and the run must stop.
+    // Adds one message line: appended to m_strResults; with a window added to
+    // the results pane, without one appended to the log file beside the CAP-H
+    // file ("\n" written as CR LF) and passed to the front end's OnLogLine.
+    // Within a run the log is opened at its first line and kept open until the
+    // run ends; the lines reach it at the end of every part and when the run
+    // ends. A line logged outside a run is in the file when this returns.
+    // False when the log file could not be opened or written, or would be the
+    // CAP-H file itself: that was reported through ReportUnlogged, together
+    // with the line, and the run must stop.
     bool LogMessage(const std::string& strMessage);
 
     // --- The steps of a run, in their order. Each returns false when the run
@@ -75,8 +98,10 @@ public:
     bool WriteHeaderSection();
 
     // Checks the output folder and creates one file per part number, asking
-    // about (with a window) or refusing (without one) existing files. The
-    // CAP-H file itself is never replaced by an output file.
+    // about (with a window) or refusing (without one) existing files. What is
+    // created is each file's temporary; an existing file is only replaced
+    // when the run completes. The CAP-H file itself, or a folder, is never
+    // replaced by an output file.
     bool CreateOutputFiles();
 
     // Builds the pin table, its index and the [connectors] block from the
@@ -104,36 +129,60 @@ public:
     bool WriteOutput(std::string_view strText, int nIndex);
 
     // --- Stored values shared with the dialog and start-up.
-    std::string m_strInputPath;    // CAP-H file path; names the log file
-    std::string m_strOutputPath;   // folder for the PID files
-    bool m_bOverwriteAll = false;  // replace existing output files without asking; one run only
-    std::string m_strResults;      // everything logged; only grows
+    std::string m_strInputPath;   // CAP-H file path; names the log file
+    std::string m_strOutputPath;  // folder for the PID files
+    bool m_bOverwriteAll = false; // replace existing output files without asking; one run only
+    std::string m_strResults;     // everything logged; only grows
 
     // The clock behind the generation date; tests replace it.
     std::function<std::time_t()> m_fnNow;
 
     // --- Run state, empty outside a run.
-    std::string m_strCapHPath;  // the path RunConversion was given, as written in line 2
+    std::string m_strCapHPath; // the path RunConversion was given, as written in line 2
     CCapHElement m_rootHeader;
     CCapHElement m_rootConnection;
     CCapHElement m_rootConnector;
     int m_nPartCount = 0;
     std::vector<std::string> m_arrPartNumbers;
-    std::vector<std::unique_ptr<COutputFile>> m_arrOutputFiles;       // files created so far, in index order
-    CPinTable m_pinTable;  // every fixture pin, its index and the [pins] block without wire ends
+    std::vector<std::unique_ptr<COutputFile>> m_arrOutputFiles; // files created so far, in index order
+    CPinTable m_pinTable; // every fixture pin, its index and the [pins] block without wire ends
     // The wire ends on fixture pins, in attach order, and the splice numbers
     // as text under views of the splice names, that AttachWireEnd gave.
     CPinEnds m_pinEnds;
     CSpliceNumbers m_mapSpliceNumbers;
-    std::string m_strConnectors;  // the [connectors] block
+    std::string m_strConnectors; // the [connectors] block
 
 private:
+    bool RunSteps(CCapHFile& fileCapH);
     bool ReadAndScan(CCapHFile& fileCapH);
     bool RunWriters();
+    void ReleaseTrees();
+    // Puts the output files in place when bRunOk, else removes their
+    // temporaries; says which when they do not all go one way. The result:
+    // whether the run may log "Completed".
     bool FinishOutputFiles(bool bRunOk);
+    bool FlushOutputFiles();
+    bool PutOutputFilesInPlace();
+    // Removes every temporary and says that no output file was changed (or
+    // which temporaries stayed). bFromOtherThread: only the files on disk are
+    // removed; the objects, which the run's thread may be using, stay as
+    // they are.
+    void DiscardOutputFiles(bool bFromOtherThread = false);
     void ReportCapHNotOpened(const std::string& strText);
+    // Logs a line that stops the run (the front end may show it apart from
+    // the progress lines); always false.
     bool StopRun(const std::string& strMessage);
     bool CreateOutputFile(const std::string& strFolder, const std::string& strBaseName, int nIndex);
+    bool LogLine(const std::string& strMessage, bool bEndsRun);
+    bool LogLongLine(const std::string& strMessage, bool bEndsRun);
+    bool OpenLog();
+    // Hands the gathered log lines to the log file and then to the front
+    // end's echo: at the end of every part and of the run, and whenever a
+    // buffer's worth is gathered. Lines that did not reach the file go to
+    // ReportUnlogged instead, after the reason. False when the log failed.
+    bool FlushLog();
+    void CloseLog();
+    bool PassOnLoggedLines(bool bLogOk, std::size_t nLinesWritten, const std::string& strError);
     // The body writer's steps (BodyWriter.cpp): writing one part's body into
     // its file (pFile, null when there is none) and the log.
     bool WritePartGroup(const CPartBody& body, int nIndex);
@@ -145,8 +194,23 @@ private:
     // Set when the log file failed in this run: the run stops, and the lines
     // that follow go to ReportUnlogged instead.
     bool m_bLogFailed = false;
+    CLogFile m_log; // open from a run's first line to its end
+    // The lines gathered in m_log, as the front end's OnLogLine takes them.
+    struct CPendingLine {
+        std::string m_strText;
+        bool m_bEndsRun;
+    };
+    std::vector<CPendingLine> m_arrPendingLines;
+
+    // What AbandonRun may reach from another thread: the log and the results
+    // text (every line), the list of output files (while temporaries are
+    // made, put in place or removed), and the two flags below. Recursive: a
+    // step that holds it logs its lines.
+    std::recursive_mutex m_mtxRun;
+    bool m_bRunning = false;   // between the CAP-H file's opening and the run's end
+    bool m_bAbandoned = false; // AbandonRun stopped this run: it writes nothing more
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_CONVERSIONENGINE_H
+#endif // PINWEAVE_PID_CONVERSIONENGINE_H

@@ -3,90 +3,128 @@
 #include "pid/ConversionEngine.h"
 
 #include "common/MessageTable.h"
+#include "pid/FileSystem.h"
 #include "pid/PathNames.h"
 #include "pid/RunMessages.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-
 namespace pinweave {
-
-namespace {
-
-// Appends one line, every "\n" of it and the line end written as CR LF, the
-// way a text-mode stream writes them. The file is opened and closed for each
-// line, so every line is on disk when this returns. A line that cannot be
-// written whole (a full disk, a file-size limit) is taken out again, so the
-// log never ends in a fragment.
-bool AppendLogLine(const std::string& strLogPath, const std::string& strLine, std::string& strError)
-{
-    errno = 0;
-    std::FILE* pFile = std::fopen(strLogPath.c_str(), "ab");
-    if (pFile == nullptr) {
-        strError = std::generic_category().message(errno != 0 ? errno : EIO);
-        return false;
-    }
-    std::error_code ec;
-    const std::uintmax_t nOldSize = std::filesystem::file_size(strLogPath, ec);
-    // Written piece by piece between the line feeds rather than through a
-    // translated copy: a line can be as long as a part number.
-    errno = 0;
-    bool bWritten = true;
-    for (std::size_t nStart = 0; bWritten;) {
-        const std::size_t nLf = std::min(strLine.find('\n', nStart), strLine.size());
-        bWritten = std::fwrite(strLine.data() + nStart, 1, nLf - nStart, pFile) == nLf - nStart &&
-                   std::fwrite("\r\n", 1, 2, pFile) == 2;
-        if (nLf == strLine.size()) {
-            break;
-        }
-        nStart = nLf + 1;
-    }
-    const int nWriteErrno = errno;
-    errno = 0;
-    const bool bClosed = std::fclose(pFile) == 0;
-    if (bWritten && bClosed) {
-        return true;
-    }
-    const int nErrno = bWritten ? errno : nWriteErrno;
-    strError = std::generic_category().message(nErrno != 0 ? nErrno : EIO);
-    if (!ec) {
-        std::filesystem::resize_file(strLogPath, nOldSize, ec);
-    }
-    return false;
-}
-
-}  // namespace
 
 bool CConversionEngine::LogMessage(const std::string& strMessage)
 {
+    return LogLine(strMessage, false);
+}
+
+bool CConversionEngine::LogLine(const std::string& strMessage, bool bEndsRun)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    if (m_bAbandoned) {
+        return false; // the run was stopped from outside and has said so
+    }
     m_strResults += strMessage;
     if (m_frontEnd.HasWindow()) {
         m_strResults += "\r\n";
         m_frontEnd.AppendResults(m_strResults.substr(m_strResults.size() - strMessage.size() - 2));
         return true;
     }
-    if (m_bLogFailed) {
+    if (m_bLogFailed || (!m_log.IsOpen() && !OpenLog())) {
         m_frontEnd.ReportUnlogged(strMessage);
         return false;
     }
-    const std::string strLogPath = LogFilePathOf(m_strInputPath);
-    std::string strError;
-    // A CAP-H file whose name ends in ".log" would be its own log file.
-    std::error_code ec;
-    if (std::filesystem::equivalent(strLogPath, m_strInputPath, ec)) {
-        strError = kReasonIsCapHFile;
+    if (strMessage.size() >= CLogFile::kBufferSize) {
+        return LogLongLine(strMessage, bEndsRun);
     }
-    if (!strError.empty() || !AppendLogLine(strLogPath, strMessage, strError)) {
-        m_bLogFailed = true;
-        m_frontEnd.ReportUnlogged(FormatMessageText(kMsgLogWriteError, {strLogPath, strError}));
-        m_frontEnd.ReportUnlogged(strMessage);
-        return false;
+    m_log.AppendLine(strMessage);
+    m_arrPendingLines.push_back({strMessage, bEndsRun});
+    if (!m_bRunning) {
+        // Outside a run nothing else would put the line on disk, and the next
+        // run may log beside another CAP-H file.
+        CloseLog();
+        return !m_bLogFailed;
     }
-    m_frontEnd.OnLogLine(strMessage);
-    return true;
+    return m_log.PendingBytes() < CLogFile::kBufferSize || FlushLog();
 }
 
-}  // namespace pinweave
+bool CConversionEngine::LogLongLine(const std::string& strMessage, bool bEndsRun)
+{
+    // Held once, by the caller: written and echoed straight from there.
+    std::size_t nLinesWritten = 0;
+    std::string strError;
+    const bool bOk = m_log.WriteLineNow(strMessage, nLinesWritten, strError);
+    // nLinesWritten: the gathered lines before it that reached the file.
+    PassOnLoggedLines(bOk, nLinesWritten, strError);
+    if (!bOk) {
+        m_frontEnd.ReportUnlogged(strMessage);
+        return false;
+    }
+    m_frontEnd.OnLogLine(strMessage, bEndsRun);
+    m_frontEnd.FlushEcho();
+    if (!m_bRunning) {
+        CloseLog();
+    }
+    return !m_bLogFailed;
+}
+
+bool CConversionEngine::OpenLog()
+{
+    // Checked once per run: a CAP-H file whose name ends in ".log" would be
+    // its own log file.
+    const std::string strLogPath = LogFilePathOf(m_strInputPath);
+    std::string strError;
+    if (IsSameFile(strLogPath, m_strInputPath)) {
+        strError = kReasonIsCapHFile;
+    } else if (m_log.Open(strLogPath, strError)) {
+        return true;
+    }
+    m_bLogFailed = true;
+    m_frontEnd.ReportUnlogged(FormatMessageText(kMsgLogWriteError, {strLogPath, strError}));
+    return false;
+}
+
+bool CConversionEngine::FlushLog()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    if (!m_log.IsOpen()) {
+        return !m_bLogFailed;
+    }
+    std::size_t nLinesWritten = 0;
+    std::string strError;
+    const bool bOk = m_log.Flush(nLinesWritten, strError);
+    return PassOnLoggedLines(bOk, nLinesWritten, strError);
+}
+
+void CConversionEngine::CloseLog()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    if (!m_log.IsOpen()) {
+        return;
+    }
+    std::size_t nLinesWritten = 0;
+    std::string strError;
+    const bool bOk = m_log.Close(nLinesWritten, strError);
+    PassOnLoggedLines(bOk, nLinesWritten, strError);
+}
+
+bool CConversionEngine::PassOnLoggedLines(bool bLogOk, std::size_t nLinesWritten, const std::string& strError)
+{
+    // The echo shows what the log holds; what it could not take is reported
+    // with the reason, line by line, so that no line is lost.
+    for (std::size_t i = 0; i < nLinesWritten && i < m_arrPendingLines.size(); ++i) {
+        m_frontEnd.OnLogLine(m_arrPendingLines[i].m_strText, m_arrPendingLines[i].m_bEndsRun);
+    }
+    m_frontEnd.FlushEcho();
+    if (!bLogOk) {
+        m_bLogFailed = true;
+        m_frontEnd.ReportUnlogged(
+            FormatMessageText(kMsgLogWriteError, {LogFilePathOf(m_strInputPath), strError}));
+        for (std::size_t i = nLinesWritten; i < m_arrPendingLines.size(); ++i) {
+            m_frontEnd.ReportUnlogged(m_arrPendingLines[i].m_strText);
+        }
+        std::string strIgnored;
+        std::size_t nIgnored = 0;
+        m_log.Close(nIgnored, strIgnored);
+    }
+    m_arrPendingLines.clear();
+    return bLogOk;
+}
+
+} // namespace pinweave

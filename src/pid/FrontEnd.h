@@ -40,11 +40,22 @@ public:
     // program prints it to stderr.
     virtual void ReportUnlogged(const std::string& strText) = 0;
 
-    // Without a window: called after strLine was appended to the log file, so
-    // a console program can echo it. Does nothing by default.
-    virtual void OnLogLine(const std::string& strLine) { (void)strLine; }
+    // Without a window: called after strLine was added to the log, so a
+    // console program can echo it; bEndsRun marks a line that stops the run
+    // (its reason, and what it left of the output files). Does nothing by
+    // default.
+    virtual void OnLogLine(const std::string& strLine, bool bEndsRun)
+    {
+        (void)strLine;
+        (void)bEndsRun;
+    }
+
+    // Without a window: the lines so far have reached the log file (the end
+    // of a part, or of the run); an echo that gathers lines shows them now.
+    // Does nothing by default.
+    virtual void FlushEcho() {}
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_FRONTEND_H
+#endif // PINWEAVE_PID_FRONTEND_H

@@ -1,49 +1,72 @@
 #include "pid/OutputFile.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <system_error>
+#include "pid/FileSystem.h"
+#include "pid/PathNames.h"
 
-#ifdef _WIN32
-#include <share.h>
-#endif
+#include <algorithm>
+#include <random>
 
 namespace pinweave {
 
 namespace {
 
-std::string SystemReason(int nErrno)
+// Tries this many random names before giving up on a folder where every one
+// of them is taken: with 62^6 names per PID file, that means something other
+// than chance.
+constexpr int kNameAttempts = 100;
+
+// ".pinweave-" and six random letters or digits and ".tmp".
+std::string TemporarySuffix(std::random_device& random)
 {
-    return std::generic_category().message(nErrno != 0 ? nErrno : EIO);
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof(kLetters)) - 2);
+    std::string strSuffix(COutputFile::kTemporaryMarker);
+    for (int i = 0; i < 6; ++i) {
+        strSuffix += kLetters[pick(random)];
+    }
+    strSuffix += COutputFile::kTemporaryExtension;
+    return strSuffix;
 }
 
-}  // namespace
+// The temporary's path: the PID file's path with the suffix added, its file
+// name cut short where the suffix would make it, or the whole path, longer
+// than the system takes (the PID file's own name may be that long).
+std::string TemporaryPathFor(const std::string& strPath, const std::string& strSuffix)
+{
+    const std::size_t nNameSize = FileNameOf(strPath).size();
+    const std::size_t nLongestName = LongestFileName() - strSuffix.size();
+    const std::size_t nLongestPath = std::max(LongestPath(), strPath.size()) - strSuffix.size();
+    const std::size_t nCut = std::max(nNameSize > nLongestName ? nNameSize - nLongestName : 0,
+                                      strPath.size() > nLongestPath ? strPath.size() - nLongestPath : 0);
+    return strPath.substr(0, strPath.size() - std::min(nCut, nNameSize - 1)) + strSuffix;
+}
+
+} // namespace
 
 COutputFile::~COutputFile()
 {
-    if (m_pFile != nullptr) {
-        std::fclose(m_pFile);
-    }
+    std::string strIgnored;
+    Discard(strIgnored);
 }
 
-bool COutputFile::Open(const std::string& strPath, std::string& strError)
+bool COutputFile::Create(const std::string& strPath, std::string& strError)
 {
     m_strPath = strPath;
-    errno = 0;
-#ifdef _WIN32
-    m_pFile = _fsopen(strPath.c_str(), "wb", _SH_DENYWR);
-#else
-    m_pFile = std::fopen(strPath.c_str(), "wb");
-#endif
-    if (m_pFile == nullptr) {
-        strError = SystemReason(errno);
-        return false;
+    std::random_device random;
+    for (int i = 0; i < kNameAttempts; ++i) {
+        const std::string strTemporary = TemporaryPathFor(strPath, TemporarySuffix(random));
+        CAppendFile file;
+        if (file.CreateNew(strTemporary, strError)) {
+            m_strTemporaryPath = strTemporary;
+            m_bWritable = file.Close(strError);
+            return m_bWritable;
+        }
+        // Only a name that is taken is worth another try.
+        if (EntryAt(strTemporary) == EEntry::Missing) {
+            return false;
+        }
     }
-    // The buffer below does the gathering; stdio's own would only copy again.
-    std::setvbuf(m_pFile, nullptr, _IONBF, 0);
-    m_bWritable = m_strError.empty();
-    return true;
+    return false;
 }
 
 bool COutputFile::WriteSlowly(std::initializer_list<std::string_view> lstPieces)
@@ -51,31 +74,22 @@ bool COutputFile::WriteSlowly(std::initializer_list<std::string_view> lstPieces)
     if (!m_strError.empty()) {
         return false;
     }
-    if (m_pFile == nullptr) {
-        return Fail(EBADF);
+    if (!HasTemporary()) {
+        return Fail("The output file was not created");
     }
     std::size_t nTotal = 0;
     for (const std::string_view strPiece : lstPieces) {
         nTotal += strPiece.size();
     }
     if (m_nBuffered + nTotal > kBufferSize) {
-        // The memory stays for what follows.
-        if (!WriteOutBuffer()) {
-            return false;
-        }
-        if (nTotal >= kBufferSize) {
-            for (const std::string_view strPiece : lstPieces) {
-                if (!WriteThrough(strPiece.data(), strPiece.size())) {
-                    return false;
-                }
-            }
-            return true;
-        }
+        // The buffer goes out, and pieces too large for it right behind it;
+        // the memory stays for what follows.
+        return nTotal >= kBufferSize ? WriteOutBuffer(lstPieces) : WriteOutBuffer() && WriteSlowly(lstPieces);
     }
     if (m_nBuffered + nTotal > m_nCapacity) {
         // The buffer grows as the file is written rather than being taken
-        // whole at once: every file of a run is open together, and the header
-        // step writes a few hundred bytes to each before any body is written.
+        // whole at once: the header step writes a few hundred bytes to every
+        // file of the run before any body is written.
         std::size_t nCapacity = std::max<std::size_t>(m_nCapacity, 256);
         while (nCapacity < m_nBuffered + nTotal) {
             nCapacity *= 2;
@@ -94,11 +108,33 @@ bool COutputFile::WriteSlowly(std::initializer_list<std::string_view> lstPieces)
     return true;
 }
 
-bool COutputFile::WriteOutBuffer()
+bool COutputFile::WriteOutBuffer(std::initializer_list<std::string_view> lstAfter)
 {
-    const bool bOk = m_nBuffered == 0 || WriteThrough(m_pBuffer.get(), m_nBuffered);
+    bool bAnything = m_nBuffered > 0;
+    for (const std::string_view strPiece : lstAfter) {
+        bAnything = bAnything || !strPiece.empty();
+    }
+    if (!bAnything) {
+        return true;
+    }
+    // Open only for as long as this takes: a run has one output file open at
+    // a time, however many part numbers it has.
+    CAppendFile file;
+    std::string strError;
+    if (!file.OpenExisting(m_strTemporaryPath, strError)) {
+        return Fail(strError);
+    }
+    std::size_t nWritten = 0;
+    if (m_nBuffered > 0 && !file.Write(m_pBuffer.get(), m_nBuffered, nWritten, strError)) {
+        return Fail(strError);
+    }
     m_nBuffered = 0;
-    return bOk;
+    for (const std::string_view strPiece : lstAfter) {
+        if (!strPiece.empty() && !file.Write(strPiece.data(), strPiece.size(), nWritten, strError)) {
+            return Fail(strError);
+        }
+    }
+    return file.Close(strError) || Fail(strError);
 }
 
 void COutputFile::ReleaseBuffer()
@@ -137,35 +173,40 @@ bool COutputFile::FlushInto(COutputFile& next)
     return bOk;
 }
 
-bool COutputFile::Close()
+bool COutputFile::PutInPlace(std::string& strError)
 {
-    if (m_pFile == nullptr) {
-        return m_strError.empty();
+    if (!Flush()) {
+        strError = m_strError;
+    } else if (ReplaceName(m_strTemporaryPath, m_strPath, strError)) {
+        m_strTemporaryPath.clear();
+        m_bWritable = false;
+        return true;
     }
-    bool bOk = Flush();
-    errno = 0;
-    if (std::fclose(m_pFile) != 0 && bOk) {
-        bOk = Fail(errno);
-    }
-    m_pFile = nullptr;
-    m_bWritable = false;
-    return bOk;
-}
-
-bool COutputFile::WriteThrough(const char* pBytes, std::size_t nCount)
-{
-    errno = 0;
-    if (std::fwrite(pBytes, 1, nCount, m_pFile) != nCount) {
-        return Fail(errno);
-    }
-    return true;
-}
-
-bool COutputFile::Fail(int nErrno)
-{
-    m_bWritable = false;
-    m_strError = SystemReason(nErrno);
+    std::string strIgnored;
+    Discard(strIgnored);
     return false;
 }
 
-}  // namespace pinweave
+bool COutputFile::Discard(std::string& strError)
+{
+    m_bWritable = false;
+    ReleaseBuffer();
+    if (!HasTemporary()) {
+        return true;
+    }
+    // A temporary that is gone already is what Discard is for.
+    if (!RemoveFile(m_strTemporaryPath, strError) && EntryAt(m_strTemporaryPath) != EEntry::Missing) {
+        return false;
+    }
+    m_strTemporaryPath.clear();
+    return true;
+}
+
+bool COutputFile::Fail(const std::string& strReason)
+{
+    m_bWritable = false;
+    m_strError = strReason;
+    return false;
+}
+
+} // namespace pinweave

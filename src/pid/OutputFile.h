@@ -1,9 +1,18 @@
-// One PID output file: created (or cut to length 0) for writing raw bytes,
-// readable but not writable by other programs while it is open, written
-// through a large buffer of its own.
+// One PID output file of a run. Its content goes into a temporary file in the
+// output folder, named after the PID file with ".pinweave-XXXXXX.tmp" added
+// (never ending in ".pid", so nothing that imports PID files sees it half
+// written), through a large buffer of its own. Only when the whole run has
+// succeeded does PutInPlace give the PID file's name to the temporary; a run
+// that stops removes it, and so does the destructor of a file never put in
+// place. An existing PID file is therefore never touched before the run
+// completes.
 //
-// Failures are sticky: once a write or the close fails, the file keeps the
-// system's reason, and every later Write answers false at once.
+// The temporary is open only while bytes are passed to it: a run keeps at
+// most one output file open, whatever its number of part numbers. While it is
+// open, other programs may read it but not write it.
+//
+// Failures are sticky: once a write fails, the file keeps the system's
+// reason, and every later Write answers false at once.
 #ifndef PINWEAVE_PID_OUTPUTFILE_H
 #define PINWEAVE_PID_OUTPUTFILE_H
 
@@ -24,15 +33,21 @@ public:
     // part numbers.
     static constexpr std::size_t kBufferSize = std::size_t(1) << 20;
 
+    // What the temporary's name adds to the PID file's name: the marker, six
+    // random letters or digits, and the extension.
+    static constexpr std::string_view kTemporaryMarker = ".pinweave-";
+    static constexpr std::string_view kTemporaryExtension = ".tmp";
+
     COutputFile() = default;
     COutputFile(const COutputFile&) = delete;
     COutputFile& operator=(const COutputFile&) = delete;
-    // Closes the file without reporting; a run checks Close itself.
+    // Removes the temporary unless it was put in place, without reporting.
     ~COutputFile();
 
-    // Creates the file at strPath. False with the system's reason in
-    // strError when it cannot be created.
-    bool Open(const std::string& strPath, std::string& strError);
+    // Makes the empty temporary that stands for the PID file strPath until
+    // the run completes. False with the system's reason in strError when it
+    // cannot be made (the folder refuses it, the name is too long ...).
+    bool Create(const std::string& strPath, std::string& strError);
 
     // Appends the bytes; false (reason in Error()) when they cannot be written.
     bool Write(std::string_view strBytes) { return WritePieces(strBytes); }
@@ -53,7 +68,7 @@ public:
         return WriteSlowly({std::string_view(pieces)...});
     }
 
-    // Writes out the buffer and gives its memory back; the file stays open.
+    // Writes out the buffer and gives its memory back.
     bool Flush();
 
     // Writes out the buffer and passes its memory on to next, whose unwritten
@@ -62,15 +77,21 @@ public:
     // False when the buffer could not be written.
     bool FlushInto(COutputFile& next);
 
-    // Flushes and closes. False when anything written could not be stored.
-    // Harmless when the file is not open.
-    bool Close();
+    // Writes out the buffer, then gives the temporary the PID file's name,
+    // replacing whatever had it. False with the system's reason in strError;
+    // the temporary is then removed and the PID file's name keeps what it had.
+    bool PutInPlace(std::string& strError);
 
+    // Removes the temporary. False with the system's reason when it is still
+    // there afterwards. Harmless when there is none.
+    bool Discard(std::string& strError);
+
+    // The PID file's path, and the temporary's while there is one.
     const std::string& Path() const { return m_strPath; }
+    const std::string& TemporaryPath() const { return m_strTemporaryPath; }
+    // Whether a temporary of this file is on disk.
+    bool HasTemporary() const { return !m_strTemporaryPath.empty(); }
     const std::string& Error() const { return m_strError; }
-
-    // Set by the body writer once the file holds its whole content.
-    bool m_bComplete = false;
 
 private:
     void Append(std::string_view strBytes)
@@ -81,22 +102,21 @@ private:
         }
     }
     bool WriteSlowly(std::initializer_list<std::string_view> lstPieces);
-    bool WriteOutBuffer();
+    bool WriteOutBuffer(std::initializer_list<std::string_view> lstAfter = {});
     void ReleaseBuffer();
-    bool WriteThrough(const char* pBytes, std::size_t nCount);
-    bool Fail(int nErrno);
+    bool Fail(const std::string& strReason);
 
-    std::FILE* m_pFile = nullptr;
     std::string m_strPath;
+    std::string m_strTemporaryPath; // empty when there is no temporary on disk
     // m_nBuffered bytes not yet written, in a buffer of m_nCapacity bytes
     // (at most kBufferSize) that grows as the file is written.
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nBuffered = 0;
     std::size_t m_nCapacity = 0;
-    bool m_bWritable = false;  // open and not failed
+    bool m_bWritable = false; // made and not failed
     std::string m_strError;
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_OUTPUTFILE_H
+#endif // PINWEAVE_PID_OUTPUTFILE_H

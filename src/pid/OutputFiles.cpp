@@ -1,28 +1,29 @@
 // The output folder check, the creation of one PID file per part number with
-// the overwrite rules, and the one way the writers put bytes into the files.
+// the overwrite rules, the one way the writers put bytes into the files, and
+// the end of a run's files: all put in place, or all taken away.
 #include "pid/ConversionEngine.h"
 
 #include "common/MessageTable.h"
+#include "pid/FileSystem.h"
 #include "pid/PathNames.h"
 #include "pid/RunMessages.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace pinweave {
 
 bool CConversionEngine::CreateOutputFiles()
 {
-    std::error_code ec;
-    if (m_strOutputPath.empty() ||
-        !std::filesystem::is_directory(std::filesystem::path(m_strOutputPath), ec)) {
+    if (m_strOutputPath.empty() || !IsFolder(m_strOutputPath)) {
         m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {m_strOutputPath}));
         return false;
     }
     const std::string strBaseName = BaseNameOf(m_strInputPath);
-    m_arrOutputFiles.clear();
-    m_arrOutputFiles.reserve(static_cast<std::size_t>(m_nPartCount));
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+        m_arrOutputFiles.clear();
+        m_arrOutputFiles.reserve(static_cast<std::size_t>(m_nPartCount));
+    }
     for (int i = 0; i < m_nPartCount; ++i) {
         if (!CreateOutputFile(m_strOutputPath, strBaseName, i)) {
             return false;
@@ -37,12 +38,10 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
     const std::string strFileName = OutputFileName(strBaseName, nIndex);
     const std::string strPath = JoinPath(strFolder, strFileName);
 
-    // Anything of that name counts, a folder or a dangling link included.
-    // Where nothing is there, it cannot be the CAP-H file either.
-    std::error_code ec;
-    const bool bMayExist =
-        m_bOverwriteAll || std::filesystem::exists(std::filesystem::symlink_status(strPath, ec));
-    if (!m_bOverwriteAll && bMayExist) {
+    // Anything of that name counts: a file, a folder, a link (dangling or
+    // not), a FIFO or a device.
+    const EEntry entry = EntryAt(strPath);
+    if (!m_bOverwriteAll && entry != EEntry::Missing) {
         if (!m_frontEnd.HasWindow()) {
             return StopRun(FormatTableMessage(IDS_OUTPUT_EXISTS_ABORTED, {strFileName}));
         }
@@ -52,25 +51,111 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
         case OverwriteAnswer::YesToAll:
             m_bOverwriteAll = true;
             break;
-        default:  // "No", "Cancel", Esc or the close box
+        default: // "No", "Cancel", Esc or the close box
             return false;
         }
     }
 
-    // Named after the CAP-H file, an output can be that very file (a CAP-H
-    // file named like a PID file, in the output folder): it is not replaced.
-    if (bMayExist && std::filesystem::equivalent(strPath, m_strCapHPath, ec)) {
-        m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, kReasonIsCapHFile}));
-        return false;
-    }
-    auto pFile = std::make_unique<COutputFile>();
+    // With consent, the name is replaced when the run completes: a link, a
+    // FIFO or a device there is replaced itself, never written to. A folder
+    // cannot give way to a file; nor is the CAP-H file replaced (a CAP-H
+    // file named like a PID file, in the output folder), nor a file this user
+    // may not write to.
     std::string strError;
-    if (!pFile->Open(strPath, strError)) {
-        m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, strError}));
-        return false;
+    if (FileNameOf(strPath).size() > LongestFileName() || strPath.size() > LongestPath()) {
+        strError = NameTooLongReason(); // its temporary may fit; the file itself never could
+    } else if (entry == EEntry::Folder) {
+        strError = FolderInTheWayReason();
+    } else if (entry != EEntry::Missing && IsSameFile(strPath, m_strCapHPath)) {
+        strError = kReasonIsCapHFile;
+    } else if (entry == EEntry::File && !MayReplaceFile(strPath, strError)) {
+        // strError says why
+    } else {
+        std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+        if (m_bAbandoned) {
+            return false;
+        }
+        auto pFile = std::make_unique<COutputFile>();
+        if (pFile->Create(strPath, strError)) {
+            m_arrOutputFiles.push_back(std::move(pFile));
+            return true;
+        }
     }
-    m_arrOutputFiles.push_back(std::move(pFile));
+    m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, strError}));
+    return false;
+}
+
+bool CConversionEngine::FinishOutputFiles(bool bRunOk)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    if (m_bAbandoned) {
+        return false; // AbandonRun took the temporaries away and said so
+    }
+    // Every temporary holds its whole content before the first is put in
+    // place, so a write error still leaves every PID file as it was.
+    bRunOk = bRunOk && FlushOutputFiles() && PutOutputFilesInPlace();
+    if (!bRunOk) {
+        DiscardOutputFiles();
+    }
+    m_arrOutputFiles.clear();
+    return bRunOk;
+}
+
+bool CConversionEngine::FlushOutputFiles()
+{
+    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
+        if (!pFile->Flush()) {
+            return StopRun(FormatMessageText(kMsgOutputWriteError, {pFile->Path(), pFile->Error()}));
+        }
+    }
     return true;
+}
+
+bool CConversionEngine::PutOutputFilesInPlace()
+{
+    // Each file that cannot take its name keeps its old content; the others
+    // are replaced all the same: a file held open by another program should
+    // not keep the rest of the run from its place.
+    int nReplaced = 0;
+    std::string strKept;
+    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
+        std::string strError;
+        if (pFile->PutInPlace(strError)) {
+            ++nReplaced;
+        } else {
+            strKept += (strKept.empty() ? "'" : ", '") + pFile->Path() + "' (" + strError + ")";
+        }
+    }
+    if (strKept.empty()) {
+        return true;
+    }
+    return StopRun(
+        FormatMessageText(kMsgOutputsPartlyReplaced,
+                          {std::to_string(nReplaced), std::to_string(m_arrOutputFiles.size()), strKept}));
+}
+
+void CConversionEngine::DiscardOutputFiles(bool bFromOtherThread)
+{
+    bool bAnyTemporary = false;
+    std::string strNotRemoved;
+    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
+        if (!pFile->HasTemporary()) {
+            continue;
+        }
+        bAnyTemporary = true;
+        const std::string strTemporary = pFile->TemporaryPath();
+        std::string strError;
+        const bool bRemoved =
+            bFromOtherThread ? RemoveFile(strTemporary, strError) || EntryAt(strTemporary) == EEntry::Missing
+                             : pFile->Discard(strError);
+        if (!bRemoved) {
+            strNotRemoved += (strNotRemoved.empty() ? "'" : ", '") + strTemporary + "' (" + strError + ")";
+        }
+    }
+    if (bAnyTemporary) {
+        StopRun(strNotRemoved.empty() ? kMsgNoOutputChanged
+                                      : FormatMessageText(kMsgTemporariesLeft, {strNotRemoved}));
+    }
 }
 
 bool CConversionEngine::WriteOutput(std::string_view strText, int nIndex)
@@ -90,4 +175,4 @@ bool CConversionEngine::WriteOutput(std::string_view strText, int nIndex)
     return true;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -43,10 +43,32 @@ inline constexpr const char* kMsgLogWriteError = "Cannot write log file '%s': %s
 // over or into the file it converts.
 inline constexpr const char* kReasonIsCapHFile = "It is the CAP-H file being converted";
 
-// A run stopped after creating output files: the quoted full paths of the
-// files whose content is not complete, separated by ", ".
-inline constexpr const char* kMsgIncompleteOutputs = "Output files left incomplete: %s";
+// A run stopped after it had begun to write output files: their temporaries
+// are gone, and every PID file of the folder is as it was.
+inline constexpr const char* kMsgNoOutputChanged = "No output file was changed.";
 
-}  // namespace pinweave
+// As above, but some temporaries could not be removed: their quoted paths
+// with the system's reasons, separated by ", ".
+inline constexpr const char* kMsgTemporariesLeft =
+    "No output file was changed. These temporary files could not be removed: %s";
 
-#endif  // PINWEAVE_PID_RUNMESSAGES_H
+// Putting the finished files in place failed for some of them (a file held
+// open by another program): how many were replaced, of how many, and the
+// quoted full paths of those that kept their old content, with the system's
+// reasons, separated by ", ".
+inline constexpr const char* kMsgOutputsPartlyReplaced =
+    "%i of %i output files were replaced. These kept their old content: %s. Conversion aborted.";
+
+// A step ran out of memory.
+inline constexpr const char* kMsgOutOfMemory = "Out of memory. Conversion aborted.";
+
+// An error escaped a step: the error's own text.
+inline constexpr const char* kMsgInternalError = "Internal error: %s. Conversion aborted.";
+
+// The run was stopped from outside (the Linux program's signals): the
+// signal's name, as in SIGINT.
+inline constexpr const char* kMsgInterrupted = "Interrupted by %s. Conversion aborted.";
+
+} // namespace pinweave
+
+#endif // PINWEAVE_PID_RUNMESSAGES_H

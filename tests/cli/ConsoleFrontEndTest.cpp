@@ -9,7 +9,7 @@
 namespace pinweave {
 namespace {
 
-enum class Call { MessageBox, Unlogged, LogLine, AskOverwrite };
+enum class Call { MessageBox, Unlogged, LogLine, StopLine, AskOverwrite };
 
 struct FrontEndCase {
     const char* pszName;
@@ -40,6 +40,8 @@ const FrontEndCase kFrontEndCases[] = {
      "The output file 'a.pid' already exists.\nConversion aborted.",
      "The output file 'a.pid' already exists.\nConversion aborted.\n", ""},
     {"LogLineKeptAsLogged", Call::LogLine, "Processing Part # 4711 B", "Processing Part # 4711 B\n", ""},
+    {"StopLineEchoedAndOnStandardError", Call::StopLine, "No output file was changed.",
+     "No output file was changed.\n", "Pinweave: No output file was changed.\n"},
     {"OverwriteQuestionShownNotAsked", Call::AskOverwrite,
      "The following output file already exists:\r\n/o/a.pid\r\nDo you wish to overwrite this file?", "",
      "Pinweave: The following output file already exists:\n/o/a.pid\nDo you wish to overwrite this file?\n"},
@@ -61,7 +63,8 @@ TEST_P(ConsoleFrontEndTest, PrintsWhereTheUserSeesIt)
         frontEnd.ReportUnlogged(testCase.strText);
         break;
     case Call::LogLine:
-        frontEnd.OnLogLine(testCase.strText);
+    case Call::StopLine:
+        frontEnd.OnLogLine(testCase.strText, testCase.call == Call::StopLine);
         break;
     case Call::AskOverwrite:
         // Without a window the only safe answer stops the run.
@@ -78,5 +81,39 @@ INSTANTIATE_TEST_SUITE_P(Console, ConsoleFrontEndTest, testing::ValuesIn(kFrontE
                              return testInfo.param.pszName;
                          });
 
-}  // namespace
-}  // namespace pinweave
+// A stream buffer that counts how often its bytes were pushed on.
+class CCountingBuffer : public std::stringbuf {
+public:
+    int m_nSyncs = 0;
+
+protected:
+    int sync() override
+    {
+        ++m_nSyncs;
+        return std::stringbuf::sync();
+    }
+};
+
+// The echo reaches the terminal once per part (FlushEcho), not once per line;
+// a stop line pushes out the progress before it, so the two streams keep the
+// run's order.
+TEST(ConsoleFrontEndEchoTest, GatheredUntilFlushedOrStopped)
+{
+    CCountingBuffer bufferOut;
+    std::ostream streamOut(&bufferOut);
+    std::ostringstream streamErr;
+    CConsoleFrontEnd frontEnd(streamOut, streamErr);
+    for (int i = 0; i < 100; ++i) {
+        frontEnd.OnLogLine("Wire 'W" + std::to_string(i) + "' ...", false);
+    }
+    EXPECT_EQ(bufferOut.m_nSyncs, 0);
+    frontEnd.FlushEcho();
+    EXPECT_EQ(bufferOut.m_nSyncs, 1);
+    frontEnd.OnLogLine("Processing Part # 2", false);
+    frontEnd.OnLogLine("Write error", true);
+    EXPECT_GE(bufferOut.m_nSyncs, 2) << "the progress before a stop line is out before it";
+    EXPECT_EQ(streamErr.str(), "Pinweave: Write error\n");
+}
+
+} // namespace
+} // namespace pinweave

@@ -65,8 +65,8 @@ struct ArgumentCase {
     const char* pszName;
     std::vector<std::string> arrArgs;
     int nStatus;
-    std::string strOutPrefix;  // standard output begins with it
-    std::string strErrPart;    // standard error holds it
+    std::string strOutPrefix; // standard output begins with it
+    std::string strErrPart;   // standard error holds it
 };
 
 // Test names carry the case name; print no bytes of the case.
@@ -171,7 +171,8 @@ TEST_F(ProgramTest, ExistingOutputStopsWithoutOverwriteFlag)
     EXPECT_EQ(1, result.nStatus);
     EXPECT_EQ(CrLfLines(arrExpected), ReadFileBytes(Log()));
     EXPECT_EQ(LfLines(arrExpected), result.strOut);
-    EXPECT_EQ("", result.strErr);
+    EXPECT_EQ("Pinweave: The output file 'job.pid' already exists.\nConversion aborted.\n", result.strErr)
+        << "the line that stops the run is on standard error too";
     EXPECT_EQ("old\r\n", ReadFileBytes(Out() / "job.pid"));
     EXPECT_FALSE(fs::exists(Out() / "job_1.pid"));
 }
@@ -321,8 +322,8 @@ INSTANTIATE_TEST_SUITE_P(Program, MissingCapHTest, testing::ValuesIn(kMissingCap
                              return testInfo.param.pszName;
                          });
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test
 
 namespace pinweave::test {
 namespace {
@@ -355,5 +356,5 @@ TEST_F(ProgramTest, MorePartNumbersThanTheSoftOpenFileLimit)
     EXPECT_TRUE(fs::exists(Out() / ("job_" + std::to_string(kParts - 1) + ".pid")));
 }
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test

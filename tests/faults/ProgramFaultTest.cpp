@@ -1,9 +1,10 @@
 // Faults injected into runs of the real pinweave program: write errors half
 // way through, folders and files it may not touch, folders where files must
 // go, CAP-H files it cannot read. Whatever happens, the user is told what and
-// where, "Completed" is not logged, the exit status says failure, no existing
-// file is replaced without /Y, and the log holds every line up to the fault,
-// the output files left incomplete included.
+// where, "Completed" is not logged, the exit status says failure, the output
+// folder holds what it held before (no file is created, cut or replaced), and
+// the log holds every line up to the fault and says that no output file was
+// changed. The lines that stop the run are on standard error as well.
 #include "FaultSupport.h"
 
 #include <gtest/gtest.h>
@@ -184,13 +185,26 @@ void RemoveWriteAccess(const fs::path& path)
 
 // Part 0 is written completely, part 1 outgrows the limit when its file is
 // written out, part 2 never comes.
+const Lines kWriteErrorStop = {
+    "Write error on output file 'out/job_1.pid': File too large. Conversion aborted.",
+    "No output file was changed."};
 const Lines kWriteErrorLog =
-    Concat(kStart, {"Processing Part # P1", "PID File 'job.pid' generated", "Processing Part # P2",
-                    "Write error on output file 'out/job_1.pid': File too large. Conversion aborted.",
-                    "Output files left incomplete: 'out/job_1.pid', 'out/job_2.pid'"});
+    Concat(Concat(kStart, {"Processing Part # P1", "PID File 'job.pid' generated", "Processing Part # P2"}),
+           kWriteErrorStop);
+
+// The stop lines as standard error shows them.
+std::string OnStandardError(const Lines& arrLines)
+{
+    Lines arrShown;
+    for (const std::string& strLine : arrLines) {
+        arrShown.push_back("Pinweave: " + strLine);
+    }
+    return LfLines(arrShown);
+}
 
 // A log this close to the limit takes the lines up to the first file and
-// refuses "Processing Part # P2"; nothing of that line may stay in it.
+// refuses those of the second part (they reach it together, at the part's
+// end); nothing of them may stay in it.
 const Lines kLoggedBeforeFull = Concat(kStart, {"Processing Part # P1", "PID File 'job.pid' generated"});
 void FillLogToTheLimit(const CJob& job)
 {
@@ -214,14 +228,15 @@ const Lines kOverwriting = {"/Y", "job.tst", "out"};
 // clang-format off
 const FaultCase kFaultCases[] = {
     {"NoFault", kJobTstOut, 0, nullptr, Start::AsRoot, 0, "", kCompleted, "CCC"},
-    {"WriteErrorHalfWay", kJobTstOut, kBigWire, nullptr, Start::SizeLimited, 1, "", kWriteErrorLog, "CPP"},
+    {"WriteErrorHalfWay", kJobTstOut, kBigWire, nullptr, Start::SizeLimited, 1, OnStandardError(kWriteErrorStop),
+     kWriteErrorLog, "---"},
     {"WriteErrorHalfWayWithTheSignalAtItsDefault", kJobTstOut, kBigWire, nullptr,
-     Start::SizeLimitedSignalArmed, 1, "", kWriteErrorLog, "CPP"},
+     Start::SizeLimitedSignalArmed, 1, OnStandardError(kWriteErrorStop), kWriteErrorLog, "---"},
     {"LogFileFillsUpHalfWay", kJobTstOut, 0, FillLogToTheLimit, Start::SizeLimited, 1,
      LfLines({"Pinweave: Cannot write log file 'job.log': File too large. Conversion aborted.",
-              "Pinweave: Processing Part # P2",
-              "Pinweave: Output files left incomplete: 'out/job_1.pid', 'out/job_2.pid'"}),
-     kLoggedBeforeFull, "CPP"},
+              "Pinweave: Processing Part # P2", "Pinweave: PID File 'job_1.pid' generated",
+              "Pinweave: No output file was changed."}),
+     kLoggedBeforeFull, "---"},
     {"ReadOnlyOutputFolder", kJobTstOut, 0, [](const CJob& job) { RemoveWriteAccess(job.Out()); },
      Start::AsNobody, 1, LfLines({"Pinweave: File open error on file 'out/job.pid'", "Permission denied"}),
      kStart, "---"},
@@ -230,16 +245,20 @@ const FaultCase kFaultCases[] = {
          MakeOld(job.Out() / "job_1.pid");
          RemoveWriteAccess(job.Out() / "job_1.pid");
      },
-     Start::AsNobody, 1, LfLines({"Pinweave: File open error on file 'out/job_1.pid'", "Permission denied"}),
-     Concat(kStart, {"Output files left incomplete: 'out/job.pid'"}), "EO-"},
+     Start::AsNobody, 1,
+     LfLines({"Pinweave: File open error on file 'out/job_1.pid'", "Permission denied",
+              "Pinweave: No output file was changed."}),
+     Concat(kStart, {"No output file was changed."}), "-O-"},
     {"FolderWhereAnOutputFileGoesWithOverwriteFlag", kOverwriting, 0,
      [](const CJob& job) { fs::create_directory(job.Out() / "job.pid"); },
      Start::AsRoot, 1, LfLines({"Pinweave: File open error on file 'out/job.pid'", "Is a directory"}),
      kStart, "D--"},
     {"FolderWhereAnOutputFileGoes", kJobTstOut, 0,
-     [](const CJob& job) { fs::create_directory(job.Out() / "job_2.pid"); }, Start::AsRoot, 1, "",
+     [](const CJob& job) { fs::create_directory(job.Out() / "job_2.pid"); }, Start::AsRoot, 1,
+     OnStandardError({"The output file 'job_2.pid' already exists.\nConversion aborted.",
+                      "No output file was changed."}),
      Concat(kStart, {"The output file 'job_2.pid' already exists.", "Conversion aborted.",
-                     "Output files left incomplete: 'out/job.pid', 'out/job_1.pid'"}), "EED"},
+                     "No output file was changed."}), "--D"},
     {"FolderWhereTheLogFileGoes", kJobTstOut, 0,
      [](const CJob& job) { fs::create_directory(job.Dir() / "job.log"); }, Start::AsRoot, 1,
      LfLines({"Pinweave: Cannot write log file 'job.log': Is a directory. Conversion aborted.",
@@ -263,7 +282,7 @@ const FaultCase kFaultCases[] = {
          fs::remove(job.Dir() / "job.tst");
          fs::create_symlink("/proc/self/mem", job.Dir() / "job.tst");
      },
-     Start::AsRoot, 1, "",
+     Start::AsRoot, 1, OnStandardError({"Read error on CAP-H file 'job.tst': Input/output error. Conversion aborted."}),
      {"Starting conversion of 'job.tst'",
       "Read error on CAP-H file 'job.tst': Input/output error. Conversion aborted."}, "---"},
     {"CapHEndsInsideASection", kOverwriting, 0,
@@ -272,7 +291,9 @@ const FaultCase kFaultCases[] = {
          WriteFileBytes(job.Dir() / "job.tst", strCapH.substr(0, strCapH.find("[ENDCONNECTION]") + 6));
          MakeOld(job.Out() / "job.pid");
      },
-     Start::AsRoot, 1, "",
+     Start::AsRoot, 1,
+     OnStandardError({"The CAP-H file 'job.tst' ends inside its [CONNECTION] section ([ENDCONNECTION] is "
+                      "missing). Conversion aborted."}),
      {"Starting conversion of 'job.tst'",
       "The CAP-H file 'job.tst' ends inside its [CONNECTION] section ([ENDCONNECTION] is missing). "
       "Conversion aborted."}, "O--"},
@@ -286,9 +307,11 @@ const FaultCase kFaultCases[] = {
      LfLines({"Pinweave: File open error on file 'out/job.pid'", "It is the CAP-H file being converted"}),
      {"Starting conversion of 'out/job.pid'", "3 Part Number(s) detected."}, "T--", "out/job.log"},
     {"ExistingOutputFileInQuietMode", {"/Q", "job.tst", "out"}, 0,
-     [](const CJob& job) { MakeOld(job.Out() / "job_1.pid"); }, Start::AsRoot, 1, "",
+     [](const CJob& job) { MakeOld(job.Out() / "job_1.pid"); }, Start::AsRoot, 1,
+     OnStandardError({"The output file 'job_1.pid' already exists.\nConversion aborted.",
+                      "No output file was changed."}),
      Concat(kStart, {"The output file 'job_1.pid' already exists.", "Conversion aborted.",
-                     "Output files left incomplete: 'out/job.pid'"}), "EO-"},
+                     "No output file was changed."}), "-O-"},
     {"ExistingOutputFilesInQuietModeWithOverwriteFlag", {"/Q", "/Y", "job.tst", "out"}, 0,
      [](const CJob& job) {
          for (const char* pszName : kOutputNames) {
@@ -350,5 +373,5 @@ INSTANTIATE_TEST_SUITE_P(Faults, ProgramFaultTest, testing::ValuesIn(kFaultCases
                              return testInfo.param.pszName;
                          });
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test

@@ -1,16 +1,28 @@
-// One output file's buffer: bytes reach the disk in order whichever way the
-// buffer is flushed, also when a finished file passes its buffer on.
+// One output file: its bytes reach its temporary in order whichever way the
+// buffer is flushed, also when a finished file passes its buffer on; the PID
+// file's name changes only when the file is put in place; a file that is not
+// put in place leaves nothing behind.
 #include "TestSupport.h"
 
 #include "pid/OutputFile.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace pinweave {
 namespace {
+
+std::size_t CountEntries(const fs::path& pathFolder)
+{
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(pathFolder), fs::directory_iterator()));
+}
 
 TEST(OutputFileTest, BufferPassedOnKeepsEveryFilesBytesInOrder)
 {
     CRunFixture run;
-    const std::string strBig(3 * 1024 * 1024 / 2, 'x');  // more than the buffer holds
+    const std::string strBig(3 * 1024 * 1024 / 2, 'x'); // more than the buffer holds
     // Per file: what it gets before the files before it pass their buffers
     // on, and what it gets after.
     const std::pair<std::string, std::string> writes[] = {
@@ -23,49 +35,129 @@ TEST(OutputFileTest, BufferPassedOnKeepsEveryFilesBytesInOrder)
     COutputFile files[kFiles];
     for (std::size_t i = 0; i < kFiles; ++i) {
         std::string strError;
-        ASSERT_TRUE(files[i].Open(run.Out("f" + std::to_string(i) + ".pid"), strError)) << strError;
+        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), strError)) << strError;
         ASSERT_TRUE(files[i].Write(writes[i].first));
     }
     for (std::size_t i = 0; i < kFiles; ++i) {
         ASSERT_TRUE(files[i].Write(writes[i].second));
         ASSERT_TRUE(i + 1 < kFiles ? files[i].FlushInto(files[i + 1]) : files[i].Flush());
-        EXPECT_EQ(ReadBytes(run.Out("f" + std::to_string(i) + ".pid")), writes[i].first + writes[i].second)
-            << "file " << i << " is on disk once it passed its buffer on";
+        EXPECT_EQ(ReadBytes(files[i].TemporaryPath()), writes[i].first + writes[i].second)
+            << "file " << i << " is in its temporary once it passed its buffer on";
     }
     ASSERT_TRUE(files[0].Write("tail0\r\n"));
-    for (COutputFile& file : files) {
-        EXPECT_TRUE(file.Close());
-    }
     for (std::size_t i = 0; i < kFiles; ++i) {
+        EXPECT_FALSE(fs::exists(run.Out("f" + std::to_string(i) + ".pid")))
+            << "not before it is put in place";
+        std::string strError;
+        EXPECT_TRUE(files[i].PutInPlace(strError)) << strError;
         EXPECT_EQ(ReadBytes(run.Out("f" + std::to_string(i) + ".pid")),
                   writes[i].first + writes[i].second + (i == 0 ? "tail0\r\n" : ""))
             << i;
     }
+    EXPECT_EQ(CountEntries(run.m_strOutDir), kFiles) << "no temporary is left";
 }
 
+// What is at the PID file's name before, and what is there after the file is
+// put in place, or after it is dropped (discarded or destroyed unplaced).
+TEST(OutputFileTest, TheNameChangesOnlyWhenPutInPlace)
+{
+    enum class Before { Nothing, OldFile, LinkToOutside, DanglingLink, Fifo, Folder };
+    enum class End { PutInPlace, Discard, Destroy };
+    struct Case {
+        Before before;
+        End end;
+        bool bPlaced; // the new content is at the name afterwards
+    };
+    const Case cases[] = {
+        {Before::Nothing, End::PutInPlace, true},       {Before::OldFile, End::PutInPlace, true},
+        {Before::LinkToOutside, End::PutInPlace, true}, {Before::DanglingLink, End::PutInPlace, true},
+        {Before::Fifo, End::PutInPlace, true},          {Before::Folder, End::PutInPlace, false},
+        {Before::OldFile, End::Discard, false},         {Before::OldFile, End::Destroy, false},
+        {Before::LinkToOutside, End::Destroy, false},   {Before::Nothing, End::Discard, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.before) * 10 + static_cast<int>(c.end));
+#ifdef _WIN32
+        if (c.before == Before::LinkToOutside || c.before == Before::DanglingLink ||
+            c.before == Before::Fifo) {
+            continue;
+        }
+#endif
+        CRunFixture run;
+        const std::string strName = run.Out("job.pid");
+        const fs::path pathOutside = run.m_pathDir / "outside.txt";
+        WriteBytes(pathOutside, "outside");
+        switch (c.before) {
+        case Before::Nothing:
+            break;
+        case Before::OldFile:
+            WriteBytes(strName, "old");
+            break;
+        case Before::LinkToOutside:
+            fs::create_symlink(pathOutside, strName);
+            break;
+        case Before::DanglingLink:
+            fs::create_symlink(run.m_pathDir / "nowhere", strName);
+            break;
+        case Before::Fifo:
+#ifndef _WIN32
+            ASSERT_EQ(mkfifo(strName.c_str(), 0600), 0);
+#endif
+            break;
+        case Before::Folder:
+            fs::create_directory(strName);
+            break;
+        }
+        {
+            COutputFile file;
+            std::string strError;
+            ASSERT_TRUE(file.Create(strName, strError)) << strError;
+            const std::string strTemporary = fs::path(file.TemporaryPath()).filename().string();
+            EXPECT_EQ(strTemporary.rfind("job.pid.pinweave-", 0), 0u) << strTemporary;
+            EXPECT_EQ(strTemporary.size(), std::string("job.pid.pinweave-123456.tmp").size()) << strTemporary;
+            EXPECT_EQ(strTemporary.substr(strTemporary.size() - 4), ".tmp");
+            ASSERT_TRUE(file.Write("new"));
+            if (c.end == End::PutInPlace) {
+                EXPECT_EQ(file.PutInPlace(strError), c.bPlaced) << strError;
+            } else if (c.end == End::Discard) {
+                EXPECT_TRUE(file.Discard(strError)) << strError;
+            }
+        }
+        EXPECT_EQ(ReadBytes(pathOutside), "outside") << "a link's target is never written";
+        if (c.bPlaced) {
+            EXPECT_EQ(ReadBytes(strName), "new");
+        } else if (c.before == Before::OldFile) {
+            EXPECT_EQ(ReadBytes(strName), "old");
+        } else if (c.before == Before::Folder) {
+            EXPECT_TRUE(fs::is_directory(strName));
+        }
+        EXPECT_EQ(CountEntries(run.m_strOutDir), c.bPlaced || c.before != Before::Nothing ? 1u : 0u)
+            << "no temporary is left";
+    }
+}
+
+// A temporary that vanishes behind the run's back fails the next write with
+// the system's reason, and so does everything after it; other files go on.
 TEST(OutputFileTest, AFailedFileReportsItAndLeavesTheNextFileItsOwnBytes)
 {
-    // Linux's /dev/full refuses every write; Wine would pass the path on to
-    // it in a way of its own.
-#ifdef _WIN32
-    const bool bHasFullDevice = false;
-#else
-    const bool bHasFullDevice = fs::exists("/dev/full");
-#endif
-    if (!bHasFullDevice) {
-        GTEST_SKIP() << "no device that refuses every write";
-    }
     CRunFixture run;
-    COutputFile full, next;
+    COutputFile lost, next;
     std::string strError;
-    ASSERT_TRUE(full.Open("/dev/full", strError)) << strError;
-    ASSERT_TRUE(next.Open(run.Out("next.pid"), strError)) << strError;
+    ASSERT_TRUE(lost.Create(run.Out("lost.pid"), strError)) << strError;
+    ASSERT_TRUE(next.Create(run.Out("next.pid"), strError)) << strError;
     ASSERT_TRUE(next.Write("pending\r\n"));
-    ASSERT_TRUE(full.Write("lost\r\n"));
-    EXPECT_FALSE(full.FlushInto(next));
-    EXPECT_FALSE(full.Error().empty());
-    EXPECT_FALSE(full.FlushInto(next)) << "failures are sticky";
-    EXPECT_TRUE(next.Close());
+    ASSERT_TRUE(lost.WritePieces("short", "\r\n"));
+    fs::remove(lost.TemporaryPath());
+    EXPECT_FALSE(lost.FlushInto(next));
+    const std::string strReason = lost.Error();
+    EXPECT_FALSE(strReason.empty());
+    EXPECT_FALSE(lost.WritePieces("a", "b")) << "failures are sticky";
+    EXPECT_FALSE(lost.Write("c"));
+    EXPECT_FALSE(lost.FlushInto(next));
+    EXPECT_EQ(lost.Error(), strReason);
+    EXPECT_FALSE(lost.PutInPlace(strError));
+    EXPECT_FALSE(fs::exists(run.Out("lost.pid")));
+    EXPECT_TRUE(next.PutInPlace(strError)) << strError;
     EXPECT_EQ(ReadBytes(run.Out("next.pid")), "pending\r\n");
 }
 
@@ -81,13 +173,22 @@ TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
     constexpr std::size_t kLimit = COutputFile::kBufferSize;
     const std::string strA(300, 'a'), strB(kLimit / 2, 'b'), strC(kLimit - 1, 'c'), strD(kLimit, 'd');
     const std::vector<std::vector<std::string>> calls = {
-        {"head", "", "\r\n"},  {strA, strA},       {strB, "x", "y"},     {""},
-        {strB, strA},          {"z", strC},        {strD},               {"1", "2", "3", "4", "5", "6"},
-        {strC, "", "", "q"},   {strA, strD, strA}, {strB, strB, "over"}, {"tail\r\n"},
+        {"head", "", "\r\n"},
+        {strA, strA},
+        {strB, "x", "y"},
+        {""},
+        {strB, strA},
+        {"z", strC},
+        {strD},
+        {"1", "2", "3", "4", "5", "6"},
+        {strC, "", "", "q"},
+        {strA, strD, strA},
+        {strB, strB, "over"},
+        {"tail\r\n"},
     };
     COutputFile file;
     std::string strError;
-    ASSERT_TRUE(file.Open(run.Out("pieces.pid"), strError)) << strError;
+    ASSERT_TRUE(file.Create(run.Out("pieces.pid"), strError)) << strError;
     std::string strExpected;
     std::size_t nOnDisk = 0, nBuffered = 0;
     for (std::size_t i = 0; i < calls.size(); ++i) {
@@ -109,33 +210,29 @@ TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
             nBuffered = 0;
             (nBytes >= kLimit ? nOnDisk : nBuffered) += nBytes;
         }
-        EXPECT_EQ(fs::file_size(run.Out("pieces.pid")), nOnDisk) << "call " << i;
+        EXPECT_EQ(fs::file_size(file.TemporaryPath()), nOnDisk) << "call " << i;
     }
-    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(file.PutInPlace(strError)) << strError;
     EXPECT_EQ(ReadBytes(run.Out("pieces.pid")), strExpected);
 }
 
 #ifndef _WIN32
-// A failed file takes no more bytes, not even a few that its buffer would
-// have room for.
-TEST(OutputFileTest, NothingIsBufferedAfterAFailure)
+// However many files a run has, the header step writes to all of them and no
+// descriptor stays open: the body writer then opens one at a time.
+TEST(OutputFileTest, NoFileStaysOpenBetweenWrites)
 {
-    if (!fs::exists("/dev/full")) {
-        GTEST_SKIP() << "no device that refuses every write";
+    CRunFixture run;
+    const std::size_t nOpenBefore = CountEntries("/proc/self/fd");
+    std::vector<COutputFile> files(300);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::string strError;
+        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), strError)) << strError;
+        ASSERT_TRUE(files[i].Write("head\r\n"));
     }
-    COutputFile full;
-    std::string strError;
-    ASSERT_TRUE(full.Open("/dev/full", strError)) << strError;
-    ASSERT_TRUE(full.WritePieces("short", "\r\n"));
-    EXPECT_FALSE(full.Write(std::string(COutputFile::kBufferSize, 'x')));
-    const std::string strReason = full.Error();
-    EXPECT_FALSE(strReason.empty());
-    EXPECT_FALSE(full.WritePieces("a", "b"));
-    EXPECT_FALSE(full.Write("c"));
-    EXPECT_EQ(full.Error(), strReason);
-    EXPECT_FALSE(full.Close());
+    ASSERT_TRUE(files[7].Write(std::string(COutputFile::kBufferSize + 1, 'x')));
+    EXPECT_EQ(CountEntries("/proc/self/fd"), nOpenBefore);
 }
 #endif
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

@@ -9,15 +9,27 @@
 #include <cerrno>
 #include <system_error>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace pinweave {
 namespace {
 
 const char* const kNames[] = {"harness.pid", "harness_1.pid", "harness_2.pid"};
 #ifdef _WIN32
-constexpr int kFolderOpenErrno = EACCES;  // how the C runtime refuses to write to a folder
+const char* const kFolderInTheWay = "Access is denied."; // what the system says of a folder to replace
 #else
-constexpr int kFolderOpenErrno = EISDIR;
+const char* const kFolderInTheWay = "Is a directory";
 #endif
+
+// No temporary of a run is left in the output folder.
+void ExpectNoTemporaries(const CRunFixture& run)
+{
+    for (const std::string& strName : run.OutputNames()) {
+        EXPECT_EQ(strName.find(".pinweave-"), std::string::npos) << strName;
+    }
+}
 
 TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
 {
@@ -28,13 +40,17 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
         const char* pszBefore;
         std::vector<A> arrAnswers;
         const char* pszAfter;
-        const char* pszLastLine;  // of the results; #0 and #1 stand for the full paths of the first two files
+        const char* pszLastLine; // of the results; #0 and #1 stand for the full paths of the first two files
     };
     const Case cases[] = {
         {true, "OOO", {}, "NNN", "Completed"},
         {false, "-OO", {A::Yes, A::Yes}, "NNN", "Completed"}, // "Yes" asks again for the next file
         {false, "OOO", {A::YesToAll}, "NNN", "Completed"},
-        {false, "--O", {A::No}, "EEO", "Output files left incomplete: '#0', '#1'"},
+        {false,
+         "--O",
+         {A::No},
+         "--O",
+         "No output file was changed."}, // the first two were made as temporaries
         {false, "O--", {A::Cancel}, "O--", "3 Part Number(s) detected."},
     };
     for (const Case& c : cases) {
@@ -63,9 +79,9 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
             const std::string strFirst = run.Out(kNames[std::string(c.pszBefore).find('O')]);
             EXPECT_EQ(run.m_ui.m_arrPrompts[0], FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {strFirst}));
         }
-        const std::string strLast =
-            Replaced(Replaced(c.pszLastLine, "#0", run.Out(kNames[0])), "#1", run.Out(kNames[1]));
+        const std::string strLast = c.pszLastLine;
         const std::string& strResults = run.m_engine.m_strResults;
+        ExpectNoTemporaries(run);
         EXPECT_EQ(strResults.substr(strResults.size() - strLast.size() - 2), strLast + "\r\n");
         EXPECT_FALSE(run.m_engine.m_bOverwriteAll);
     }
@@ -80,10 +96,11 @@ TEST(OutputFilesTest, FolderWhereAFileShouldBeIsAskedAboutThenRefused)
     EXPECT_FALSE(run.Run());
     EXPECT_EQ(run.m_ui.m_arrPrompts.size(), 1u);
     EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
-              Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR, {run.Out("harness.pid"),
-                                                        std::generic_category().message(kFolderOpenErrno)})});
-    EXPECT_EQ(run.m_engine.m_strResults, CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
-                                               "3 Part Number(s) detected."}));
+              Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR, {run.Out("harness.pid"), kFolderInTheWay})});
+    EXPECT_TRUE(fs::is_directory(run.Out("harness.pid")));
+    EXPECT_EQ(run.m_engine.m_strResults,
+              CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
+                    "3 Part Number(s) detected."}));
 }
 
 TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndNotLogged)
@@ -123,44 +140,48 @@ TEST(OutputFilesTest, FileNamesFromBaseNameWithAnyFolderSpelling)
 // file name the system refuses is reported with its reason.
 TEST(OutputFilesTest, LongPathsWorkUntilTheSystemRefusesOne)
 {
-    const std::string strBase(250, 'x');  // "_1.pid" makes the second name one byte too long
+    const std::string strBase(250, 'x'); // "_1.pid" makes the second name one byte too long
     CRunFixture run(strBase + ".tst");
     const fs::path pathDeep =
         fs::path(run.m_strOutDir) / std::string(120, 'a') / std::string(120, 'b') / std::string(120, 'c');
     fs::create_directories(pathDeep);
     run.m_engine.m_strOutputPath = pathDeep.string();
     EXPECT_FALSE(run.Run());
-    const std::string strFirst = (pathDeep / (strBase + ".pid")).string();
-    EXPECT_TRUE(fs::exists(strFirst));
     EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
               Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR,
-                                  {(pathDeep / (strBase + "_1.pid")).string(), "File name too long"})});
-    EXPECT_EQ(CrLf({"Output files left incomplete: '" + strFirst + "'"}),
-              run.LogText().substr(run.LogText().rfind("Output")));
+                                       {(pathDeep / (strBase + "_1.pid")).string(), "File name too long"})});
+    EXPECT_TRUE(fs::is_empty(pathDeep)) << "the first file's temporary, its name cut to fit, is gone";
+    EXPECT_EQ(run.LogText().substr(run.LogText().rfind("detected.") + 11),
+              CrLf({"No output file was changed."}));
+
+    // A name that only just fits is written, through a temporary whose name is cut.
+    CRunFixture fits(std::string(249, 'y') + ".tst");
+    EXPECT_TRUE(fits.Run());
+    EXPECT_EQ(fits.OutputNames().size(), 3u);
+    EXPECT_EQ(fits.OutputNames().back().size(), 255u); // y..y_2.pid
 }
 
-// The first file fails when its part is written out, the second (which has no
-// part group) only when it is closed at the end of the run.
-TEST(OutputFilesTest, WriteErrorNamesTheFileAndEveryIncompleteOne)
+// Links, FIFOs and devices at output names are replaced themselves when the
+// run completes, never written through; the place they point to keeps its
+// bytes.
+TEST(OutputFilesTest, SpecialFilesAtOutputNamesAreReplacedNotWrittenThrough)
 {
-    const std::pair<int, const char*> cases[] = {{0, "'#0', '#1', '#2'"}, {1, "'#1'"}};
-    for (const auto& [nFull, pszIncomplete] : cases) {
-        CRunFixture run;
-        run.m_engine.m_bOverwriteAll = true;
-        fs::create_symlink("/dev/full", run.Out(kNames[nFull]));
-        EXPECT_FALSE(run.Run());
-        std::string strFiles = pszIncomplete;
-        for (int i = 0; i < 3; ++i) {
-            strFiles = Replaced(strFiles, "#" + std::to_string(i), run.Out(kNames[i]));
-        }
-        const std::string strLog = run.LogText();
-        EXPECT_EQ(strLog.substr(strLog.find("Write error")),
-                  CrLf({"Write error on output file '" + run.Out(kNames[nFull]) +
-                            "': No space left on device. Conversion aborted.",
-                        "Output files left incomplete: " + strFiles}));
+    CRunFixture run;
+    run.m_engine.m_bOverwriteAll = true;
+    const fs::path pathTarget = run.m_pathDir / "elsewhere.pid";
+    WriteBytes(pathTarget, "keep me");
+    fs::create_symlink(pathTarget, run.Out(kNames[0]));
+    fs::create_symlink("/dev/full", run.Out(kNames[1]));
+    ASSERT_EQ(mkfifo(run.Out(kNames[2]).c_str(), 0600), 0);
+    EXPECT_TRUE(run.Run());
+    EXPECT_EQ(ReadBytes(pathTarget), "keep me");
+    for (const char* pszName : kNames) {
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run.Out(pszName)))) << pszName;
+        EXPECT_NE(ReadBytes(run.Out(pszName)).find("[wires]"), std::string::npos) << pszName;
     }
+    ExpectNoTemporaries(run);
 }
 #endif
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

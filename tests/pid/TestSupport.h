@@ -22,7 +22,13 @@ struct CTestFrontEnd : IFrontEnd {
     void AppendResults(const std::string& strText) override { m_strShownResults += strText; }
     void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
     void ReportUnlogged(const std::string& strText) override { m_arrUnlogged.push_back(strText); }
-    void OnLogLine(const std::string& strText) override { m_arrLogLines.push_back(strText); }
+    void OnLogLine(const std::string& strText, bool bEndsRun) override
+    {
+        m_arrLogLines.push_back(strText);
+        if (bEndsRun) {
+            m_arrStopLines.push_back(strText);
+        }
+    }
     OverwriteAnswer AskOverwrite(const std::string& strText) override
     {
         m_arrPrompts.push_back(strText);
@@ -37,12 +43,12 @@ struct CTestFrontEnd : IFrontEnd {
     bool m_bHasWindow = false;
     std::deque<OverwriteAnswer> m_lstAnswers;
     std::string m_strShownResults;
-    Lines m_arrMessageBoxes, m_arrPrompts, m_arrUnlogged, m_arrLogLines;
+    Lines m_arrMessageBoxes, m_arrPrompts, m_arrUnlogged, m_arrLogLines, m_arrStopLines;
 };
 
 std::string ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::string& strBytes);
-std::string CrLf(const Lines& arrLines);  // every line ended by CR LF
+std::string CrLf(const Lines& arrLines); // every line ended by CR LF
 std::string Replaced(std::string str, const std::string& strFrom, const std::string& strTo);
 
 // Three part numbers P1 to P3, one part group with one wire on a splice.
@@ -58,7 +64,7 @@ struct CRunFixture {
     bool Run() { return m_engine.RunConversion(m_strCapHPath); }
     std::string LogText() const;
     std::string Out(const std::string& strName) const { return (fs::path(m_strOutDir) / strName).string(); }
-    Lines OutputNames() const;  // sorted
+    Lines OutputNames() const; // sorted
 
     fs::path m_pathDir;
     std::string m_strCapHPath, m_strOutDir;
@@ -66,6 +72,6 @@ struct CRunFixture {
     CConversionEngine m_engine{m_ui};
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_TESTS_PID_TESTSUPPORT_H
+#endif // PINWEAVE_TESTS_PID_TESTSUPPORT_H

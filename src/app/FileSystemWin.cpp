@@ -1,0 +1,287 @@
+// The disk operations of a run on Windows: the ANSI functions of the system,
+// given every path exactly as it is, so a name in the system's code page
+// reaches the disk unchanged.
+#include "pid/FileSystem.h"
+
+#include <windows.h>
+
+namespace pinweave {
+
+namespace {
+
+// The system's sentence for an error code, without its line end.
+std::string Reason(DWORD dwError)
+{
+    char* pszText = nullptr;
+    const DWORD nLength = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                             FORMAT_MESSAGE_IGNORE_INSERTS,
+                                         nullptr, dwError, 0, reinterpret_cast<LPSTR>(&pszText), 0, nullptr);
+    std::string strText = nLength > 0 ? std::string(pszText, nLength) : "Error " + std::to_string(dwError);
+    LocalFree(pszText);
+    while (!strText.empty() && (strText.back() == '\r' || strText.back() == '\n' || strText.back() == ' ')) {
+        strText.pop_back();
+    }
+    return strText;
+}
+
+std::string LastReason()
+{
+    return Reason(GetLastError());
+}
+
+HANDLE ToHandle(std::intptr_t nHandle)
+{
+    return reinterpret_cast<HANDLE>(nHandle);
+}
+
+// A handle that names a file on a disk: not a console, pipe or other device.
+bool IsDiskFile(HANDLE hFile)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    return GetFileType(hFile) == FILE_TYPE_DISK && GetFileInformationByHandle(hFile, &info) &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+} // namespace
+
+EEntry EntryAt(const std::string& strPath)
+{
+    const DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
+        return EEntry::Missing;
+    }
+    if ((dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return EEntry::Other;
+    }
+    if ((dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return EEntry::Folder;
+    }
+    return (dwAttributes & FILE_ATTRIBUTE_DEVICE) != 0 ? EEntry::Other : EEntry::File;
+}
+
+bool IsFolder(const std::string& strPath)
+{
+    const DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    return !strPath.empty() && dwAttributes != INVALID_FILE_ATTRIBUTES &&
+           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsSameFile(const std::string& strPath1, const std::string& strPath2)
+{
+    BY_HANDLE_FILE_INFORMATION info[2]{};
+    const std::string* arrPaths[2] = {&strPath1, &strPath2};
+    for (int i = 0; i < 2; ++i) {
+        // No access asked for: only the file's identity is read.
+        const HANDLE hFile =
+            CreateFileA(arrPaths[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        const BOOL bOk = GetFileInformationByHandle(hFile, &info[i]);
+        CloseHandle(hFile);
+        if (!bOk) {
+            return false;
+        }
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+std::size_t LongestFileName()
+{
+    return 255;
+}
+
+std::size_t LongestPath()
+{
+    return MAX_PATH - 1; // what the ANSI functions take
+}
+
+std::string NameTooLongReason()
+{
+    return Reason(ERROR_FILENAME_EXCED_RANGE);
+}
+
+bool MayReplaceFile(const std::string& strPath, std::string& strError)
+{
+    const DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        strError = Reason(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+std::string FolderInTheWayReason()
+{
+    return Reason(ERROR_ACCESS_DENIED);
+}
+
+bool ReplaceName(const std::string& strFrom, const std::string& strTo, std::string& strError)
+{
+    if (!MoveFileExA(strFrom.c_str(), strTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        strError = LastReason();
+        return false;
+    }
+    return true;
+}
+
+bool RemoveFile(const std::string& strPath, std::string& strError)
+{
+    if (!DeleteFileA(strPath.c_str())) {
+        strError = LastReason();
+        return false;
+    }
+    return true;
+}
+
+bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& strError)
+{
+    const HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        strError = LastReason();
+        return false;
+    }
+    LARGE_INTEGER nAt{};
+    nAt.QuadPart = static_cast<LONGLONG>(nSize);
+    const bool bOk = SetFilePointerEx(hFile, nAt, nullptr, FILE_BEGIN) && SetEndOfFile(hFile);
+    if (!bOk) {
+        strError = LastReason();
+    }
+    CloseHandle(hFile);
+    return bOk;
+}
+
+CAppendFile::~CAppendFile()
+{
+    if (IsOpen()) {
+        CloseHandle(ToHandle(m_nHandle));
+    }
+}
+
+bool CAppendFile::CreateNew(const std::string& strPath, std::string& strError)
+{
+    const HANDLE hFile = CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        strError = LastReason();
+        return false;
+    }
+    m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
+    return true;
+}
+
+bool CAppendFile::OpenExisting(const std::string& strPath, std::string& strError)
+{
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link that took the name meanwhile is
+    // opened itself, and refused below, rather than written through.
+    const HANDLE hFile =
+        CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        strError = LastReason();
+        return false;
+    }
+    if (!IsDiskFile(hFile) || EntryAt(strPath) != EEntry::File) {
+        CloseHandle(hFile);
+        strError = kReasonNotRegularFile;
+        return false;
+    }
+    m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
+    return true;
+}
+
+bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
+{
+    // Devices (CON, NUL, COM1 ...) and folders are refused before any of
+    // them is opened for writing.
+    const DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES &&
+        (dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        strError = (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Reason(ERROR_ACCESS_DENIED)
+                                                                  : kReasonNotRegularFile;
+        return false;
+    }
+    // Only FILE_APPEND_DATA: every write then lands whole at the end of the
+    // file, also when another run appends to it at the same time.
+    const HANDLE hFile = CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        strError = LastReason();
+        return false;
+    }
+    if (!IsDiskFile(hFile)) {
+        CloseHandle(hFile);
+        strError = kReasonNotRegularFile;
+        return false;
+    }
+    m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
+    return true;
+}
+
+bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
+{
+    nWritten = 0;
+    while (nWritten < nCount) {
+        // WriteFile takes at most 4 GiB less one byte at a time.
+        const std::size_t nLeft = nCount - nWritten;
+        const DWORD nChunk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
+        DWORD nDone = 0;
+        if (!WriteFile(ToHandle(m_nHandle), pBytes + nWritten, nChunk, &nDone, nullptr)) {
+            nWritten += nDone;
+            strError = LastReason();
+            return false;
+        }
+        if (nDone == 0) {
+            strError = Reason(ERROR_WRITE_FAULT);
+            return false;
+        }
+        nWritten += nDone;
+    }
+    return true;
+}
+
+bool CAppendFile::WritePieces(const std::vector<std::string_view>& arrPieces, std::size_t& nWritten,
+                              std::string& strError)
+{
+    // Windows has no gathering write for ordinary files: the pieces go one
+    // after the other (only lines as long as the log's buffer come here).
+    nWritten = 0;
+    for (const std::string_view strPiece : arrPieces) {
+        std::size_t nDone = 0;
+        const bool bOk = Write(strPiece.data(), strPiece.size(), nDone, strError);
+        nWritten += nDone;
+        if (!bOk) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CAppendFile::Size(std::uint64_t& nSize) const
+{
+    LARGE_INTEGER nBytes{};
+    if (!IsOpen() || !GetFileSizeEx(ToHandle(m_nHandle), &nBytes)) {
+        return false;
+    }
+    nSize = static_cast<std::uint64_t>(nBytes.QuadPart);
+    return true;
+}
+
+bool CAppendFile::Close(std::string& strError)
+{
+    if (!IsOpen()) {
+        return true;
+    }
+    const HANDLE hFile = ToHandle(m_nHandle);
+    m_nHandle = kNoHandle;
+    if (!CloseHandle(hFile)) {
+        strError = LastReason();
+        return false;
+    }
+    return true;
+}
+
+} // namespace pinweave

@@ -1,0 +1,119 @@
+// The disk operations of a run's output files and log: what a name is,
+// creating, appending to, renaming and removing files.
+//
+// One header, two implementations: FileSystemPosix.cpp for Linux and, in the
+// Windows build, app/FileSystemWin.cpp, which hands every path to the
+// system's ANSI functions exactly as it is, so a name in the system's code
+// page reaches the disk unchanged. A failure comes back as the system's own
+// sentence for it.
+#ifndef PINWEAVE_PID_FILESYSTEM_H
+#define PINWEAVE_PID_FILESYSTEM_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pinweave {
+
+// What a name in a folder is. A symbolic link is Other, whatever it points
+// to: it is the name itself that a run looks at.
+enum class EEntry { Missing, File, Folder, Other };
+
+// The entry at strPath itself (a link is not followed). Missing also when it
+// cannot be examined.
+EEntry EntryAt(const std::string& strPath);
+
+// Whether strPath names an existing folder (a link to one counts).
+bool IsFolder(const std::string& strPath);
+
+// Whether both paths name the same existing file.
+bool IsSameFile(const std::string& strPath1, const std::string& strPath2);
+
+// Whether this user may replace the regular file at strPath: a file the user
+// may not write to (read-only, or another user's) keeps its content, as it
+// would if it were written over. False with the system's reason.
+bool MayReplaceFile(const std::string& strPath, std::string& strError);
+
+// The system's sentence for a file that cannot be replaced because a folder
+// has its name.
+std::string FolderInTheWayReason();
+
+// The longest file name (one component of a path) and the longest whole path
+// the system takes, in bytes, and its sentence for a name beyond them.
+std::size_t LongestFileName();
+std::size_t LongestPath();
+std::string NameTooLongReason();
+
+// The reason given when a file that must be a regular file is something else
+// (a FIFO, a device, a socket).
+inline constexpr const char* kReasonNotRegularFile =
+    "It is not a regular file (it may be a FIFO or a device)";
+
+// Gives strTo the file strFrom, replacing whatever had that name (a file, a
+// link or a FIFO itself, never what a link points to). False with the
+// system's reason when the name could not be given.
+bool ReplaceName(const std::string& strFrom, const std::string& strTo, std::string& strError);
+
+// Removes the file. False with the system's reason.
+bool RemoveFile(const std::string& strPath, std::string& strError);
+
+// Cuts the file (links followed) to nSize bytes. False with the system's reason.
+bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& strError);
+
+// An open file that only ever grows: written at its end, whole writes at a
+// time. Closed by its destructor, silently; a caller that cares about the
+// outcome calls Close.
+class CAppendFile {
+public:
+    CAppendFile() = default;
+    CAppendFile(const CAppendFile&) = delete;
+    CAppendFile& operator=(const CAppendFile&) = delete;
+    ~CAppendFile();
+
+    // Makes a new, empty file that no other name refers to; false when the
+    // name exists or cannot be made. Other programs may read it while it is
+    // open, not write it.
+    bool CreateNew(const std::string& strPath, std::string& strError);
+
+    // Opens an existing regular file made by CreateNew, to add to its end;
+    // false for anything else at the name (a link included).
+    bool OpenExisting(const std::string& strPath, std::string& strError);
+
+    // Opens a log file to add to its end, creating it when it is missing and
+    // following a link to a regular file. Anything but a regular file (a
+    // FIFO, a device, a folder) is refused, and nothing here ever waits for a
+    // reader. Other programs may read and append to it meanwhile: every Write
+    // lands whole at the end of the file, after what others appended.
+    bool OpenLog(const std::string& strPath, std::string& strError);
+
+    // Writes all nCount bytes at the end of the file in one request. False
+    // with the system's reason; nWritten then says how many of them reached
+    // the file.
+    bool Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError);
+
+    // Writes the pieces one after the other at the end of the file, in one
+    // request where the system has one for it (so that they land together),
+    // without joining them first. As Write otherwise.
+    bool WritePieces(const std::vector<std::string_view>& arrPieces, std::size_t& nWritten,
+                     std::string& strError);
+
+    // Closes the file; false when what was written could not be stored.
+    // Harmless when it is not open.
+    bool Close(std::string& strError);
+
+    // The file's size now; false when it cannot be told.
+    bool Size(std::uint64_t& nSize) const;
+
+    bool IsOpen() const { return m_nHandle != kNoHandle; }
+
+private:
+    static constexpr std::intptr_t kNoHandle = -1;
+    // A file descriptor, or a Windows file handle.
+    std::intptr_t m_nHandle = kNoHandle;
+};
+
+} // namespace pinweave
+
+#endif // PINWEAVE_PID_FILESYSTEM_H

@@ -1,0 +1,264 @@
+// The disk operations of a run on Linux and other POSIX systems.
+#include "pid/FileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace pinweave {
+
+namespace {
+
+std::string Reason(int nErrno)
+{
+    return std::generic_category().message(nErrno != 0 ? nErrno : EIO);
+}
+
+// open() that goes on when a signal interrupts it.
+int OpenRetrying(const char* pszPath, int nFlags, mode_t nMode = 0)
+{
+    int nFd;
+    do {
+        nFd = ::open(pszPath, nFlags | O_CLOEXEC, nMode);
+    } while (nFd < 0 && errno == EINTR);
+    return nFd;
+}
+
+} // namespace
+
+EEntry EntryAt(const std::string& strPath)
+{
+    struct stat info {};
+    if (::lstat(strPath.c_str(), &info) != 0) {
+        return EEntry::Missing;
+    }
+    if (S_ISREG(info.st_mode)) {
+        return EEntry::File;
+    }
+    return S_ISDIR(info.st_mode) ? EEntry::Folder : EEntry::Other;
+}
+
+bool IsFolder(const std::string& strPath)
+{
+    struct stat info {};
+    return !strPath.empty() && ::stat(strPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsSameFile(const std::string& strPath1, const std::string& strPath2)
+{
+    struct stat info1 {};
+    struct stat info2 {};
+    return ::stat(strPath1.c_str(), &info1) == 0 && ::stat(strPath2.c_str(), &info2) == 0 &&
+           info1.st_dev == info2.st_dev && info1.st_ino == info2.st_ino;
+}
+
+std::size_t LongestFileName()
+{
+    return NAME_MAX;
+}
+
+std::size_t LongestPath()
+{
+    return PATH_MAX - 1;
+}
+
+std::string NameTooLongReason()
+{
+    return Reason(ENAMETOOLONG);
+}
+
+bool MayReplaceFile(const std::string& strPath, std::string& strError)
+{
+    if (::access(strPath.c_str(), W_OK) != 0) {
+        strError = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
+std::string FolderInTheWayReason()
+{
+    return Reason(EISDIR);
+}
+
+bool ReplaceName(const std::string& strFrom, const std::string& strTo, std::string& strError)
+{
+    if (std::rename(strFrom.c_str(), strTo.c_str()) != 0) {
+        strError = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
+bool RemoveFile(const std::string& strPath, std::string& strError)
+{
+    if (::unlink(strPath.c_str()) != 0) {
+        strError = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
+bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& strError)
+{
+    if (::truncate(strPath.c_str(), static_cast<off_t>(nSize)) != 0) {
+        strError = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
+CAppendFile::~CAppendFile()
+{
+    if (IsOpen()) {
+        ::close(static_cast<int>(m_nHandle));
+    }
+}
+
+bool CAppendFile::CreateNew(const std::string& strPath, std::string& strError)
+{
+    // O_EXCL: a name that exists, a dangling link included, is never used.
+    const int nFd = OpenRetrying(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND, 0666);
+    if (nFd < 0) {
+        strError = Reason(errno);
+        return false;
+    }
+    m_nHandle = nFd;
+    return true;
+}
+
+bool CAppendFile::OpenExisting(const std::string& strPath, std::string& strError)
+{
+    // O_NOFOLLOW and O_NONBLOCK: whatever took the name meanwhile, neither a
+    // link nor a FIFO is written through or waited for.
+    const int nFd = OpenRetrying(strPath.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK);
+    if (nFd < 0) {
+        strError = Reason(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(nFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(nFd);
+        strError = kReasonNotRegularFile;
+        return false;
+    }
+    m_nHandle = nFd;
+    return true;
+}
+
+bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
+{
+    // Looked at before it is opened, so that no device is ever opened for
+    // writing; O_NONBLOCK keeps a FIFO that appears meanwhile from holding
+    // the run, and the second look refuses it.
+    struct stat info {};
+    if (::stat(strPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        strError = S_ISDIR(info.st_mode) ? Reason(EISDIR) : kReasonNotRegularFile;
+        return false;
+    }
+    const int nFd = OpenRetrying(strPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK, 0666);
+    if (nFd < 0) {
+        // ENXIO: a FIFO without a reader took the name meanwhile.
+        strError = errno == ENXIO ? kReasonNotRegularFile : Reason(errno);
+        return false;
+    }
+    if (::fstat(nFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(nFd);
+        strError = kReasonNotRegularFile;
+        return false;
+    }
+    m_nHandle = nFd;
+    return true;
+}
+
+bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
+{
+    nWritten = 0;
+    while (nWritten < nCount) {
+        const ssize_t nDone = ::write(static_cast<int>(m_nHandle), pBytes + nWritten, nCount - nWritten);
+        if (nDone < 0 && errno == EINTR) {
+            continue;
+        }
+        if (nDone <= 0) {
+            strError = Reason(nDone < 0 ? errno : EIO);
+            return false;
+        }
+        nWritten += static_cast<std::size_t>(nDone);
+    }
+    return true;
+}
+
+bool CAppendFile::WritePieces(const std::vector<std::string_view>& arrPieces, std::size_t& nWritten,
+                              std::string& strError)
+{
+    std::vector<iovec> arrVectors;
+    std::size_t nTotal = 0;
+    for (const std::string_view strPiece : arrPieces) {
+        if (!strPiece.empty()) {
+            arrVectors.push_back({const_cast<char*>(strPiece.data()), strPiece.size()});
+            nTotal += strPiece.size();
+        }
+    }
+    nWritten = 0;
+    std::size_t nFirst = 0; // the first vector not wholly written
+    while (nWritten < nTotal) {
+        const int nCount = static_cast<int>(std::min<std::size_t>(arrVectors.size() - nFirst, IOV_MAX));
+        const ssize_t nDone = ::writev(static_cast<int>(m_nHandle), arrVectors.data() + nFirst, nCount);
+        if (nDone < 0 && errno == EINTR) {
+            continue;
+        }
+        if (nDone <= 0) {
+            strError = Reason(nDone < 0 ? errno : EIO);
+            return false;
+        }
+        nWritten += static_cast<std::size_t>(nDone);
+        // Whatever was written goes off the front of the vectors.
+        for (auto nLeft = static_cast<std::size_t>(nDone); nLeft > 0;) {
+            iovec& vector = arrVectors[nFirst];
+            const std::size_t nTaken = std::min(nLeft, vector.iov_len);
+            vector.iov_base = static_cast<char*>(vector.iov_base) + nTaken;
+            vector.iov_len -= nTaken;
+            nLeft -= nTaken;
+            if (vector.iov_len == 0) {
+                ++nFirst;
+            }
+        }
+    }
+    return true;
+}
+
+bool CAppendFile::Size(std::uint64_t& nSize) const
+{
+    struct stat info {};
+    if (!IsOpen() || ::fstat(static_cast<int>(m_nHandle), &info) != 0) {
+        return false;
+    }
+    nSize = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+bool CAppendFile::Close(std::string& strError)
+{
+    if (!IsOpen()) {
+        return true;
+    }
+    const int nFd = static_cast<int>(m_nHandle);
+    m_nHandle = kNoHandle;
+    // After close() the descriptor is gone even when it reports a failure,
+    // so it is never called twice.
+    if (::close(nFd) != 0 && errno != EINTR) {
+        strError = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace pinweave
