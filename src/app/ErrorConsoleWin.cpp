@@ -7,8 +7,21 @@ CErrorConsoleWin::CErrorConsoleWin()
     const HANDLE hStdError = GetStdHandle(STD_ERROR_HANDLE);
     if (hStdError != nullptr && hStdError != INVALID_HANDLE_VALUE) {
         m_hError = hStdError;
+    }
+}
+
+bool CErrorConsoleWin::IsAvailable()
+{
+    AttachParentConsole();
+    return m_hError != nullptr;
+}
+
+void CErrorConsoleWin::AttachParentConsole()
+{
+    if (m_hError != nullptr || m_bTriedConsole) {
         return;
     }
+    m_bTriedConsole = true;
     // A GUI program started from a console gets no standard handles: borrow
     // the parent's console, if it has one.
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -32,6 +45,7 @@ CErrorConsoleWin::~CErrorConsoleWin()
 
 void CErrorConsoleWin::WriteLine(const std::string& strText)
 {
+    AttachParentConsole();
     if (m_hError == nullptr) {
         return;
     }

@@ -41,9 +41,6 @@ int RunQuiet(CPinweaveDlg& dlg)
 int CPinweaveApp::InitInstance(const std::vector<std::string>& arrArgs)
 {
     InitCommonControls();
-    // Every output file of a run stays open until the run ends, one per part
-    // number: raise the C runtime's stream limit from 512 to its maximum.
-    _setmaxstdio(2048);
 
     CPinweaveDlg dlg;
     CConversionEngine& engine = dlg.Engine();

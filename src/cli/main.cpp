@@ -3,13 +3,13 @@
 // in the log file beside the CAP-H file (echoed on standard output).
 #include "app/CommandLineInfo.h"
 #include "cli/ConsoleFrontEnd.h"
+#include "cli/InterruptWatch.h"
 #include "cli/LinuxFlagRule.h"
 #include "cli/Usage.h"
 #include "pid/ConversionEngine.h"
 
 #include <clocale>
 #include <csignal>
-#include <sys/resource.h>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -17,18 +17,6 @@
 
 namespace pinweave {
 namespace {
-
-// Every output file of a run stays open until the run ends, one per part
-// number: take the whole allowance the system grants rather than the usual
-// soft limit of 1,024. Beyond that, file creation reports the system's reason.
-void AllowManyOpenFiles()
-{
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-}
 
 bool IsLongOption(const std::string& strArg)
 {
@@ -47,7 +35,7 @@ int PrintAndExit(const char* pszText)
     return kExitCompleted;
 }
 
-int Convert(const std::vector<std::string>& arrArgs)
+int Convert(const std::vector<std::string>& arrArgs, CInterruptWatch& interrupts)
 {
     CPinweaveCommandLineInfo cmdInfo;
     cmdInfo.ParseArguments(arrArgs, IsLinuxFlagOnDisk);
@@ -58,7 +46,11 @@ int Convert(const std::vector<std::string>& arrArgs)
     engine.m_strInputPath = cmdInfo.m_strInputPath;
     engine.m_strOutputPath = cmdInfo.m_strOutputPath;
     engine.m_bOverwriteAll = cmdInfo.m_bOverwriteAll;
-    const bool bCompleted = engine.RunConversion(engine.m_strInputPath);
+    bool bCompleted = false;
+    {
+        CWatchedRun watched(interrupts, engine);
+        bCompleted = engine.RunConversion(engine.m_strInputPath);
+    }
 
     // The log file holds the outcome; a broken echo must not hide it, but the
     // user still learns that the echo is incomplete.
@@ -68,7 +60,7 @@ int Convert(const std::vector<std::string>& arrArgs)
     return bCompleted ? kExitCompleted : kExitStopped;
 }
 
-int Run(const std::vector<std::string>& arrArgs)
+int Run(const std::vector<std::string>& arrArgs, CInterruptWatch& interrupts)
 {
     if (arrArgs.empty()) {
         std::cerr << kUsageText;
@@ -84,21 +76,24 @@ int Run(const std::vector<std::string>& arrArgs)
         std::cerr << "Pinweave: Unknown option '" << strArg << "'.\n\n" << kUsageText;
         return kExitUsageError;
     }
-    return Convert(arrArgs);
+    return Convert(arrArgs, interrupts);
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave
 
 int main(int argc, char* argv[])
 {
+    pinweave::OpenMissingStandardStreams();
+    // First, before any other thread exists: SIGINT, SIGTERM and SIGHUP stop
+    // a run in an orderly way.
+    pinweave::CInterruptWatch interrupts;
     // A reader that goes away (pinweave ... | head) must not kill a run half
     // way through its files: the echo then fails quietly and the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
     // Likewise a file-size limit (ulimit -f): a write past it must fail and be
     // reported, with the files it leaves incomplete, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    pinweave::AllowManyOpenFiles();
     // The generation date follows the user's regional settings; nothing else
     // of the locale may change how bytes are read or written.
     std::setlocale(LC_TIME, "");
@@ -107,10 +102,11 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         arrArgs.emplace_back(argv[i]);
     try {
-        return pinweave::Run(arrArgs);
+        return pinweave::Run(arrArgs, interrupts);
     } catch (const std::exception& e) {
-        // Nothing in the run is meant to throw; whatever does (out of memory,
-        // a file error of the library) ends it, and the user is told.
+        // A run reports its own errors; whatever throws outside one (out of
+        // memory while reading the arguments) ends the program, and the user
+        // is told.
         std::cerr << "Pinweave: The conversion stopped: " << e.what() << "\n";
         return pinweave::kExitStopped;
     }

@@ -331,6 +331,15 @@ namespace {
 // Every output file stays open until the run ends: a run with more part
 // numbers than the usual open-file allowance still completes, because the
 // program takes the whole allowance the system grants.
+} // namespace
+} // namespace pinweave::test
+
+namespace pinweave::test {
+namespace {
+
+// Every output file stays open until the run ends: a run with more part
+// numbers than the usual open-file allowance still completes, because the
+// program takes the whole allowance the system grants.
 TEST_F(ProgramTest, MorePartNumbersThanTheSoftOpenFileLimit)
 {
     constexpr int kParts = 300;

@@ -33,9 +33,14 @@ namespace {
     _exit(126);
 }
 
-}  // namespace
+} // namespace
 
 ChildResult RunChild(const std::string& strProgram, const ChildOptions& options)
+{
+    return WaitChild(StartChild(strProgram, options), options);
+}
+
+pid_t StartChild(const std::string& strProgram, const ChildOptions& options)
 {
     const std::string strOutPath =
         options.bDiscardStdout ? std::string("/dev/null") : (options.pathCapture / "stdout").string();
@@ -59,7 +64,6 @@ ChildResult RunChild(const std::string& strProgram, const ChildOptions& options)
     arrArgv.push_back(nullptr);
     const std::string strCwd = options.pathCwd.string();
 
-    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid < 0) {
         throw std::system_error(errno, std::generic_category(), "fork");
@@ -72,6 +76,8 @@ ChildResult RunChild(const std::string& strProgram, const ChildOptions& options)
         if (fdOut < 0 || fdErr < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0) {
             _exit(125);
         }
+        close(fdOut);
+        close(fdErr);
         if (chdir(strCwd.c_str()) != 0) {
             ChildFailed("chdir");
         }
@@ -82,14 +88,38 @@ ChildResult RunChild(const std::string& strProgram, const ChildOptions& options)
                 ChildFailed("setrlimit");
             }
         }
+        if (options.nOpenFileLimit != 0) {
+            const rlimit limit{options.nOpenFileLimit, options.nOpenFileLimit};
+            if (setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+                ChildFailed("setrlimit");
+            }
+        }
         if (options.bAsNobody &&
             (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
             ChildFailed("switching to user nobody");
         }
+        // The signals a test sends are the child's to take.
+        sigset_t signals;
+        sigemptyset(&signals);
+        sigprocmask(SIG_SETMASK, &signals, nullptr);
+        alarm(options.nAlarmSeconds);
+        if (options.bCloseStandardStreams) {
+            close(0);
+            close(1);
+            close(2);
+        }
         execv(arrArgv[0], arrArgv.data());
         ChildFailed("execv");
     }
+    return pid;
+}
 
+ChildResult WaitChild(pid_t pid, const ChildOptions& options)
+{
+    const std::string strOutPath =
+        options.bDiscardStdout ? std::string("/dev/null") : (options.pathCapture / "stdout").string();
+    const std::string strErrPath = (options.pathCapture / "stderr").string();
+    const auto start = std::chrono::steady_clock::now();
     int nWaitStatus = 0;
     rusage usage{};
     pid_t nWaited = 0;
@@ -195,4 +225,4 @@ std::string WithoutDate(std::string strPid)
     return strPid;
 }
 
-}  // namespace pinweave::test
+} // namespace pinweave::test

@@ -21,13 +21,16 @@ namespace fs = std::filesystem;
 constexpr uid_t kNobody = 65534;
 
 struct ChildOptions {
-    std::vector<std::string> arrArgs;  // after the program name
-    fs::path pathCwd;                  // the child's working folder
-    fs::path pathCapture;              // receives the files "stdout" and "stderr"
-    bool bDiscardStdout = false;       // standard output to /dev/null instead
-    std::uint64_t nFileSizeLimit = 0;  // RLIMIT_FSIZE in bytes; 0 for none
-    bool bIgnoreFileSizeSignal = true; // SIGXFSZ ignored: a write past the limit fails with EFBIG
-    bool bAsNobody = false;            // groups dropped, group and user kNobody
+    std::vector<std::string> arrArgs;   // after the program name
+    fs::path pathCwd;                   // the child's working folder
+    fs::path pathCapture;               // receives the files "stdout" and "stderr"
+    bool bDiscardStdout = false;        // standard output to /dev/null instead
+    std::uint64_t nFileSizeLimit = 0;   // RLIMIT_FSIZE in bytes; 0 for none
+    bool bIgnoreFileSizeSignal = true;  // SIGXFSZ ignored: a write past the limit fails with EFBIG
+    bool bAsNobody = false;             // groups dropped, group and user kNobody
+    std::uint64_t nOpenFileLimit = 0;   // RLIMIT_NOFILE (soft and hard); 0 for the test's own
+    unsigned nAlarmSeconds = 120;       // SIGALRM ends a child that hangs; 0 for none
+    bool bCloseStandardStreams = false; // descriptors 0, 1 and 2 closed (nothing is captured)
 };
 
 struct ChildResult {
@@ -44,6 +47,11 @@ struct ChildResult {
 // disk, not in memory. Throws std::system_error when the child cannot be
 // started at all.
 ChildResult RunChild(const std::string& strProgram, const ChildOptions& options);
+
+// RunChild in two steps, for a test that acts on the child while it runs:
+// StartChild returns its process id, WaitChild waits for it and collects it.
+pid_t StartChild(const std::string& strProgram, const ChildOptions& options);
+ChildResult WaitChild(pid_t pid, const ChildOptions& options);
 
 // A new empty folder under the system's temporary folder that user kNobody
 // may enter, removed with everything in it when the object goes.
@@ -78,6 +86,6 @@ std::string LfLines(const std::vector<std::string>& arrLines);
 // to run.
 std::string WithoutDate(std::string strPid);
 
-}  // namespace pinweave::test
+} // namespace pinweave::test
 
-#endif  // PINWEAVE_TESTS_FAULTS_FAULTSUPPORT_H
+#endif // PINWEAVE_TESTS_FAULTS_FAULTSUPPORT_H

@@ -1,0 +1,430 @@
+// A run of the real pinweave program changes the output folder only as a
+// whole: every way a run can stop (an existing file without /Y, a file that
+// cannot be made, write errors after any number of bytes, a log that cannot
+// be written, a surplus part group, interrupts at any moment) leaves every
+// file there byte for byte as it was, and no temporary behind; a run that
+// completes replaces them all. Special files at the output names and the log
+// path, closed standard streams, concurrent runs and open-file limits are
+// here too.
+#include "FaultSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace pinweave::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Snapshot = std::map<std::string, std::string>;
+
+const char* const kOutputNames[] = {"job.pid", "job_1.pid", "job_2.pid"};
+
+// A job of nParts part numbers, each with a part group of nWires wires on a
+// fixture; wire nBigWire (of part 1) has a name of nBigWireBytes bytes. With
+// bSurplus, one part group more than part numbers.
+std::string JobCapH(int nParts, int nWires, std::size_t nBigWireBytes = 0, bool bSurplus = false)
+{
+    Lines arrLines = {"CAP-H EXPORT", "[HEADER]", "FAMILY=F"};
+    for (int i = 0; i < nParts; ++i) {
+        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
+    }
+    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]"});
+    for (int i = 0; i < nParts + (bSurplus ? 1 : 0); ++i) {
+        arrLines.push_back("[PART]");
+        for (int w = 0; w < nWires; ++w) {
+            const std::string strName = i == 1 && w == 0 && nBigWireBytes > 0
+                                            ? std::string(nBigWireBytes, 'W')
+                                            : "W" + std::to_string(w);
+            arrLines.insert(arrLines.end(), {"[WIRE]", "NAME=" + strName, "COLOR=RD/BK", "CONNECTOR_A=J1",
+                                             "PIN_A=" + std::to_string(w % 40),
+                                             "SPLICE_B=S" + std::to_string(w % 7), "[ENDWIRE]"});
+        }
+        arrLines.push_back("[ENDPART]");
+    }
+    arrLines.insert(arrLines.end(), {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]"});
+    for (int p = 0; p < 40; ++p) {
+        arrLines.push_back("NAME=" + std::to_string(p));
+    }
+    arrLines.insert(arrLines.end(), {"[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
+    return CrLfLines(arrLines);
+}
+
+// What a folder holds: every name with its bytes, or what kind of thing it is.
+Snapshot TakeSnapshot(const fs::path& pathFolder)
+{
+    Snapshot snapshot;
+    for (const fs::directory_entry& entry : fs::directory_iterator(pathFolder)) {
+        const fs::file_status status = fs::symlink_status(entry.path());
+        std::string& strWhat = snapshot[entry.path().filename().string()];
+        if (fs::is_symlink(status)) {
+            strWhat = "link to " + fs::read_symlink(entry.path()).string();
+        } else if (fs::is_regular_file(status)) {
+            strWhat = ReadFileBytes(entry.path());
+        } else {
+            strWhat = "special " + std::to_string(static_cast<int>(status.type()));
+        }
+    }
+    return snapshot;
+}
+
+// The lines a run added to a log that held strBefore.
+Lines AddedLines(const std::string& strBefore, const std::string& strAfter)
+{
+    Lines arrLines;
+    const std::string strAdded = strAfter.substr(std::min(strBefore.size(), strAfter.size()));
+    for (std::size_t nStart = 0; nStart < strAdded.size();) {
+        const std::size_t nEnd = strAdded.find("\r\n", nStart);
+        arrLines.push_back(strAdded.substr(nStart, nEnd - nStart));
+        nStart = nEnd == std::string::npos ? strAdded.size() : nEnd + 2;
+    }
+    return arrLines;
+}
+
+bool Contains(const Lines& arrLines, const std::string& strLine)
+{
+    return std::find(arrLines.begin(), arrLines.end(), strLine) != arrLines.end();
+}
+
+// A job folder: job.tst, an output folder out/ holding an old file under
+// every output name, and a place for the captured streams.
+class CJob {
+public:
+    explicit CJob(const std::string& strCapH, int nOldFiles = 3)
+    {
+        fs::create_directories(Out());
+        fs::create_directory(Capture());
+        WriteFileBytes(Dir() / "job.tst", strCapH);
+        for (int i = 0; i < nOldFiles; ++i) {
+            WriteFileBytes(Out() / kOutputNames[i],
+                           "old content of " + std::string(kOutputNames[i]) + "\r\n");
+        }
+    }
+    fs::path Dir() const { return m_temp.Path() / "job"; }
+    fs::path Out() const { return Dir() / "out"; }
+    fs::path Capture() const { return m_temp.Path() / "capture"; }
+    std::string Log() const
+    {
+        std::error_code ec;
+        return fs::is_regular_file(Dir() / "job.log", ec) ? ReadFileBytes(Dir() / "job.log") : std::string();
+    }
+    ChildOptions Options(const Lines& arrArgs) const
+    {
+        ChildOptions options;
+        options.pathCwd = Dir();
+        options.pathCapture = Capture();
+        options.arrArgs = arrArgs;
+        return options;
+    }
+
+private:
+    CTempFolder m_temp;
+};
+
+const Lines kOverwriting = {"/Y", "job.tst", "out"};
+
+void FillLogToTheLimit(const CJob& job, std::uint64_t nLimit, std::size_t nRoom)
+{
+    WriteFileBytes(job.Dir() / "job.log", std::string(nLimit - nRoom, 'x') + "\r\n");
+}
+
+struct StopCase {
+    const char* pszName;
+    std::string strCapH;
+    int nOldFiles; // job.pid, job_1.pid ... exist before, up to this many
+    Lines arrArgs;
+    std::uint64_t nFileSizeLimit;
+    std::function<void(const CJob&)> fnFault;
+    const char* pszStopLine; // a line the log must hold, with "Conversion aborted." where it has one
+};
+
+void PrintTo(const StopCase& c, std::ostream* pStream)
+{
+    *pStream << c.pszName;
+}
+
+const std::string kJob = JobCapH(3, 20, 300 * 1024);
+
+// clang-format off
+const StopCase kStopCases[] = {
+    {"ExistingFirstFileWithoutY", kJob, 1, {"job.tst", "out"}, 0, nullptr, "Conversion aborted."},
+    {"ExistingSecondFileWithoutY", JobCapH(3, 3), 3, {"job.tst", "out"}, 0,
+     [](const CJob& job) { fs::remove(job.Out() / "job.pid"); }, "Conversion aborted."},
+    {"ExistingThirdFileWithoutY", JobCapH(3, 3), 3, {"job.tst", "out"}, 0,
+     [](const CJob& job) { fs::remove(job.Out() / "job.pid"); fs::remove(job.Out() / "job_1.pid"); },
+     "Conversion aborted."},
+    {"FolderAtTheSecondName", kJob, 3, kOverwriting, 0,
+     [](const CJob& job) { fs::remove(job.Out() / "job_1.pid"); fs::create_directory(job.Out() / "job_1.pid"); },
+     "No output file was changed."},
+    {"WriteErrorInTheFirstFile", kJob, 3, kOverwriting, 600, nullptr,
+     "Write error on output file 'out/job.pid': File too large. Conversion aborted."},
+    {"WriteErrorAfter4KiB", kJob, 3, kOverwriting, 4096, nullptr,
+     "Write error on output file 'out/job_1.pid': File too large. Conversion aborted."},
+    {"WriteErrorAfter128KiB", kJob, 3, kOverwriting, 128 * 1024, nullptr,
+     "Write error on output file 'out/job_1.pid': File too large. Conversion aborted."},
+    {"WriteErrorAfter299KiB", kJob, 3, kOverwriting, 299 * 1024, nullptr,
+     "Write error on output file 'out/job_1.pid': File too large. Conversion aborted."},
+    {"LogCannotBeWrittenHalfWay", JobCapH(3, 3), 3, kOverwriting, 64 * 1024,
+     [](const CJob& job) { FillLogToTheLimit(job, 64 * 1024, 140); }, nullptr},
+    {"SurplusPartGroup", JobCapH(3, 3, 0, true), 3, kOverwriting, 0, nullptr,
+     "The CAP-H file 'job.tst' has more part groups in its connection section than its 3 part number(s). "
+     "Conversion aborted."},
+};
+// clang-format on
+
+class StoppedRunTest : public testing::TestWithParam<StopCase> {};
+
+TEST_P(StoppedRunTest, LeavesTheFolderAsItWas)
+{
+    const StopCase& c = GetParam();
+    CJob job(c.strCapH, c.nOldFiles);
+    if (c.fnFault) {
+        c.fnFault(job);
+    }
+    const Snapshot before = TakeSnapshot(job.Out());
+    const std::string strLogBefore = job.Log();
+    ChildOptions options = job.Options(c.arrArgs);
+    options.nFileSizeLimit = c.nFileSizeLimit;
+    const ChildResult result = RunChild(PINWEAVE_PROGRAM, options);
+
+    EXPECT_EQ(result.nStatus, 1) << result.strErr;
+    EXPECT_EQ(TakeSnapshot(job.Out()), before) << "every file as it was, and no temporary";
+    const Lines arrAdded = AddedLines(strLogBefore, job.Log());
+    EXPECT_FALSE(Contains(arrAdded, "Completed"));
+    if (c.pszStopLine != nullptr) {
+        EXPECT_TRUE(Contains(arrAdded, c.pszStopLine)) << job.Log();
+        EXPECT_NE(result.strErr.find(c.pszStopLine), std::string::npos) << result.strErr;
+    } else {
+        EXPECT_NE(result.strErr.find("Cannot write log file"), std::string::npos) << result.strErr;
+    }
+    if (Contains(arrAdded, "Processing Part # P0")) {
+        // Said in the log, or where the user sees it when the log fails.
+        EXPECT_TRUE(arrAdded.back() == "No output file was changed." ||
+                    result.strErr.find("Pinweave: No output file was changed.") != std::string::npos)
+            << result.strErr;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, StoppedRunTest, testing::ValuesIn(kStopCases),
+                         [](const testing::TestParamInfo<StopCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+// Interrupted at random moments, a run either stops with the folder as it
+// was or, when the signal came after the files were in place, has completed
+// them all; never anything in between, never a temporary left.
+TEST(InterruptedRunTest, FolderIsOldOrNewNeverBetween)
+{
+    const std::string strCapH = JobCapH(300, 30);
+    CJob job(strCapH);
+    CJob reference(strCapH, 0);
+    ASSERT_EQ(RunChild(PINWEAVE_PROGRAM, reference.Options({"job.tst", "out"})).nStatus, 0);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RunChild(PINWEAVE_PROGRAM, reference.Options(kOverwriting)).nStatus, 0);
+    const auto nRunMicros =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    Snapshot complete;
+    for (const auto& [strName, strBytes] : TakeSnapshot(reference.Out())) {
+        complete[strName] = WithoutDate(strBytes);
+    }
+
+    std::mt19937 random(20261208);
+    const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    int nStopped = 0;
+    for (int i = 0; i < 60; ++i) {
+        SCOPED_TRACE("interrupt " + std::to_string(i));
+        for (const char* pszName : kOutputNames) {
+            WriteFileBytes(job.Out() / pszName, "old\r\n");
+        }
+        const Snapshot before = TakeSnapshot(job.Out());
+        const std::string strLogBefore = job.Log();
+        const int nSignal = kSignals[i % 3];
+        const pid_t pid = StartChild(PINWEAVE_PROGRAM, job.Options(kOverwriting));
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            std::uniform_int_distribution<long>(0, nRunMicros + nRunMicros / 4)(random)));
+        kill(pid, nSignal);
+        const ChildResult result = WaitChild(pid, job.Options(kOverwriting));
+
+        const Lines arrAdded = AddedLines(strLogBefore, job.Log());
+        const Snapshot after = TakeSnapshot(job.Out());
+        if (result.nSignal == nSignal) {
+            // Before the program could take the signal: nothing was started.
+            EXPECT_TRUE(arrAdded.empty());
+            EXPECT_EQ(after, before);
+        } else if (Contains(arrAdded, "Completed")) {
+            EXPECT_TRUE(result.nStatus == 0 || result.nStatus == 128 + nSignal) << result.nStatus;
+            Snapshot written;
+            for (const auto& [strName, strBytes] : after) {
+                written[strName] = WithoutDate(strBytes);
+            }
+            EXPECT_EQ(written, complete);
+        } else {
+            ++nStopped;
+            EXPECT_EQ(result.nStatus, 128 + nSignal) << result.strErr;
+            EXPECT_EQ(after, before);
+            ASSERT_FALSE(arrAdded.empty());
+            const std::string strStop = std::string("Interrupted by ") +
+                                        (nSignal == SIGINT    ? "SIGINT"
+                                         : nSignal == SIGTERM ? "SIGTERM"
+                                                              : "SIGHUP") +
+                                        ". Conversion aborted.";
+            EXPECT_TRUE(arrAdded.back() == strStop ||
+                        (arrAdded.back() == "No output file was changed." && arrAdded.end()[-2] == strStop))
+                << arrAdded.back();
+        }
+    }
+    EXPECT_GE(nStopped, 10) << "many interrupts should land in the middle of a run";
+}
+
+// Special files at the output names and at the log path are never opened
+// for writing, and never make the run wait.
+TEST(SpecialFileTest, NeverWrittenThroughNeverWaitedFor)
+{
+    const bool bRoot = CanSwitchUser();
+    struct Case {
+        const char* pszName;
+        Lines arrArgs;
+        std::function<void(const CJob&)> fnPlace;
+        int nStatus;
+        const char* pszErr; // a piece of standard error
+    };
+    const Case cases[] = {
+        {"LinkToAFileOutside", kOverwriting,
+         [](const CJob& job) { fs::create_symlink(job.Dir() / "outside.txt", job.Out() / "job.pid"); }, 0,
+         ""},
+        {"LinkToTheNextOutput", kOverwriting,
+         [](const CJob& job) { fs::create_symlink("job.pid", job.Out() / "job_1.pid"); }, 0, ""},
+        {"FifoWithY", kOverwriting, [](const CJob& job) { mkfifo((job.Out() / "job.pid").c_str(), 0600); }, 0,
+         ""},
+        {"FifoWithoutY",
+         {"job.tst", "out"},
+         [](const CJob& job) { mkfifo((job.Out() / "job.pid").c_str(), 0600); },
+         1,
+         "already exists"},
+        {"DeviceWithY", kOverwriting,
+         [bRoot](const CJob& job) {
+             if (bRoot) {
+                 mknod((job.Out() / "job_2.pid").c_str(), S_IFCHR | 0600, makedev(1, 3));
+             }
+         },
+         0, ""},
+        {"FifoAsLog", kOverwriting, [](const CJob& job) { mkfifo((job.Dir() / "job.log").c_str(), 0600); }, 1,
+         "Cannot write log file 'job.log': It is not a regular file"},
+        {"LinkToADeviceAsLog", kOverwriting,
+         [](const CJob& job) { fs::create_symlink("/dev/null", job.Dir() / "job.log"); }, 1,
+         "Cannot write log file 'job.log': It is not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CJob job(JobCapH(3, 3), 0);
+        WriteFileBytes(job.Dir() / "outside.txt", "outside\r\n");
+        c.fnPlace(job);
+        ChildOptions options = job.Options(c.arrArgs);
+        options.nAlarmSeconds = 20;
+        const ChildResult result = RunChild(PINWEAVE_PROGRAM, options);
+        EXPECT_EQ(result.nSignal, 0) << "the run must not hang";
+        EXPECT_EQ(result.nStatus, c.nStatus) << result.strErr;
+        EXPECT_NE(result.strErr.find(c.pszErr), std::string::npos) << result.strErr;
+        EXPECT_EQ(ReadFileBytes(job.Dir() / "outside.txt"), "outside\r\n")
+            << "a link's target is never written";
+        for (const char* pszName : kOutputNames) {
+            const fs::path path = job.Out() / pszName;
+            if (c.nStatus == 0) {
+                EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << pszName;
+                EXPECT_NE(ReadFileBytes(path).find("; Part #P"), std::string::npos) << pszName;
+            }
+        }
+        for (const auto& [strName, strWhat] : TakeSnapshot(job.Out())) {
+            EXPECT_EQ(strName.find(".pinweave-"), std::string::npos) << strName;
+        }
+    }
+}
+
+// Appending through a link to a regular log file stays allowed.
+TEST(SpecialFileTest, LogLinkedToARegularFileIsAppendedTo)
+{
+    CJob job(JobCapH(1, 1), 0);
+    WriteFileBytes(job.Dir() / "elsewhere.log", "earlier\r\n");
+    fs::create_symlink("elsewhere.log", job.Dir() / "job.log");
+    EXPECT_EQ(RunChild(PINWEAVE_PROGRAM, job.Options(kOverwriting)).nStatus, 0);
+    const std::string strLog = ReadFileBytes(job.Dir() / "elsewhere.log");
+    EXPECT_EQ(strLog.rfind("earlier\r\nStarting conversion of 'job.tst'\r\n", 0), 0u);
+    EXPECT_EQ(strLog.substr(strLog.size() - 11), "Completed\r\n");
+}
+
+// Started without standard streams, the program writes its PID files and
+// reports nothing into them.
+TEST(ClosedStreamsTest, NoFileTakesTheirPlace)
+{
+    CJob job(JobCapH(3, 3), 0);
+    CJob reference(JobCapH(3, 3), 0);
+    ASSERT_EQ(RunChild(PINWEAVE_PROGRAM, reference.Options({"job.tst", "out"})).nStatus, 0);
+    for (const Lines& arrArgs : {Lines{"job.tst", "out"}, Lines{"/Y", "job.tst", "missing-folder"}}) {
+        ChildOptions options = job.Options(arrArgs);
+        options.bCloseStandardStreams = true;
+        const ChildResult result = RunChild(PINWEAVE_PROGRAM, options);
+        EXPECT_EQ(result.nStatus, arrArgs.back() == "out" ? 0 : 1);
+    }
+    for (const char* pszName : kOutputNames) {
+        EXPECT_EQ(WithoutDate(ReadFileBytes(job.Out() / pszName)),
+                  WithoutDate(ReadFileBytes(reference.Out() / pszName)))
+            << pszName;
+    }
+}
+
+// Two runs writing the same names at the same moment each leave whole files:
+// every file is one run's or the other's, never a mixture.
+TEST(ConcurrentRunTest, EveryFileIsOneRunsWhole)
+{
+    const std::string strA = JobCapH(3, 400), strB = JobCapH(3, 401);
+    CJob jobA(strA, 0), jobB(strB, 0);
+    const fs::path pathShared = jobA.Out();
+    CJob refA(strA, 0), refB(strB, 0);
+    ASSERT_EQ(RunChild(PINWEAVE_PROGRAM, refA.Options({"job.tst", "out"})).nStatus, 0);
+    ASSERT_EQ(RunChild(PINWEAVE_PROGRAM, refB.Options({"job.tst", "out"})).nStatus, 0);
+    for (int i = 0; i < 10; ++i) {
+        ChildOptions optionsA = jobA.Options({"/Y", "job.tst", pathShared.string()});
+        ChildOptions optionsB = jobB.Options({"/Y", "job.tst", pathShared.string()});
+        const pid_t pidA = StartChild(PINWEAVE_PROGRAM, optionsA);
+        const pid_t pidB = StartChild(PINWEAVE_PROGRAM, optionsB);
+        EXPECT_EQ(WaitChild(pidA, optionsA).nStatus, 0);
+        EXPECT_EQ(WaitChild(pidB, optionsB).nStatus, 0);
+        const Snapshot after = TakeSnapshot(pathShared);
+        EXPECT_EQ(after.size(), 3u) << "no temporary is left";
+        for (const char* pszName : kOutputNames) {
+            const std::string strBytes = WithoutDate(after.at(pszName));
+            EXPECT_TRUE(strBytes == WithoutDate(ReadFileBytes(refA.Out() / pszName)) ||
+                        strBytes == WithoutDate(ReadFileBytes(refB.Out() / pszName)))
+                << pszName << " in round " << i;
+        }
+    }
+}
+
+// Far more part numbers than open files are allowed: one file is open at a
+// time.
+TEST(OpenFileLimitTest, ThousandsOfPartNumbersUnderATightLimit)
+{
+    constexpr int kParts = 3000;
+    CJob job(JobCapH(kParts, 1), 0);
+    ChildOptions options = job.Options({"job.tst", "out"});
+    options.nOpenFileLimit = 32;
+    const ChildResult result = RunChild(PINWEAVE_PROGRAM, options);
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(TakeSnapshot(job.Out()).size(), static_cast<std::size_t>(kParts));
+}
+
+} // namespace
+} // namespace pinweave::test
