@@ -9,6 +9,7 @@
 #include "pid/ReportHookGuard.h"
 #include "pid/RunMessages.h"
 
+#include <cstring>
 #include <exception>
 #include <new>
 #include <utility>
@@ -43,6 +44,17 @@ CConversionEngine::~CConversionEngine()
 
 bool CConversionEngine::RunConversion(const std::string& strCapHPath)
 {
+    try {
+        return Convert(strCapHPath);
+    } catch (const std::bad_alloc&) {
+        return StopEscapedRun(kMsgOutOfMemory);
+    } catch (const std::exception& e) {
+        return StopEscapedRun(FormatMessageText(kMsgInternalError, {e.what()}));
+    }
+}
+
+bool CConversionEngine::Convert(const std::string& strCapHPath)
+{
     CCapHFile fileCapH;
     std::string strError;
     if (!fileCapH.Open(strCapHPath, strError)) {
@@ -56,6 +68,7 @@ bool CConversionEngine::RunConversion(const std::string& strCapHPath)
         m_bRunning = true;
         m_bAbandoned = false;
         m_bLogFailed = false;
+        m_bMadeTemporaries = false;
     }
     m_strCapHPath = strCapHPath;
     bool bOk = false;
@@ -65,8 +78,11 @@ bool CConversionEngine::RunConversion(const std::string& strCapHPath)
         bOk = RunSteps(fileCapH);
     }
     // From putting the files in place to "Completed", nothing can stop the
-    // run half way: an AbandonRun waits, and then finds the run complete.
+    // run half way: an AbandonRun waits, and then finds the run complete; and
+    // the room for the line is taken first, so that no lack of memory keeps
+    // a run whose files are in place from saying so.
     std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    ReserveLogLine(std::strlen(MessageText(IDS_COMPLETED)));
     bOk = FinishOutputFiles(bOk);
     ResetRunState();
     bOk = bOk && LogMessage(MessageText(IDS_COMPLETED));
@@ -77,17 +93,33 @@ bool CConversionEngine::RunConversion(const std::string& strCapHPath)
 
 bool CConversionEngine::RunSteps(CCapHFile& fileCapH)
 {
-    try {
-        return LogMessage(FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapHPath})) &&
-               ReadAndScan(fileCapH) && RunWriters();
-    } catch (const std::bad_alloc&) {
-        // What the run holds goes first, so that saying so needs no memory
-        // it cannot get.
-        ReleaseTrees();
-        return StopRun(kMsgOutOfMemory);
-    } catch (const std::exception& e) {
-        return StopRun(FormatMessageText(kMsgInternalError, {e.what()}));
+    return LogMessage(FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapHPath})) && ReadAndScan(fileCapH) &&
+           RunWriters();
+}
+
+bool CConversionEngine::StopEscapedRun(const std::string& strReason)
+{
+    // An error while the files were put in place leaves some of them
+    // replaced: they are counted before the run state, and with it the
+    // other temporaries, goes. Then what the run held is free again, and
+    // saying so needs no memory it cannot get.
+    int nPlaced = 0;
+    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
+        nPlaced += pFile->IsInPlace() ? 1 : 0;
     }
+    const std::size_t nFiles = m_arrOutputFiles.size();
+    ResetRunState();
+    StopRun(strReason);
+    if (nPlaced > 0) {
+        StopRun(FormatMessageText(kMsgOutputsPartlyReplaced,
+                                  {std::to_string(nPlaced), std::to_string(nFiles), "all the others"}));
+    } else if (m_bMadeTemporaries) {
+        StopRun(kMsgNoOutputChanged);
+    }
+    CloseLog();
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    m_bRunning = false;
+    return false;
 }
 
 bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)

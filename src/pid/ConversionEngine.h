@@ -61,7 +61,8 @@ public:
     // A CAP-H file that cannot be opened is reported (results pane, or
     // ReportUnlogged without a window) and leaves the run state untouched.
     // Running out of memory, or any other error that escapes a step, stops
-    // the run like every other stop.
+    // the run like every other stop: the temporaries are removed, and the
+    // log says why.
     bool RunConversion(const std::string& strCapHPath);
 
     // Stops the run that RunConversion is carrying out on another thread
@@ -153,7 +154,11 @@ public:
     std::string m_strConnectors; // the [connectors] block
 
 private:
+    bool Convert(const std::string& strCapHPath);
     bool RunSteps(CCapHFile& fileCapH);
+    // An error escaped the run (out of memory, most likely): says so, and
+    // that no output file was changed. Always false.
+    bool StopEscapedRun(const std::string& strReason);
     bool ReadAndScan(CCapHFile& fileCapH);
     bool RunWriters();
     void ReleaseTrees();
@@ -175,6 +180,8 @@ private:
     bool CreateOutputFile(const std::string& strFolder, const std::string& strBaseName, int nIndex);
     bool LogLine(const std::string& strMessage, bool bEndsRun);
     bool LogLongLine(const std::string& strMessage, bool bEndsRun);
+    // Takes the memory a line of nBytes needs to be logged ahead.
+    void ReserveLogLine(std::size_t nBytes);
     bool OpenLog();
     // Hands the gathered log lines to the log file and then to the front
     // end's echo: at the end of every part and of the run, and whenever a
@@ -209,6 +216,7 @@ private:
     std::recursive_mutex m_mtxRun;
     bool m_bRunning = false;   // between the CAP-H file's opening and the run's end
     bool m_bAbandoned = false; // AbandonRun stopped this run: it writes nothing more
+    bool m_bMadeTemporaries = false; // this run made output temporaries
 };
 
 } // namespace pinweave

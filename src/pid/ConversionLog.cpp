@@ -64,6 +64,14 @@ bool CConversionEngine::LogLongLine(const std::string& strMessage, bool bEndsRun
     return !m_bLogFailed;
 }
 
+void CConversionEngine::ReserveLogLine(std::size_t nBytes)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    m_strResults.reserve(m_strResults.size() + nBytes + 2);
+    m_log.Reserve(nBytes + 2);
+    m_arrPendingLines.reserve(m_arrPendingLines.size() + 1);
+}
+
 bool CConversionEngine::OpenLog()
 {
     // Checked once per run: a CAP-H file whose name ends in ".log" would be

@@ -40,6 +40,14 @@ public:
     // gathered lines then stand as Flush left them.
     bool WriteLineNow(std::string_view strLine, std::size_t& nLinesWritten, std::string& strError);
 
+    // Takes room for a line of nBytes ahead, so that gathering it needs no
+    // memory.
+    void Reserve(std::size_t nBytes)
+    {
+        m_strPending.reserve(m_strPending.size() + nBytes);
+        m_arrLineEnds.reserve(m_arrLineEnds.size() + 1);
+    }
+
     // The bytes gathered and not yet handed to the system.
     std::size_t PendingBytes() const { return m_strPending.size(); }
 

@@ -54,15 +54,18 @@ bool COutputFile::Create(const std::string& strPath, std::string& strError)
     m_strPath = strPath;
     std::random_device random;
     for (int i = 0; i < kNameAttempts; ++i) {
-        const std::string strTemporary = TemporaryPathFor(strPath, TemporarySuffix(random));
+        // The name is kept before the file exists: once it does, nothing may
+        // fail before this object knows what to remove.
+        m_strTemporaryPath = TemporaryPathFor(strPath, TemporarySuffix(random));
         CAppendFile file;
-        if (file.CreateNew(strTemporary, strError)) {
-            m_strTemporaryPath = strTemporary;
+        if (file.CreateNew(m_strTemporaryPath, strError)) {
             m_bWritable = file.Close(strError);
             return m_bWritable;
         }
         // Only a name that is taken is worth another try.
-        if (EntryAt(strTemporary) == EEntry::Missing) {
+        const bool bTaken = EntryAt(m_strTemporaryPath) != EEntry::Missing;
+        m_strTemporaryPath.clear();
+        if (!bTaken) {
             return false;
         }
     }
@@ -180,6 +183,7 @@ bool COutputFile::PutInPlace(std::string& strError)
     } else if (ReplaceName(m_strTemporaryPath, m_strPath, strError)) {
         m_strTemporaryPath.clear();
         m_bWritable = false;
+        m_bInPlace = true;
         return true;
     }
     std::string strIgnored;

@@ -91,6 +91,8 @@ public:
     const std::string& TemporaryPath() const { return m_strTemporaryPath; }
     // Whether a temporary of this file is on disk.
     bool HasTemporary() const { return !m_strTemporaryPath.empty(); }
+    // Whether PutInPlace gave it the PID file's name.
+    bool IsInPlace() const { return m_bInPlace; }
     const std::string& Error() const { return m_strError; }
 
 private:
@@ -114,6 +116,7 @@ private:
     std::size_t m_nBuffered = 0;
     std::size_t m_nCapacity = 0;
     bool m_bWritable = false; // made and not failed
+    bool m_bInPlace = false;
     std::string m_strError;
 };
 

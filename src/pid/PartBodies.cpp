@@ -14,13 +14,16 @@ CPartBodies::CPartBodies(const CPinTable& pinTable, std::vector<const CCapHEleme
         return;
     }
     const std::size_t nMakers = std::min<std::size_t>({nThreads, kAhead, m_lstGroups.size()});
+    // Room first: a list that grew while threads run would destroy them.
+    m_lstThreads.reserve(nMakers);
     try {
         for (std::size_t k = 0; k < nMakers; ++k) {
             m_lstThreads.emplace_back([this, k, nMakers] { MakeAhead(k, nMakers); });
         }
-    } catch (const std::system_error&) {
-        // Fewer threads share the parts unevenly or not at all: stop those
-        // that started, and Take makes each body itself.
+    } catch (...) {
+        // A thread that cannot be started (no resources, no memory for it):
+        // fewer threads would share the parts unevenly, so those that started
+        // are stopped, and Take makes each body itself.
         Stop();
         m_bStop = false;
     }

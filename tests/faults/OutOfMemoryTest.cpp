@@ -1,0 +1,171 @@
+// Running out of memory at any point of a run is a stop like any other: the
+// log says so, the run's temporaries are gone and the output folder holds
+// what it held before. The allocation that fails is chosen by count: this
+// program replaces the global operator new, and fails the k-th allocation
+// after it is armed, once.
+#include "FaultSupport.h"
+
+#include "pid/ConversionEngine.h"
+#include "pid/FrontEnd.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <new>
+
+namespace {
+
+// Allocations left before the one that fails; negative: none fails.
+std::atomic<long long> g_nAllocationsLeft{-1};
+std::atomic<long long> g_nAllocations{0};
+
+void* Allocate(std::size_t nBytes)
+{
+    g_nAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (g_nAllocationsLeft.load(std::memory_order_relaxed) >= 0 &&
+        g_nAllocationsLeft.fetch_sub(1, std::memory_order_relaxed) == 0) {
+        throw std::bad_alloc();
+    }
+    void* const pMemory = std::malloc(nBytes == 0 ? 1 : nBytes);
+    if (pMemory == nullptr) {
+        throw std::bad_alloc();
+    }
+    return pMemory;
+}
+
+} // namespace
+
+void* operator new(std::size_t nBytes)
+{
+    return Allocate(nBytes);
+}
+void* operator new[](std::size_t nBytes)
+{
+    return Allocate(nBytes);
+}
+void operator delete(void* pMemory) noexcept
+{
+    std::free(pMemory);
+}
+void operator delete[](void* pMemory) noexcept
+{
+    std::free(pMemory);
+}
+void operator delete(void* pMemory, std::size_t) noexcept
+{
+    std::free(pMemory);
+}
+void operator delete[](void* pMemory, std::size_t) noexcept
+{
+    std::free(pMemory);
+}
+
+namespace pinweave::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct CQuietFrontEnd : IFrontEnd {
+    bool HasWindow() const override { return false; }
+    void AppendResults(const std::string&) override {}
+    void ShowMessageBox(const std::string& strText) override { ADD_FAILURE() << strText; }
+    OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::Cancel; }
+    void ReportUnlogged(const std::string& strText) override { m_arrUnlogged.push_back(strText); }
+    Lines m_arrUnlogged;
+};
+
+std::map<std::string, std::string> FolderBytes(const fs::path& pathFolder)
+{
+    std::map<std::string, std::string> bytes;
+    for (const fs::directory_entry& entry : fs::directory_iterator(pathFolder)) {
+        bytes[entry.path().filename().string()] = WithoutDate(ReadFileBytes(entry.path()));
+    }
+    return bytes;
+}
+
+// Three part numbers, each with a few wires on a fixture and a splice.
+std::string JobCapH()
+{
+    Lines arrLines = {"[HEADER]", "FAMILY=F"};
+    for (int i = 0; i < 3; ++i) {
+        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
+    }
+    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]"});
+    for (int i = 0; i < 3; ++i) {
+        arrLines.push_back("[PART]");
+        for (int w = 0; w < 6; ++w) {
+            arrLines.insert(arrLines.end(),
+                            {"[WIRE]", "NAME=W" + std::to_string(w), "COLOR=RD/BK", "CONNECTOR_A=J1",
+                             "PIN_A=" + std::to_string(w), "SPLICE_B=S1", "[ENDWIRE]"});
+        }
+        arrLines.insert(arrLines.end(),
+                        {"[DIODE]", "NAME=D1", "CONNECTOR_A=J9", "PIN_A=1", "[ENDDIODE]", "[ENDPART]"});
+    }
+    arrLines.insert(arrLines.end(),
+                    {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]", "NAME=0", "NAME=1",
+                     "NAME=2", "NAME=3", "NAME=4", "NAME=5", "[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
+    return CrLfLines(arrLines);
+}
+
+// Runs one conversion of job.tst into out/ with /Y; the k-th allocation of
+// the run fails when nFailAt is not negative.
+bool Convert(const fs::path& pathJob, long long nFailAt, CQuietFrontEnd& ui)
+{
+    CConversionEngine engine(ui);
+    engine.m_strInputPath = (pathJob / "job.tst").string();
+    engine.m_strOutputPath = (pathJob / "out").string();
+    engine.m_bOverwriteAll = true;
+    g_nAllocationsLeft = nFailAt;
+    const bool bCompleted = engine.RunConversion(engine.m_strInputPath);
+    g_nAllocationsLeft = -1;
+    return bCompleted;
+}
+
+TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
+{
+    CTempFolder temp;
+    const fs::path pathJob = temp.Path();
+    fs::create_directory(pathJob / "out");
+    WriteFileBytes(pathJob / "job.tst", JobCapH());
+
+    CQuietFrontEnd ui;
+    const long long nBefore = g_nAllocations;
+    ASSERT_TRUE(Convert(pathJob, -1, ui));
+    const long long nRunAllocations = g_nAllocations - nBefore;
+    const std::map<std::string, std::string> complete = FolderBytes(pathJob / "out");
+    ASSERT_EQ(complete.size(), 3u);
+
+    int nStopped = 0;
+    const long long nStep = std::max(1LL, nRunAllocations / 150);
+    for (long long nFailAt = 0; nFailAt < nRunAllocations; nFailAt += nStep) {
+        SCOPED_TRACE("allocation " + std::to_string(nFailAt) + " of " + std::to_string(nRunAllocations));
+        for (const auto& [strName, strBytes] : complete) {
+            WriteFileBytes(pathJob / "out" / strName, "old\r\n");
+        }
+        const std::map<std::string, std::string> before = FolderBytes(pathJob / "out");
+        fs::remove(pathJob / "job.log");
+        CQuietFrontEnd uiFailing;
+        if (Convert(pathJob, nFailAt, uiFailing)) {
+            // An allocation that a step can do without (a helper thread, a
+            // reading in pieces) may fail without harm: the files are whole.
+            EXPECT_EQ(FolderBytes(pathJob / "out"), complete);
+            continue;
+        }
+        ++nStopped;
+        EXPECT_EQ(FolderBytes(pathJob / "out"), before) << "every file as it was, and no temporary";
+        const std::string strLog = fs::exists(pathJob / "job.log") ? ReadFileBytes(pathJob / "job.log") : "";
+        const bool bLogged = strLog.find("Out of memory. Conversion aborted.\r\n") != std::string::npos;
+        bool bReported = false;
+        for (const std::string& strLine : uiFailing.m_arrUnlogged) {
+            bReported = bReported || strLine == "Out of memory. Conversion aborted.";
+        }
+        EXPECT_TRUE(bLogged || bReported) << strLog;
+        EXPECT_EQ(strLog.find("Completed"), std::string::npos);
+    }
+    EXPECT_GT(nStopped, 0);
+}
+
+} // namespace
+} // namespace pinweave::test
