@@ -7,7 +7,7 @@ namespace pinweave {
 enum ExitStatus : int {
     kExitCompleted = 0,   // the run logged "Completed"
     kExitStopped = 1,     // the run stopped early, or could not report its outcome
-    kExitUsageError = 2,  // no arguments, or an unknown "--" option
+    kExitUsageError = 2,  // the command line breaks the grammar (cli/LinuxCommandLine.h)
 };
 
 // Ends in a line feed.

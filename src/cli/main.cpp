@@ -1,9 +1,8 @@
 // pinweave: the Linux program. Always the quiet mode of the Windows program:
 // one conversion of the files named on the command line, no window, progress
 // in the log file beside the CAP-H file (echoed on standard output).
-#include "app/CommandLineInfo.h"
 #include "cli/ConsoleFrontEnd.h"
-#include "cli/LinuxFlagRule.h"
+#include "cli/LinuxCommandLine.h"
 #include "cli/Usage.h"
 #include "pid/ConversionEngine.h"
 
@@ -30,34 +29,14 @@ void AllowManyOpenFiles()
     }
 }
 
-bool IsLongOption(const std::string& strArg)
+int Convert(const CLinuxCommandLine& cmdLine)
 {
-    return strArg.compare(0, 2, "--") == 0;
-}
-
-// Prints strText on standard output; a failed write is reported, since the
-// text was the whole job.
-int PrintAndExit(const char* pszText)
-{
-    std::cout << pszText << std::flush;
-    if (!std::cout) {
-        std::cerr << "Pinweave: Cannot write to standard output.\n";
-        return kExitStopped;
-    }
-    return kExitCompleted;
-}
-
-int Convert(const std::vector<std::string>& arrArgs)
-{
-    CPinweaveCommandLineInfo cmdInfo;
-    cmdInfo.ParseArguments(arrArgs, IsLinuxFlagOnDisk);
-
     // Flag Q is optional here: this program has no dialog mode.
     CConsoleFrontEnd frontEnd(std::cout, std::cerr);
     CConversionEngine engine(frontEnd);
-    engine.m_strInputPath = cmdInfo.m_strInputPath;
-    engine.m_strOutputPath = cmdInfo.m_strOutputPath;
-    engine.m_bOverwriteAll = cmdInfo.m_bOverwriteAll;
+    engine.m_strInputPath = cmdLine.m_strInputPath;
+    engine.m_strOutputPath = cmdLine.m_strOutputPath;
+    engine.m_bOverwriteAll = cmdLine.m_bOverwriteAll;
     const bool bCompleted = engine.RunConversion(engine.m_strInputPath);
 
     // The log file holds the outcome; a broken echo must not hide it, but the
@@ -70,21 +49,10 @@ int Convert(const std::vector<std::string>& arrArgs)
 
 int Run(const std::vector<std::string>& arrArgs)
 {
-    if (arrArgs.empty()) {
-        std::cerr << kUsageText;
-        return kExitUsageError;
-    }
-    for (const std::string& strArg : arrArgs) {
-        if (!IsLongOption(strArg))
-            continue;
-        if (strArg == "--help")
-            return PrintAndExit(kUsageText);
-        if (strArg == "--version")
-            return PrintAndExit("pinweave " PINWEAVE_VERSION "\n");
-        std::cerr << "Pinweave: Unknown option '" << strArg << "'.\n\n" << kUsageText;
-        return kExitUsageError;
-    }
-    return Convert(arrArgs);
+    const CLinuxCommandLine cmdLine = ParseLinuxCommandLine(arrArgs, ExistsOnDisk);
+    if (cmdLine.m_command != LinuxCommand::Convert)
+        return AnswerWithoutConverting(cmdLine, std::cout, std::cerr);
+    return Convert(cmdLine);
 }
 
 }  // namespace
