@@ -1,6 +1,7 @@
 # Pinweave's front door. Every target installs what it needs (apt-get) first.
-#   make run     build the Linux program and convert the bundled example
+#   make run     build the Linux program alone and convert the bundled example
 #   make test    build everything and run every test (Linux, Linux under sanitizers, Windows under Wine)
+#   make dist    build the release packages into dist/ (the Windows zip, the Linux tarball)
 #   make test-windows  cross-build Pinweave.exe and run its tests under Wine
 #   make bench   build and run the benchmarks
 #   make fuzz    build the fuzz targets and run each for FUZZ_SECONDS
@@ -84,6 +85,24 @@ test-windows: windows
 
 test: test-native test-asan test-tsan test-windows
 
+# The release packages, named with the version of res/Version.h: each build
+# tree packs its own (target dist, cmake/Package.cmake), and both land in dist/.
+# Only the two programs are built; make test checks both packages as well.
+deps-dist:
+	@tools/install-deps.sh dist
+
+dist: deps-dist
+	@cmake --preset native >/dev/null
+	@cmake --preset windows >/dev/null
+	@echo "Building the Linux package"
+	@cmake --build --preset native --target dist -j $(JOBS) >/dev/null
+	@echo "Building the Windows package"
+	@cmake --build --preset windows --target dist -j $(JOBS) >/dev/null
+	@rm -rf dist
+	@mkdir dist
+	@cp build/native/dist/* build/windows/dist/* dist/
+	@ls -l dist
+
 # Hostile CAP-H files at full size (1,000,000-deep nesting, 1 GB lines, 10
 # million attributes on one element ...) converted by the Linux program, with
 # the time and peak memory of each; `make test` runs them scaled down.
@@ -103,4 +122,4 @@ fuzz:
 	tools/fuzz.sh build/fuzz/bin $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build
+	rm -rf build dist
