@@ -61,7 +61,7 @@ int Print(const std::string& strText, std::ostream& streamOut, std::ostream& str
     return kExitCompleted;
 }
 
-}  // namespace
+} // namespace
 
 CLinuxCommandLine ParseLinuxCommandLine(const std::vector<std::string>& arrArgs, const ExistsTest& pfnExists)
 {
@@ -108,4 +108,4 @@ int AnswerWithoutConverting(const CLinuxCommandLine& cmdLine, std::ostream& stre
     return kExitUsageError;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

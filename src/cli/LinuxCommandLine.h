@@ -31,10 +31,10 @@ enum class LinuxCommand { Convert, PrintUsage, PrintVersion, UsageError };
 
 struct CLinuxCommandLine {
     LinuxCommand m_command = LinuxCommand::UsageError;
-    std::string m_strError;        // a usage error in one sentence; empty when no argument was given
-    bool m_bOverwriteAll = false;  // flag Y
-    std::string m_strInputPath;    // the CAP-H file (Convert only)
-    std::string m_strOutputPath;   // the folder for the PID files (Convert only)
+    std::string m_strError;       // a usage error in one sentence; empty when no argument was given
+    bool m_bOverwriteAll = false; // flag Y
+    std::string m_strInputPath;   // the CAP-H file (Convert only)
+    std::string m_strOutputPath;  // the folder for the PID files (Convert only)
 };
 
 // Reads arrArgs (program name excluded) by the grammar above; pfnExists
@@ -47,6 +47,6 @@ CLinuxCommandLine ParseLinuxCommandLine(const std::vector<std::string>& arrArgs,
 int AnswerWithoutConverting(const CLinuxCommandLine& cmdLine, std::ostream& streamOut,
                             std::ostream& streamErr);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_CLI_LINUXCOMMANDLINE_H
+#endif // PINWEAVE_CLI_LINUXCOMMANDLINE_H

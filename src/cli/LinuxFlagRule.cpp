@@ -12,7 +12,7 @@ bool IsAsciiLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-}  // namespace
+} // namespace
 
 bool IsLinuxFlag(const std::string& strArg, const ExistsTest& pfnExists)
 {
@@ -29,4 +29,4 @@ bool ExistsOnDisk(const std::string& strPath)
     return std::filesystem::exists(std::filesystem::symlink_status(strPath, ec));
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -29,6 +29,6 @@ bool IsLinuxFlag(const std::string& strArg, const ExistsTest& pfnExists);
 // not).
 bool ExistsOnDisk(const std::string& strPath);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_CLI_LINUXFLAGRULE_H
+#endif // PINWEAVE_CLI_LINUXFLAGRULE_H

@@ -30,4 +30,4 @@ const char* const kUsageText =
     "Exit status: 0 conversion completed, 1 conversion stopped, 2 usage error,\n"
     "128+N after signal N (130 Ctrl+C, 143 SIGTERM, 129 SIGHUP).\n";
 
-}  // namespace pinweave
+} // namespace pinweave

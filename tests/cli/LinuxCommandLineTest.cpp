@@ -21,7 +21,7 @@ constexpr int kByTheRun = -1;
 struct GrammarCase {
     const char* pszName;
     std::vector<std::string> arrArgs;
-    std::string strExpected;  // Describe() of the record
+    std::string strExpected; // Describe() of the record
     int nStatus;
 };
 
@@ -68,7 +68,9 @@ const GrammarCase kGrammarCases[] = {
     {"LoneDashIsAPath", {"-", "out"}, "convert '-' into 'out'", kByTheRun},
     {"EmptyArgumentIsAPath", {"job.tst", ""}, "convert 'job.tst' into ''", kByTheRun},
     {"DoubleDashEndsFlags", {"--", "-y", "/q"}, "convert '-y' into '/q'", kByTheRun},
-    {"FlagsBeforeDoubleDashCount", {"/Y", "--", "-x.tst", "--"}, "convert '-x.tst' into '--' replacing",
+    {"FlagsBeforeDoubleDashCount",
+     {"/Y", "--", "-x.tst", "--"},
+     "convert '-x.tst' into '--' replacing",
      kByTheRun},
     {"HelpAfterDoubleDashIsAPath", {"job.tst", "--", "--help"}, "convert 'job.tst' into '--help'", kByTheRun},
     // Answers without a conversion.
@@ -79,19 +81,29 @@ const GrammarCase kGrammarCases[] = {
     {"FirstAnswerDecides", {"--version", "--help"}, "version", kExitCompleted},
     // Usage errors.
     {"NoArguments", {}, "usage error: ", kExitUsageError},
-    {"OnlyOnePath", {"onlyone.tst"}, "usage error: Missing the output folder after 'onlyone.tst'.",
+    {"OnlyOnePath",
+     {"onlyone.tst"},
+     "usage error: Missing the output folder after 'onlyone.tst'.",
      kExitUsageError},
-    {"OnlyFlags", {"/Q", "/y"}, "usage error: Missing the CAP-H file and the output folder.",
+    {"OnlyFlags",
+     {"/Q", "/y"},
+     "usage error: Missing the CAP-H file and the output folder.",
      kExitUsageError},
-    {"ThreePaths", {"a", "b", "c"}, std::string("usage error: Unexpected argument 'c") + kTwoPaths,
+    {"ThreePaths",
+     {"a", "b", "c"},
+     std::string("usage error: Unexpected argument 'c") + kTwoPaths,
      kExitUsageError},
     {"UnknownSlashLetter", {"/X", "job.tst", "out"}, "usage error: Unknown option '/X'.", kExitUsageError},
     {"UnknownDashLetter", {"job.tst", "out", "-x"}, "usage error: Unknown option '-x'.", kExitUsageError},
     {"DashWord", {"-quiet", "job.tst", "out"}, "usage error: Unknown option '-quiet'.", kExitUsageError},
     {"NoBundledLetters", {"-qy", "job.tst", "out"}, "usage error: Unknown option '-qy'.", kExitUsageError},
-    {"DashBeforeAPath", {"-/tmp/x", "job.tst", "out"}, "usage error: Unknown option '-/tmp/x'.",
+    {"DashBeforeAPath",
+     {"-/tmp/x", "job.tst", "out"},
+     "usage error: Unknown option '-/tmp/x'.",
      kExitUsageError},
-    {"UnknownLongOption", {"--quiet", "job.tst", "out"}, "usage error: Unknown option '--quiet'.",
+    {"UnknownLongOption",
+     {"--quiet", "job.tst", "out"},
+     "usage error: Unknown option '--quiet'.",
      kExitUsageError},
     {"UnknownOptionBeforeHelp", {"-x", "--help"}, "usage error: Unknown option '-x'.", kExitUsageError},
 };
@@ -133,5 +145,5 @@ INSTANTIATE_TEST_SUITE_P(FakeDisk, LinuxCommandLineTest, testing::ValuesIn(kGram
                              return testInfo.param.pszName;
                          });
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

@@ -31,5 +31,5 @@ TEST(LinuxFlagRuleOnDiskTest, DanglingLinkCounts)
     EXPECT_TRUE(ExistsOnDisk(link.string()));
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave
