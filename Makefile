@@ -1,6 +1,7 @@
 # Pinweave's front door. Every target installs what it needs (apt-get) first.
-#   make run     build the Linux program and convert the bundled example
+#   make run     build the Linux program alone and convert the bundled example
 #   make test    build everything and run every test (Linux, Linux under sanitizers, Windows under Wine)
+#   make dist    build the release packages into dist/ (the Windows zip, the Linux tarball)
 #   make test-windows  cross-build Pinweave.exe and run its tests under Wine
 #   make bench   build and run the benchmarks
 #   make fuzz    build the fuzz targets and run each for FUZZ_SECONDS
@@ -8,8 +9,10 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# The builds below are make programs of their own: no "Entering directory" lines.
+MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps-native native run test test-native asan test-asan tsan test-tsan deps-windows windows test-windows bench fuzz stress clean
+.PHONY: all deps-native native run test test-native asan test-asan tsan test-tsan deps-windows windows test-windows deps-dist dist bench fuzz stress clean
 
 all: native
 
@@ -20,15 +23,20 @@ native: deps-native
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j $(JOBS)
 
-# The main job: the bundled example converted into a fresh folder. The .tst is
-# copied first so that its log file (written beside it) lands in build/run.
+# The main job: the bundled example converted into a fresh folder. Only the
+# program is built (no GoogleTest, no test programs), and quietly: cmake and
+# the compiler speak only of errors. The .tst is copied first so that its log
+# file (written beside it) lands in build/run.
 RUN_DIR := build/run
 RUN_PROGRAM := build/native/bin/pinweave
 
-run: native
-	rm -rf $(RUN_DIR)
-	mkdir -p $(RUN_DIR)/out
-	cp examples/sample.tst $(RUN_DIR)/sample.tst
+run: deps-native
+	@echo "Building $(RUN_PROGRAM)"
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native --target pinweave -j $(JOBS) >/dev/null
+	@rm -rf $(RUN_DIR)
+	@mkdir -p $(RUN_DIR)/out
+	@cp examples/sample.tst $(RUN_DIR)/sample.tst
 	@echo "$(RUN_PROGRAM) /Q $(RUN_DIR)/sample.tst $(RUN_DIR)/out"
 	@status=0; $(RUN_PROGRAM) /Q $(RUN_DIR)/sample.tst $(RUN_DIR)/out || status=$$?; \
 	for f in $(RUN_DIR)/sample.log $(RUN_DIR)/out/sample.pid; do \
@@ -77,6 +85,24 @@ test-windows: windows
 
 test: test-native test-asan test-tsan test-windows
 
+# The release packages, named with the version of res/Version.h: each build
+# tree packs its own (target dist, cmake/Package.cmake), and both land in dist/.
+# Only the two programs are built; make test checks both packages as well.
+deps-dist:
+	@tools/install-deps.sh dist
+
+dist: deps-dist
+	@cmake --preset native >/dev/null
+	@cmake --preset windows >/dev/null
+	@echo "Building the Linux package"
+	@cmake --build --preset native --target dist -j $(JOBS) >/dev/null
+	@echo "Building the Windows package"
+	@cmake --build --preset windows --target dist -j $(JOBS) >/dev/null
+	@rm -rf dist
+	@mkdir dist
+	@cp build/native/dist/* build/windows/dist/* dist/
+	@ls -l dist
+
 # Hostile CAP-H files at full size (1,000,000-deep nesting, 1 GB lines, 10
 # million attributes on one element ...) converted by the Linux program, with
 # the time and peak memory of each; `make test` runs them scaled down.
@@ -96,4 +122,4 @@ fuzz:
 	tools/fuzz.sh build/fuzz/bin $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,5 +1,7 @@
 // Pinweave's version, written once: the VERSIONINFO block and the About box
-// both take it from here. Preprocessor lines only (read by windres too).
+// take it from here, and CMake reads the four numbers for the project version
+// (pinweave --version, the man page, the package names; cmake/ReadVersion.cmake).
+// Preprocessor lines only (read by windres too).
 #ifndef PINWEAVE_RES_VERSION_H
 #define PINWEAVE_RES_VERSION_H
 

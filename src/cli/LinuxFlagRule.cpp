@@ -5,25 +5,28 @@
 
 namespace pinweave {
 
-bool IsLinuxFlag(const std::string& strArg, const std::function<bool(const std::string&)>& pfnExists)
+namespace {
+
+bool IsAsciiLetter(char c)
 {
-    if (strArg.empty())
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+} // namespace
+
+bool IsLinuxFlag(const std::string& strArg, const ExistsTest& pfnExists)
+{
+    if (strArg.size() < 2)
         return false;
     if (strArg[0] == '-')
         return true;
-    if (strArg[0] != '/')
-        return false;
-    if (strArg.find('/', 1) != std::string::npos)
-        return false;
-    return !pfnExists(strArg);
+    return strArg[0] == '/' && strArg.size() == 2 && IsAsciiLetter(strArg[1]) && !pfnExists(strArg);
 }
 
-bool IsLinuxFlagOnDisk(const std::string& strArg)
+bool ExistsOnDisk(const std::string& strPath)
 {
-    return IsLinuxFlag(strArg, [](const std::string& strPath) {
-        std::error_code ec;
-        return std::filesystem::exists(std::filesystem::symlink_status(strPath, ec));
-    });
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(strPath, ec));
 }
 
-}  // namespace pinweave
+} // namespace pinweave

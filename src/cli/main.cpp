@@ -1,10 +1,9 @@
 // pinweave: the Linux program. Always the quiet mode of the Windows program:
 // one conversion of the files named on the command line, no window, progress
 // in the log file beside the CAP-H file (echoed on standard output).
-#include "app/CommandLineInfo.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/InterruptWatch.h"
-#include "cli/LinuxFlagRule.h"
+#include "cli/LinuxCommandLine.h"
 #include "cli/Usage.h"
 #include "pid/ConversionEngine.h"
 
@@ -18,34 +17,14 @@
 namespace pinweave {
 namespace {
 
-bool IsLongOption(const std::string& strArg)
+int Convert(const CLinuxCommandLine& cmdLine, CInterruptWatch& interrupts)
 {
-    return strArg.compare(0, 2, "--") == 0;
-}
-
-// Prints strText on standard output; a failed write is reported, since the
-// text was the whole job.
-int PrintAndExit(const char* pszText)
-{
-    std::cout << pszText << std::flush;
-    if (!std::cout) {
-        std::cerr << "Pinweave: Cannot write to standard output.\n";
-        return kExitStopped;
-    }
-    return kExitCompleted;
-}
-
-int Convert(const std::vector<std::string>& arrArgs, CInterruptWatch& interrupts)
-{
-    CPinweaveCommandLineInfo cmdInfo;
-    cmdInfo.ParseArguments(arrArgs, IsLinuxFlagOnDisk);
-
     // Flag Q is optional here: this program has no dialog mode.
     CConsoleFrontEnd frontEnd(std::cout, std::cerr);
     CConversionEngine engine(frontEnd);
-    engine.m_strInputPath = cmdInfo.m_strInputPath;
-    engine.m_strOutputPath = cmdInfo.m_strOutputPath;
-    engine.m_bOverwriteAll = cmdInfo.m_bOverwriteAll;
+    engine.m_strInputPath = cmdLine.m_strInputPath;
+    engine.m_strOutputPath = cmdLine.m_strOutputPath;
+    engine.m_bOverwriteAll = cmdLine.m_bOverwriteAll;
     bool bCompleted = false;
     {
         CWatchedRun watched(interrupts, engine);
@@ -62,25 +41,14 @@ int Convert(const std::vector<std::string>& arrArgs, CInterruptWatch& interrupts
 
 int Run(const std::vector<std::string>& arrArgs, CInterruptWatch& interrupts)
 {
-    if (arrArgs.empty()) {
-        std::cerr << kUsageText;
-        return kExitUsageError;
-    }
-    for (const std::string& strArg : arrArgs) {
-        if (!IsLongOption(strArg))
-            continue;
-        if (strArg == "--help")
-            return PrintAndExit(kUsageText);
-        if (strArg == "--version")
-            return PrintAndExit("pinweave " PINWEAVE_VERSION "\n");
-        std::cerr << "Pinweave: Unknown option '" << strArg << "'.\n\n" << kUsageText;
-        return kExitUsageError;
-    }
-    return Convert(arrArgs, interrupts);
+    const CLinuxCommandLine cmdLine = ParseLinuxCommandLine(arrArgs, ExistsOnDisk);
+    if (cmdLine.m_command != LinuxCommand::Convert)
+        return AnswerWithoutConverting(cmdLine, std::cout, std::cerr);
+    return Convert(cmdLine, interrupts);
 }
 
-} // namespace
-} // namespace pinweave
+}  // namespace
+}  // namespace pinweave
 
 int main(int argc, char* argv[])
 {
@@ -92,7 +60,7 @@ int main(int argc, char* argv[])
     // way through its files: the echo then fails quietly and the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
     // Likewise a file-size limit (ulimit -f): a write past it must fail and be
-    // reported, with the files it leaves incomplete, not end the program.
+    // reported, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     // The generation date follows the user's regional settings; nothing else
     // of the locale may change how bytes are read or written.

@@ -75,13 +75,20 @@ void PrintTo(const ArgumentCase& testCase, std::ostream* pStream)
     *pStream << testCase.pszName;
 }
 
+const char* const kUsageLine = "Usage: pinweave [-Y] [-Q] [--] FILE.tst FOLDER\n";
+
 const ArgumentCase kArgumentCases[] = {
-    {"NoArgumentsIsAUsageError", {}, 2, "", "Usage: pinweave [/Q] [/Y] FILE.tst FOLDER\n"},
-    {"HelpOnStandardOutput", {"--help"}, 0, "Usage: pinweave [/Q] [/Y] FILE.tst FOLDER\n", ""},
+    {"NoArgumentsIsAUsageError", {}, 2, "", kUsageLine},
+    {"HelpOnStandardOutput", {"--help"}, 0, kUsageLine, ""},
+    {"ShortHelpOnStandardOutput", {"-h"}, 0, kUsageLine, ""},
     {"HelpWinsOverPaths", {"/Q", "job.tst", "out", "--help"}, 0, "Usage: pinweave", ""},
     {"Version", {"--version"}, 0, "pinweave " PINWEAVE_VERSION "\n", ""},
     {"UnknownLongOption", {"--quiet", "job.tst", "out"}, 2, "", "Pinweave: Unknown option '--quiet'.\n"},
-    {"LoneDoubleDashIsUnknown", {"job.tst", "--", "out"}, 2, "", "Unknown option '--'"},
+    {"UnknownFlag", {"/x", "job.tst", "out"}, 2, "", "Pinweave: Unknown option '/x'.\n\nUsage: pinweave"},
+    {"OnlyOnePath", {"job.tst"}, 2, "", "Pinweave: Missing the output folder after 'job.tst'.\n"},
+    {"OnlyFlags", {"/Q"}, 2, "", "Pinweave: Missing the CAP-H file and the output folder.\n"},
+    {"FolderOnly", {"-q", "-y", "out"}, 2, "", "Pinweave: Missing the output folder after 'out'.\n"},
+    {"ThreePaths", {"a", "job.tst", "out"}, 2, "", "Pinweave: Unexpected argument 'out'"},
 };
 
 class ArgumentTest : public ProgramTest, public testing::WithParamInterface<ArgumentCase> {};
@@ -139,7 +146,7 @@ const SpellingCase kSpellingCases[] = {
     {"WithoutQuietFlag", {}},
     {"SlashLowerQ", {"/q"}},
     {"DashUpperQ", {"-Q"}},
-    {"BothFlagsAndAnUnknownOne", {"/Y", "/x", "-q"}},
+    {"BothFlags", {"/Y", "-q"}},
 };
 
 class SpellingTest : public ProgramTest, public testing::WithParamInterface<SpellingCase> {};
@@ -160,6 +167,16 @@ INSTANTIATE_TEST_SUITE_P(Program, SpellingTest, testing::ValuesIn(kSpellingCases
                          [](const testing::TestParamInfo<SpellingCase>& testInfo) {
                              return testInfo.param.pszName;
                          });
+
+// After "--" an argument that looks like a flag is a path.
+TEST_F(ProgramTest, DoubleDashEndsTheFlags)
+{
+    fs::rename(Job() / "job.tst", Job() / "-y");
+    const ProgramResult result = Run({"--", "-y", "out"});
+    EXPECT_EQ(0, result.nStatus) << result.strErr;
+    EXPECT_EQ(0u, ReadFileBytes(Job() / "-y.log").rfind("Starting conversion of '-y'\r\n", 0));
+    EXPECT_TRUE(fs::exists(Out() / "-y_1.pid"));
+}
 
 TEST_F(ProgramTest, ExistingOutputStopsWithoutOverwriteFlag)
 {
@@ -264,6 +281,7 @@ const FolderCase kInvalidFolders[] = {
     {"MissingFolder", "missing"},
     {"FileInsteadOfFolder", "job.tst"},
     {"EmptyFolderArgument", ""},
+    {"AbsoluteMissingFolder", "/pinweave-absent-folder"},
 };
 
 class InvalidFolderTest : public ProgramTest, public testing::WithParamInterface<FolderCase> {};
@@ -300,8 +318,7 @@ void PrintTo(const MissingCapHCase& testCase, std::ostream* pStream)
 
 const MissingCapHCase kMissingCapHCases[] = {
     {"FileDoesNotExist", {"absent.tst", "out"}, "absent.log"},
-    {"NoPathsAtAll", {"/Q"}, ".log"},
-    {"FolderOnly", {"-q", "-y", "out"}, ".log"},
+    {"EmptyCapHPath", {"", "out"}, ".log"},
 };
 
 class MissingCapHTest : public ProgramTest, public testing::WithParamInterface<MissingCapHCase> {};
