@@ -3,9 +3,11 @@
 // one table with the checks against the targets.
 //
 //   pinweave_bench [--work DIR] [--sizes 1,10,100,200] [--part-sizes-mb N]
-//                  [--part-counts 20,80,320,1280] [--reps N] [--scan-only]
+//                  [--part-counts 20,80,320,1280] [--warning-mb 95] [--warning-parts 40]
+//                  [--unknown-pins 15] [--many-parts 1000,10000,100000] [--open-files 64]
+//                  [--reps N] [--scan-only]
 //   pinweave_bench --child read|scan FILE
-//   pinweave_bench --child convert|write FILE OUTDIR
+//   pinweave_bench --child convert|write FILE OUTDIR [OPEN_FILE_LIMIT]
 //   pinweave_bench --child floor FILE LIKEDIR OUTDIR
 #include "BenchTable.h"
 #include "Cases.h"
@@ -39,6 +41,15 @@ struct CBenchOptions {
     std::vector<int> m_lstSizesMb = {1, 10, 100, 200};
     int m_nPartSizeMb = 20;
     std::vector<int> m_lstPartCounts = {20, 80, 320, 1280};
+    // The warning-heavy case: a file whose wires name pins no fixture has, as
+    // real exports do, each end logging a warning line. 0 MB: none.
+    int m_nWarningMb = 95;
+    int m_nWarningParts = 40;
+    int m_nUnknownPinPercent = 15;
+    // Many part numbers with small parts, and the largest count once more
+    // under a limit of open files.
+    std::vector<int> m_lstManyParts = {1000, 10000, 100000};
+    int m_nOpenFileLimit = 64;
     int m_nReps = 0; // 0: by size
     bool m_bScanOnly = false;
 };
@@ -73,6 +84,17 @@ bool ParseOptions(int argc, char** argv, CBenchOptions& options)
             options.m_lstPartCounts = ParseList(argv[++i]);
         } else if (strArg == "--part-sizes-mb" && bHasValue) {
             options.m_nPartSizeMb = std::atoi(argv[++i]);
+        } else if (strArg == "--warning-mb" && bHasValue) {
+            options.m_nWarningMb = std::atoi(argv[++i]);
+        } else if (strArg == "--warning-parts" && bHasValue) {
+            options.m_nWarningParts = std::atoi(argv[++i]);
+        } else if (strArg == "--unknown-pins" && bHasValue) {
+            options.m_nUnknownPinPercent = std::atoi(argv[++i]);
+        } else if (strArg == "--many-parts" && bHasValue) {
+            const std::string strList = argv[++i];
+            options.m_lstManyParts = strList == "0" ? std::vector<int>() : ParseList(strList);
+        } else if (strArg == "--open-files" && bHasValue) {
+            options.m_nOpenFileLimit = std::atoi(argv[++i]);
         } else if (strArg == "--reps" && bHasValue) {
             options.m_nReps = std::atoi(argv[++i]);
         } else {
@@ -89,8 +111,11 @@ int RunChildCase(int argc, char** argv)
     if ((strCase == "read" || strCase == "scan") && argc == 4) {
         return strCase == "read" ? RunReadCase(argv[3]) : RunScanCase(argv[3]);
     }
-    if ((strCase == "convert" || strCase == "write") && argc == 5) {
-        return strCase == "convert" ? RunConvertCase(argv[3], argv[4]) : RunWriteCase(argv[3], argv[4]);
+    if (strCase == "convert" && (argc == 5 || argc == 6)) {
+        return RunConvertCase(argv[3], argv[4], argc == 6 ? std::atoi(argv[5]) : 0);
+    }
+    if (strCase == "write" && argc == 5) {
+        return RunWriteCase(argv[3], argv[4]);
     }
     if (strCase == "floor" && argc == 6) {
         return RunFloorCase(argv[3], argv[4], argv[5]);
@@ -128,6 +153,12 @@ public:
                 }
                 fs::remove(strFile);
             }
+            if (m_options.m_nWarningMb > 0 && !MeasureWarnings()) {
+                return false;
+            }
+            if (!MeasureManyParts()) {
+                return false;
+            }
         }
         std::fputs(FormatBenchTable(m_lstRows).c_str(), stdout);
         PrintChecks();
@@ -150,9 +181,12 @@ private:
         gen.m_nPartCount = nParts;
         gen.m_nFixtureCount = kFixtures;
         gen.m_nMaxPins = kMaxPins;
-        const std::string strPath =
-            (m_options.m_work / ("bench_" + std::to_string(nMb) + "mb_" + std::to_string(nParts) + ".tst"))
-                .string();
+        return Generate(gen, "bench_" + std::to_string(nMb) + "mb_" + std::to_string(nParts));
+    }
+
+    std::string Generate(const CGenOptions& gen, const std::string& strName)
+    {
+        const std::string strPath = (m_options.m_work / (strName + ".tst")).string();
         std::FILE* pFile = std::fopen(strPath.c_str(), "wb");
         if (pFile == nullptr) {
             std::perror(strPath.c_str());
@@ -233,13 +267,57 @@ private:
         return true;
     }
 
-    bool MeasureConvert(const std::string& strFile, int nMb)
+    // The warning-heavy file: each pin end on a connector no fixture has
+    // logs message 112, as real exports do for wires to connectors the test
+    // fixture leaves out.
+    bool MeasureWarnings()
+    {
+        CGenOptions gen;
+        gen.m_nTargetBytes = static_cast<std::uint64_t>(m_options.m_nWarningMb) * 1000000;
+        gen.m_nPartCount = m_options.m_nWarningParts;
+        gen.m_nFixtureCount = kFixtures;
+        gen.m_nMaxPins = kMaxPins;
+        gen.m_nUnknownPinPercent = m_options.m_nUnknownPinPercent;
+        const std::string strFile = Generate(gen, "bench_warnings");
+        const bool bOk = !strFile.empty() && MeasureConvert(strFile, m_options.m_nWarningMb, "warnings");
+        fs::remove(strFile);
+        return bOk;
+    }
+
+    // Many part numbers of a few wires each on a small fixture (so the output
+    // stays in the hundreds of MB); the largest count again under a limit of
+    // open files.
+    bool MeasureManyParts()
+    {
+        for (std::size_t i = 0; i < m_options.m_lstManyParts.size(); ++i) {
+            const int nParts = m_options.m_lstManyParts[i];
+            CGenOptions gen;
+            gen.m_nTargetBytes = static_cast<std::uint64_t>(nParts) * 400;
+            gen.m_nPartCount = nParts;
+            gen.m_nFixtureCount = 4;
+            gen.m_nMaxPins = 12;
+            const std::string strFile = Generate(gen, "bench_parts_" + std::to_string(nParts));
+            bool bOk = !strFile.empty() && MeasureConvert(strFile, 1, "parts");
+            if (bOk && i + 1 == m_options.m_lstManyParts.size() && m_options.m_nOpenFileLimit > 0) {
+                bOk = MeasureConvert(strFile, 1, "parts/" + std::to_string(m_options.m_nOpenFileLimit),
+                                     m_options.m_nOpenFileLimit);
+            }
+            fs::remove(strFile);
+            if (!bOk) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool MeasureConvert(const std::string& strFile, int nMb, const std::string& strCase = "convert",
+                        int nOpenFileLimit = 0)
     {
         const fs::path out = m_options.m_work / "out";
         const fs::path floor = m_options.m_work / "floor";
         const fs::path log = fs::path(strFile).replace_extension(".log");
         CBenchRow row;
-        row.m_strCase = "convert";
+        row.m_strCase = strCase;
         row.m_nInputBytes = fs::file_size(strFile);
         row.m_nParts = m_nExpectedParts;
         row.m_dFloorSeconds = 1e30;
@@ -252,8 +330,11 @@ private:
             fs::create_directories(floor);
             std::map<std::string, double> convert;
             std::map<std::string, double> io;
-            if (!Child({"convert", strFile, out.string()}, convert) ||
-                !Child({"floor", strFile, out.string(), floor.string()}, io)) {
+            std::vector<std::string> lstConvert = {"convert", strFile, out.string()};
+            if (nOpenFileLimit > 0) {
+                lstConvert.push_back(std::to_string(nOpenFileLimit));
+            }
+            if (!Child(lstConvert, convert) || !Child({"floor", strFile, out.string(), floor.string()}, io)) {
                 return false;
             }
             if (static_cast<int>(convert["out_files"]) != m_nExpectedParts) {
@@ -263,6 +344,7 @@ private:
                 return false;
             }
             row.m_nOutputBytes = static_cast<std::uint64_t>(convert["out_bytes"]);
+            row.m_nLogBytes = static_cast<std::uint64_t>(convert["log_bytes"]);
             row.m_nOutputFiles = static_cast<std::size_t>(convert["out_files"]);
             row.m_dFloorSeconds = std::min(row.m_dFloorSeconds, io["floor_s"]);
             row.m_dSeconds = std::min(row.m_dSeconds, convert["convert_s"]);
@@ -302,6 +384,13 @@ private:
                 std::printf("  %-7s conversion of %.0f MB, %d parts: %.2f x the I/O floor (target <= 2)\n",
                             dRatio <= 2 ? "ok" : "MISSED", dIn, row.m_nParts, dRatio);
             }
+            if (row.m_strCase == "warnings") {
+                const double dRatio = row.m_dSeconds / row.m_dFloorSeconds;
+                std::printf(
+                    "  %-7s conversion of %.0f MB with %.1f MB of warning lines: %.2f x the I/O floor "
+                    "(target <= 2.5)\n",
+                    dRatio <= 2.5 ? "ok" : "MISSED", dIn, static_cast<double>(row.m_nLogBytes) / 1e6, dRatio);
+            }
         }
         if (dWorstMemory > 0) {
             std::printf("  %-7s peak memory of every case from 5 MB: at most %.2f x input (target <= 3)\n",
@@ -315,6 +404,7 @@ private:
                             GrowsAtMostLinearly(d10, d100, 10, 100) ? "ok" : "MISSED", pszCase, d100 / d10);
             }
         }
+        CheckManyParts();
         std::vector<const CBenchRow*> lstParts;
         for (const CBenchRow& row : m_lstRows) {
             if (row.m_strCase == "convert" &&
@@ -342,6 +432,36 @@ private:
         }
     }
 
+    // Time and memory grow at most linearly with the part count, and the
+    // largest count converts under the open-file limit as fast as without.
+    void CheckManyParts() const
+    {
+        const CBenchRow* pPrevious = nullptr;
+        for (const CBenchRow& row : m_lstRows) {
+            if (row.m_strCase == "parts") {
+                if (pPrevious != nullptr) {
+                    const bool bTime = GrowsAtMostLinearly(pPrevious->m_dSeconds, row.m_dSeconds,
+                                                           pPrevious->m_nParts, row.m_nParts);
+                    const bool bMemory = GrowsAtMostLinearly(static_cast<double>(pPrevious->m_nPeakKb),
+                                                             static_cast<double>(row.m_nPeakKb),
+                                                             pPrevious->m_nParts, row.m_nParts);
+                    std::printf(
+                        "  %-7s part numbers %d -> %d: time x %.2f, peak memory x %.2f (linear %.0f)\n",
+                        bTime && bMemory ? "ok" : "MISSED", pPrevious->m_nParts, row.m_nParts,
+                        row.m_dSeconds / pPrevious->m_dSeconds,
+                        static_cast<double>(row.m_nPeakKb) / static_cast<double>(pPrevious->m_nPeakKb),
+                        static_cast<double>(row.m_nParts) / pPrevious->m_nParts);
+                }
+                pPrevious = &row;
+            } else if (row.m_strCase.rfind("parts/", 0) == 0 && pPrevious != nullptr) {
+                std::printf(
+                    "  %-7s %d part numbers under a limit of %s open files: %.3f s (%.3f s without)\n",
+                    row.m_nOutputFiles == static_cast<std::size_t>(row.m_nParts) ? "ok" : "MISSED",
+                    row.m_nParts, row.m_strCase.c_str() + 6, row.m_dSeconds, pPrevious->m_dSeconds);
+            }
+        }
+    }
+
     CBenchOptions m_options;
     std::string m_strSelf;
     int m_nExpectedParts = 0;
@@ -359,9 +479,12 @@ int main(int argc, char** argv)
     }
     pinweave::CBenchOptions options;
     if (!pinweave::ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: pinweave_bench [--work DIR] [--sizes 1,10,100,200] [--part-sizes-mb 20]\n"
-                     "                      [--part-counts 20,80,320,1280] [--reps N] [--scan-only]\n");
+        std::fprintf(
+            stderr,
+            "usage: pinweave_bench [--work DIR] [--sizes 1,10,100,200] [--part-sizes-mb 20]\n"
+            "                      [--part-counts 20,80,320,1280] [--warning-mb 95] [--warning-parts 40]\n"
+            "                      [--unknown-pins 15] [--many-parts 1000,10000,100000|0]\n"
+            "                      [--open-files 64] [--reps N] [--scan-only]\n");
         return 2;
     }
     pinweave::CBench bench(options);

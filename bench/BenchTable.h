@@ -9,7 +9,7 @@
 namespace pinweave {
 
 struct CBenchRow {
-    std::string m_strCase; // "scan" or "convert"
+    std::string m_strCase; // "scan", "convert", "warnings", "parts" or "parts/N" (N open files at most)
     std::uint64_t m_nInputBytes = 0;
     int m_nParts = 0;
     std::uint64_t m_nOutputBytes = 0; // 0 for the scan
@@ -18,6 +18,7 @@ struct CBenchRow {
     double m_dSeconds = 0;      // the measured work (the scan excludes reading the file)
     double m_dCpuSeconds = 0;   // the processor time of that work (user and system)
     std::int64_t m_nPeakKb = 0; // peak resident memory above the process's baseline
+    std::uint64_t m_nLogBytes = 0; // what the conversion logged
 };
 
 // The table as text, one line per row under a header line. MB are 10^6 bytes.

@@ -16,15 +16,18 @@ int RunReadCase(const std::string& strPath);
 // Reads the file and scans its three sections into the roots.
 int RunScanCase(const std::string& strPath);
 
-// One quiet conversion of the file into strOutDir (which must be empty).
-int RunConvertCase(const std::string& strPath, const std::string& strOutDir);
+// One quiet conversion of the file into strOutDir (which must be empty), as
+// the Linux program runs it: the log beside the file, every line echoed (to
+// /dev/null). With nOpenFileLimit above 0, under that limit of open files.
+int RunConvertCase(const std::string& strPath, const std::string& strOutDir, int nOpenFileLimit = 0);
 
 // The writer steps of a quiet conversion into strOutDir (which must be
 // empty), timed apart from the reading and scanning before them.
 int RunWriteCase(const std::string& strPath, const std::string& strOutDir);
 
 // The I/O floor of a conversion: reads the file, then writes files of the
-// same names and sizes as those in strLikeDir into strOutDir with plain
+// same names and sizes as those in strLikeDir into strOutDir, and as many
+// bytes as the conversion's log holds (the log beside the file), with plain
 // buffered writes.
 int RunFloorCase(const std::string& strPath, const std::string& strLikeDir, const std::string& strOutDir);
 

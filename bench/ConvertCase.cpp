@@ -5,11 +5,17 @@
 
 #include "caph/CapHFile.h"
 #include "caph/SectionScan.h"
+#include "cli/ConsoleFrontEnd.h"
 #include "pid/ConversionEngine.h"
 #include "pid/FrontEnd.h"
+#include "pid/PathNames.h"
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <string>
 
 namespace pinweave {
@@ -35,15 +41,25 @@ public:
 
 } // namespace
 
-int RunConvertCase(const std::string& strPath, const std::string& strOutDir)
+int RunConvertCase(const std::string& strPath, const std::string& strOutDir, int nOpenFileLimit)
 {
     namespace fs = std::filesystem;
+    if (nOpenFileLimit > 0) {
+        const rlimit limit{static_cast<rlim_t>(nOpenFileLimit), static_cast<rlim_t>(nOpenFileLimit)};
+        if (setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+            std::perror("setrlimit");
+            return 1;
+        }
+    }
+    // The echo of the Linux program, as its standard output takes it when
+    // nobody reads it; its errors on standard error.
+    std::ofstream streamEcho("/dev/null", std::ios::binary);
     const std::int64_t nBaseKb = OwnStatusFieldKb("VmRSS");
     const double dStart = NowSeconds();
     const double dCpuStart = CpuSeconds();
     bool bCompleted = false;
     {
-        CBenchFrontEnd frontEnd;
+        CConsoleFrontEnd frontEnd(streamEcho, std::cerr);
         CConversionEngine engine(frontEnd);
         engine.m_strInputPath = strPath;
         engine.m_strOutputPath = strOutDir;
@@ -62,10 +78,12 @@ int RunConvertCase(const std::string& strPath, const std::string& strOutDir)
             ++nFiles;
         }
     }
+    const std::uintmax_t nLogBytes = fs::file_size(LogFilePathOf(strPath), ec);
     std::printf(
-        "convert_s=%.6f cpu_s=%.6f out_bytes=%ju out_files=%zu completed=%d base_kb=%lld peak_kb=%lld\n",
-        dDone - dStart, dCpu, nBytes, nFiles, bCompleted ? 1 : 0, static_cast<long long>(nBaseKb),
-        static_cast<long long>(nPeakKb));
+        "convert_s=%.6f cpu_s=%.6f out_bytes=%ju out_files=%zu log_bytes=%ju completed=%d base_kb=%lld "
+        "peak_kb=%lld\n",
+        dDone - dStart, dCpu, nBytes, nFiles, ec ? std::uintmax_t(0) : nLogBytes, bCompleted ? 1 : 0,
+        static_cast<long long>(nBaseKb), static_cast<long long>(nPeakKb));
     return bCompleted ? 0 : 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include "caph/CapHFile.h"
 #include "caph/SectionScan.h"
+#include "pid/PathNames.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -106,6 +107,11 @@ int RunFloorCase(const std::string& strPath, const std::string& strLikeDir, cons
         return 1;
     }
     std::sort(lstOutputs.begin(), lstOutputs.end());
+    // The log the conversion wrote beside the file, written here as one more file.
+    const std::uintmax_t nLogBytes = fs::file_size(LogFilePathOf(strPath), ec);
+    if (!ec && nLogBytes > 0) {
+        lstOutputs.emplace_back("floor.log", nLogBytes);
+    }
 
     const std::int64_t nBaseKb = OwnStatusFieldKb("VmRSS");
     const double dStart = NowSeconds();

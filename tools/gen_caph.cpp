@@ -214,8 +214,9 @@ void WriteTrailer(CLineWriter& out)
 // nBudget bytes (at least one wire).
 class CPartWriter {
 public:
-    CPartWriter(CLineWriter& out, CRandom& random, const std::vector<CFixture>& lstFixtures)
-        : m_out(out), m_random(random), m_lstFixtures(lstFixtures)
+    CPartWriter(CLineWriter& out, CRandom& random, const std::vector<CFixture>& lstFixtures,
+                int nUnknownPinPercent)
+        : m_out(out), m_random(random), m_lstFixtures(lstFixtures), m_nUnknownPinPercent(nUnknownPinPercent)
     {
     }
 
@@ -245,6 +246,10 @@ private:
 
     End PinEnd()
     {
+        // Asked only when wanted, so that other files keep their bytes.
+        if (m_nUnknownPinPercent > 0 && m_random.Percent(static_cast<unsigned>(m_nUnknownPinPercent))) {
+            return {"XK" + Number(1 + m_random.Below(40)), Number(1 + m_random.Below(24)), {}};
+        }
         const CFixture& fixture = m_lstFixtures[m_random.Below(m_lstFixtures.size())];
         return {fixture.m_strName, fixture.m_lstPins[m_random.Below(fixture.m_lstPins.size())], {}};
     }
@@ -319,6 +324,7 @@ private:
     CLineWriter& m_out;
     CRandom& m_random;
     const std::vector<CFixture>& m_lstFixtures;
+    const int m_nUnknownPinPercent;
     std::uint64_t m_nSplices = 0;
 };
 
@@ -383,7 +389,7 @@ bool GenerateCapH(const CGenOptions& options, const GenSink& sink, std::string& 
     WritePreamble(out, options);
     WriteHeader(out, nParts);
     out.Line(0, "[CONNECTION]");
-    CPartWriter partWriter(out, random, lstFixtures);
+    CPartWriter partWriter(out, random, lstFixtures, options.m_nUnknownPinPercent);
     const std::uint64_t nGroups = options.m_nTargetBytes > nFixed ? options.m_nTargetBytes - nFixed : 0;
     const std::uint64_t nGroupStart = out.Written();
     for (int i = 0; i < nParts && out.Ok(); ++i) {
@@ -487,6 +493,9 @@ bool ParseGenCommandLine(const std::vector<std::string>& lstArgs, CGenCommandLin
         } else if (strArg == "--max-pins") {
             bOk = ParseInt(strValue, 4, 1000000, nValue);
             options.m_nMaxPins = static_cast<int>(nValue);
+        } else if (strArg == "--unknown-pins") {
+            bOk = ParseInt(strValue, 0, 100, nValue);
+            options.m_nUnknownPinPercent = static_cast<int>(nValue);
         } else if (strArg == "--seed") {
             bOk = ParseInt(strValue, 0, 0x7FFFFFFFFFFFFFFFLL, nValue);
             options.m_nSeed = static_cast<std::uint64_t>(nValue);
@@ -513,6 +522,7 @@ const char* GenUsage()
            "  --parts N      part numbers; default 4 per started megabyte\n"
            "  --fixtures N   fixture connectors; default 60\n"
            "  --max-pins N   pins per fixture, 4 up to N; default 120\n"
+           "  --unknown-pins N  percent of pin ends on connectors no fixture has; default 0\n"
            "  --seed N       seed of the random sequence; default 1\n";
 }
 

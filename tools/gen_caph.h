@@ -10,8 +10,11 @@
 // Every wire or diode end names either a pin that a fixture lists (connector
 // and pin exactly as the fixture spells them, blanks included) or a splice of
 // its own part, so a conversion of the file attaches every end and reports no
-// wire message. The same options and seed give the same bytes on every
-// platform: the generator uses its own random sequence, no library
+// wire message; unless m_nUnknownPinPercent asks for a share of pin ends on
+// connectors that no fixture has, as real exports hold for wires to
+// connectors the test fixture leaves out (each such end that the conversion
+// tries logs a warning line). The same options and seed give the same bytes
+// on every platform: the generator uses its own random sequence, no library
 // distribution.
 #ifndef PINWEAVE_TOOLS_GEN_CAPH_H
 #define PINWEAVE_TOOLS_GEN_CAPH_H
@@ -29,6 +32,7 @@ struct CGenOptions {
     int m_nPartCount = 0;                   // 0: four per started megabyte
     int m_nFixtureCount = 60;               // fixture connectors of the [CONNECTOR] section
     int m_nMaxPins = 120;                   // pins per fixture: 4 up to this many
+    int m_nUnknownPinPercent = 0;           // pin ends on connectors no fixture has, in percent
     std::uint64_t m_nSeed = 1;
 };
 

@@ -133,5 +133,74 @@ TEST_F(GenCapHConversion, EveryEndIsAttached)
     }
 }
 
+// With a share of pin ends on connectors no fixture has, the conversion logs
+// one warning for each wire or diode whose end it rejects, about as many as
+// asked for, and still writes every file.
+TEST_F(GenCapHConversion, UnknownPinsLogAWarningEach)
+{
+    CGenOptions options;
+    options.m_nTargetBytes = 400000;
+    options.m_nPartCount = 4;
+    options.m_nFixtureCount = 12;
+    options.m_nMaxPins = 30;
+    options.m_nUnknownPinPercent = 15;
+    std::string strFile;
+    std::string strError;
+    ASSERT_TRUE(GenerateCapH(
+        options,
+        [&strFile](std::string_view strPiece) {
+            strFile.append(strPiece);
+            return true;
+        },
+        strError));
+    const fs::path input = m_folder / "harness.tst";
+    std::ofstream(input, std::ios::binary)
+        .write(strFile.data(), static_cast<std::streamsize>(strFile.size()));
+
+    CNoWindow frontEnd;
+    CConversionEngine engine(frontEnd);
+    engine.m_strInputPath = input.string();
+    engine.m_strOutputPath = (m_folder / "out").string();
+    ASSERT_TRUE(engine.RunConversion(engine.m_strInputPath));
+
+    // The rejections the attaching rules call for: end A on an unknown
+    // connector, or end A attached and end B on one.
+    CCapHElement rootHeader;
+    CCapHElement rootConnection;
+    CCapHElement rootConnector;
+    ASSERT_TRUE(ScanSections(strFile, rootHeader, rootConnection, rootConnector));
+    std::size_t nPinEnds = 0;
+    std::size_t nUnknown = 0;
+    std::size_t nExpected = 0;
+    for (const auto& pGroup : rootConnection.m_lstChildren) {
+        for (const auto& pMember : pGroup->m_lstChildren) {
+            if (pMember->m_strType != "[WIRE]" && pMember->m_strType != "[DIODE]") {
+                continue;
+            }
+            bool bRejected = false;
+            for (const char* pszSide : {"A", "B"}) {
+                const std::string_view strConnector = pMember->Value(std::string("CONNECTOR_") + pszSide);
+                const bool bUnknown = strConnector.rfind("XK", 0) == 0;
+                nPinEnds += strConnector.empty() ? 0 : 1;
+                nUnknown += bUnknown ? 1 : 0;
+                if (bUnknown && !bRejected) {
+                    ++nExpected;
+                    bRejected = true;
+                }
+            }
+        }
+    }
+    std::size_t nLogged = 0;
+    for (std::size_t nAt = 0;
+         (nAt = engine.m_strResults.find("references undefined connector 'XK", nAt)) != std::string::npos;
+         ++nAt) {
+        ++nLogged;
+    }
+    EXPECT_EQ(nLogged, nExpected);
+    EXPECT_GT(nUnknown * 100, nPinEnds * 10) << nUnknown << " of " << nPinEnds;
+    EXPECT_LT(nUnknown * 100, nPinEnds * 20) << nUnknown << " of " << nPinEnds;
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder / "out"), fs::directory_iterator()), 4);
+}
+
 } // namespace
 } // namespace pinweave
