@@ -3,7 +3,10 @@
 // output folder, checked, and every file the run wrote is deleted again.
 //
 // Checks: a completed run wrote exactly the announced number of PID files,
-// and every PID file is made of whole CR LF lines with no other line end.
+// and every PID file is made of whole CR LF lines with no other line end. A
+// file that holds no section start marker is no CAP-H export: its run stops
+// with the line that says so (UTF-16 text, when it begins with such a mark)
+// and writes nothing.
 #include "FuzzCheck.h"
 
 #include "pid/ConversionEngine.h"
@@ -76,6 +79,24 @@ long AnnouncedParts(const std::string& strResults)
     return std::atol(strResults.substr(nStart, nAt - nStart).c_str());
 }
 
+// True when the bytes hold a section start marker anywhere, in any letter case.
+bool HoldsStartMarker(std::string strBytes)
+{
+    for (char& c : strBytes) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return strBytes.find("[HEADER]") != std::string::npos ||
+           strBytes.find("[CONNECTION]") != std::string::npos ||
+           strBytes.find("[CONNECTOR]") != std::string::npos;
+}
+
+bool EndsWith(const std::string& str, const std::string& strEnd)
+{
+    return str.size() >= strEnd.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -109,6 +130,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     if (bCompleted) {
         FuzzCheck(AnnouncedParts(strResults) == nFiles,
                   "a completed run wrote one file per announced part number");
+    }
+    const std::string strBytes(reinterpret_cast<const char*>(pData), nSize);
+    if (!HoldsStartMarker(strBytes)) {
+        const bool bUtf16 =
+            nSize >= 2 && ((pData[0] == 0xFF && pData[1] == 0xFE) || (pData[0] == 0xFE && pData[1] == 0xFF));
+        FuzzCheck(!bCompleted && nFiles == 0, "a file without a start marker is not converted");
+        FuzzCheck(EndsWith(strResults,
+                           bUtf16 ? "' is UTF-16 (Unicode) text; save it as single-byte (ANSI) text and "
+                                    "convert it again. Conversion aborted."
+                                  : "' is not a CAP-H export file: it holds none of the sections "
+                                    "[HEADER], [CONNECTION] and [CONNECTOR]. Conversion aborted."),
+                  "a file without a start marker is named as no CAP-H export, or as UTF-16 text");
     }
     fs::remove_all(work);
     return 0;

@@ -25,9 +25,10 @@ namespace {
 using pinweave::CCapHElement;
 using pinweave::FuzzCheck;
 
+// Only 0x00-0x1F are control bytes; 0x80-0xFF are text like any letter.
 bool IsControl(char c)
 {
-    return static_cast<signed char>(c) < 0x20;
+    return static_cast<unsigned char>(c) < 0x20;
 }
 
 void CheckClosedTree(const CCapHElement& root)

@@ -6,7 +6,8 @@
 // and requires the same result, the same parser messages and the same three
 // trees. It also requires one message exactly when the scan fails, and the
 // same again from the file with its CR LF pairs joined beforehand, as the
-// conversion reads it.
+// conversion reads it; and the same findings (any start marker seen, the
+// section left open at the end) in both.
 #include "FuzzCheck.h"
 
 #include "caph/CrLfJoiner.h"
@@ -55,7 +56,10 @@ bool ReadLine(const std::string& strFile, std::size_t& nOffset, std::string& str
     return true;
 }
 
-bool ReferenceScan(const std::string& strFile, CCapHElement* const roots[3])
+const char* const kNames[] = {"HEADER", "CONNECTION", "CONNECTOR"};
+
+bool ReferenceScan(const std::string& strFile, CCapHElement* const roots[3],
+                   pinweave::CScanFindings& findings)
 {
     std::size_t nOffset = 0;
     std::size_t nLineStart = 0;
@@ -74,6 +78,7 @@ bool ReferenceScan(const std::string& strFile, CCapHElement* const roots[3])
                 if (nAt != std::string::npos) {
                     nPending = k;
                     nSectionStart = nLineStart + nAt;
+                    findings.bStartMarkerSeen = true;
                     break;
                 }
             }
@@ -102,6 +107,9 @@ bool ReferenceScan(const std::string& strFile, CCapHElement* const roots[3])
             break;
         }
     }
+    if (nPending >= 0) {
+        findings.strUnclosedSection = kNames[nPending];
+    }
     return true;
 }
 
@@ -123,6 +131,13 @@ void CheckSameTree(const CCapHElement& a, const CCapHElement& b)
     }
 }
 
+// Findings are promised for a scan that did not stop on a rejected section.
+void CheckSameFindings(const pinweave::CScanFindings& a, const pinweave::CScanFindings& b)
+{
+    FuzzCheck(a.bStartMarkerSeen == b.bStartMarkerSeen, "the same answer to: was a start marker seen");
+    FuzzCheck(a.strUnclosedSection == b.strUnclosedSection, "the same section left open");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -132,15 +147,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     pinweave::CReportCollector reports;
     CCapHElement roots[3];
-    const bool bScanned = pinweave::ScanSections(strFile, roots[0], roots[1], roots[2]);
+    pinweave::CScanFindings findings;
+    const bool bScanned = pinweave::ScanSections(strFile, roots[0], roots[1], roots[2], &findings);
     const std::vector<std::string> lstScanMessages = std::move(reports.m_lstMessages);
     reports.m_lstMessages.clear();
     FuzzCheck(lstScanMessages.size() == (bScanned ? 0U : 1U), "one message exactly when the scan fails");
 
     CCapHElement references[3];
     CCapHElement* const pReferences[3] = {&references[0], &references[1], &references[2]};
-    const bool bReference = ReferenceScan(strOriginal, pReferences);
+    pinweave::CScanFindings referenceFindings;
+    const bool bReference = ReferenceScan(strOriginal, pReferences, referenceFindings);
     FuzzCheck(bScanned == bReference, "the scan agrees with the plain reading");
+    if (bScanned) {
+        CheckSameFindings(findings, referenceFindings);
+    }
     FuzzCheck(lstScanMessages == reports.m_lstMessages, "the same parser messages");
     for (int k = 0; k < 3; ++k) {
         CheckSameTree(roots[k], references[k]);
@@ -150,9 +170,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     strJoined.resize(pinweave::CCrLfJoiner(strJoined.data(), 0).Finish(strJoined.size()));
     reports.m_lstMessages.clear();
     CCapHElement joinedRoots[3];
-    const bool bJoinedScanned = pinweave::ScanSections(strJoined, joinedRoots[0], joinedRoots[1], joinedRoots[2],
-                                                       nullptr, pinweave::ELineEnds::Joined);
+    pinweave::CScanFindings joinedFindings;
+    const bool bJoinedScanned =
+        pinweave::ScanSections(strJoined, joinedRoots[0], joinedRoots[1], joinedRoots[2], &joinedFindings,
+                               pinweave::ELineEnds::Joined);
     FuzzCheck(bJoinedScanned == bScanned, "joining CR LF first gives the same result");
+    if (bScanned) {
+        CheckSameFindings(joinedFindings, findings);
+    }
     FuzzCheck(reports.m_lstMessages == lstScanMessages, "joining CR LF first gives the same messages");
     for (int k = 0; k < 3; ++k) {
         CheckSameTree(joinedRoots[k], roots[k]);

@@ -1,16 +1,18 @@
 // One element of a parsed CAP-H section, and the parser that fills it.
 //
 // Grammar accepted by Parse (a single forward pass over a NUL-terminated text;
-// bytes are read as signed 8-bit values, so 0x80-0xFF count as control bytes):
+// bytes are read as unsigned, so only 0x00-0x1F are control bytes, and bytes
+// 0x80-0xFF are text wherever they stand, copied byte for byte):
 //
 //   element   := "[" tag-byte* "]" body end-tag
-//   tag-byte  := any byte 0x20-0x7F except "["        ("]" closes the tag)
+//   tag-byte  := any byte 0x20-0xFF except "["        ("]" closes the tag)
 //   body      := { whitespace | element | attribute }  up to the first item
 //                start where the end tag begins (ASCII case folded, prefix test)
 //   end-tag   := "[END" + the tag up to its last "=" (or its "]") + "]"
 //   attribute := name "=" value     name: every byte up to the first "=",
 //                                   line breaks included, upper-cased, untrimmed
 //                                   value: the run of non-control bytes after "="
+//   whitespace := 0x20 and 0x09-0x0D; upper-casing folds only a-z
 //
 // The byte after a value (the control byte that ended it) and the byte right
 // after a nested element's end tag are passed over unseen. A value that is

@@ -3,8 +3,8 @@
 // Parse walks the text once with an explicit stack of open elements instead of
 // recursion, so a section nested a million levels deep reads like a flat one.
 // Every rule below mirrors the format as existing CAP-H files use it, quirks
-// included (the byte after a nested end tag is passed over unseen, a tab or a
-// byte 0x80-0xFF ends a value).
+// included (the byte after a nested end tag is passed over unseen, a tab ends
+// a value).
 #include "caph/CapHElement.h"
 #include "caph/ParseCursor.h"
 
@@ -19,11 +19,12 @@ namespace pinweave {
 
 namespace {
 
-// Bytes are read as signed 8-bit values: below 0x20 is a control byte, and so
-// is every byte from 0x80 up, which reads as negative.
+// Bytes are read as unsigned: only 0x00-0x1F are control bytes. Bytes 0x80-0xFF
+// are letters of the export's code page (or pieces of UTF-8 sequences) and are
+// text like any other, whatever the sign of char on this platform.
 inline bool IsControl(char c)
 {
-    return static_cast<signed char>(c) < 0x20;
+    return static_cast<unsigned char>(c) < 0x20;
 }
 
 inline bool IsWhitespace(char c)

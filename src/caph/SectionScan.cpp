@@ -70,11 +70,11 @@ char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, ELineE
 }  // namespace
 
 bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
-                  CCapHElement& rootConnection, CCapHElement& rootConnector, std::string* pstrUnclosedSection,
+                  CCapHElement& rootConnection, CCapHElement& rootConnector, CScanFindings* pFindings,
                   ELineEnds lineEnds)
 {
-    if (pstrUnclosedSection != nullptr) {
-        pstrUnclosedSection->clear();
+    if (pFindings != nullptr) {
+        *pFindings = CScanFindings();
     }
     CCapHElement* const roots[kSectionCount] = {&rootHeader, &rootConnection, &rootConnector};
 
@@ -127,6 +127,9 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
             if (nAt != std::string_view::npos) {
                 nPending = k;
                 nSectionStart = nLineStart + nAt;
+                if (pFindings != nullptr) {
+                    pFindings->bStartMarkerSeen = true;
+                }
                 break;  // the rest of this line is not looked at
             }
         }
@@ -136,10 +139,16 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
         }
         nLineStart = nNext;
     }
-    if (nPending >= 0 && pstrUnclosedSection != nullptr) {
-        pstrUnclosedSection->assign(kSections[nPending].strName);
+    if (nPending >= 0 && pFindings != nullptr) {
+        pFindings->strUnclosedSection.assign(kSections[nPending].strName);
     }
     return true;
+}
+
+bool BeginsWithUtf16Mark(std::string_view strFileBytes)
+{
+    return strFileBytes.size() >= 2 && ((strFileBytes[0] == '\xFF' && strFileBytes[1] == '\xFE') ||
+                                        (strFileBytes[0] == '\xFE' && strFileBytes[1] == '\xFF'));
 }
 
 }  // namespace pinweave

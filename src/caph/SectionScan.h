@@ -8,14 +8,15 @@
 // the start marker through the end marker, CR LF pairs delivered as LF, and
 // scanning goes on from the byte right after the end marker. The scan stops
 // once three sections are parsed. A section whose end marker never comes is
-// not parsed; the caller learns which one it was. All offsets are 64-bit byte
-// offsets of the file.
+// not parsed; the caller learns which one it was, and whether the file held
+// any start marker at all. All offsets are 64-bit byte offsets of the file.
 #ifndef PINWEAVE_CAPH_SECTIONSCAN_H
 #define PINWEAVE_CAPH_SECTIONSCAN_H
 
 #include "caph/CapHElement.h"
 
 #include <string>
+#include <string_view>
 
 namespace pinweave {
 
@@ -25,6 +26,18 @@ namespace pinweave {
 // so the scan must know.
 enum class ELineEnds { AsInFile, Joined };
 
+// What a scan saw besides the trees it filled; the conversion refuses a file
+// that is no CAP-H export or that has been cut short.
+struct CScanFindings {
+    // True when a line held a start marker, whether its section was parsed
+    // or not. A file without any is not a CAP-H export at all.
+    bool bStartMarkerSeen = false;
+    // The name ("HEADER", "CONNECTION" or "CONNECTOR") of the section that
+    // still waited for its end marker when the file ended; empty otherwise.
+    // That section was not parsed.
+    std::string strUnclosedSection;
+};
+
 // Scans the nFileSize bytes of a whole CAP-H file at pFileBytes, followed by
 // one more byte that may be written. The bytes are used as scratch: each
 // section is turned into its parser text in place, so the bytes of parsed
@@ -32,23 +45,24 @@ enum class ELineEnds { AsInFile, Joined };
 // (its message went to the report hook), true otherwise. Roots are not emptied
 // first: a second section of one kind adds to what the first left.
 //
-// When the file ends while a section still waits for its end marker, that
-// section is not parsed and the scan still returns true; pstrUnclosedSection,
-// when given, then receives the section's name ("HEADER", "CONNECTION" or
-// "CONNECTOR") and is emptied otherwise. Such a file has usually been cut
-// short, and the conversion refuses it.
+// pFindings, when given, receives what the scan saw (and nothing of an
+// earlier scan). A file that ends inside a section still gives true.
 bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
                   CCapHElement& rootConnection, CCapHElement& rootConnector,
-                  std::string* pstrUnclosedSection = nullptr, ELineEnds lineEnds = ELineEnds::AsInFile);
+                  CScanFindings* pFindings = nullptr, ELineEnds lineEnds = ELineEnds::AsInFile);
 
 // The same for bytes held in a string (whose terminating NUL is the byte after).
 inline bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
-                         CCapHElement& rootConnector, std::string* pstrUnclosedSection = nullptr,
+                         CCapHElement& rootConnector, CScanFindings* pFindings = nullptr,
                          ELineEnds lineEnds = ELineEnds::AsInFile)
 {
     return ScanSections(strFileBytes.data(), strFileBytes.size(), rootHeader, rootConnection, rootConnector,
-                        pstrUnclosedSection, lineEnds);
+                        pFindings, lineEnds);
 }
+
+// True when the bytes begin with a UTF-16 byte-order mark (FF FE or FE FF):
+// such a file is two-byte text, in which no marker can be found byte by byte.
+bool BeginsWithUtf16Mark(std::string_view strFileBytes);
 
 }  // namespace pinweave
 

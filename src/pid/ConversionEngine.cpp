@@ -131,15 +131,24 @@ bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
     }
     fileCapH.Close();
     // The parser's own message has been logged through the report hook.
-    std::string strUnclosed;
-    if (!ScanSections(bytes.data(), bytes.size(), m_rootHeader, m_rootConnection, m_rootConnector,
-                      &strUnclosed, ELineEnds::Joined)) {
+    CScanFindings findings;
+    if (!ScanSections(bytes.data(), bytes.size(), m_rootHeader, m_rootConnection, m_rootConnector, &findings,
+                      ELineEnds::Joined)) {
         return false;
     }
     // A section without its end marker means a file cut short: converting the
     // rest would write PID files that lack it and still say "Completed".
-    if (!strUnclosed.empty()) {
-        return StopRun(FormatMessageText(kMsgUnclosedSection, {m_strCapHPath, strUnclosed, strUnclosed}));
+    if (!findings.strUnclosedSection.empty()) {
+        return StopRun(FormatMessageText(
+            kMsgUnclosedSection, {m_strCapHPath, findings.strUnclosedSection, findings.strUnclosedSection}));
+    }
+    // A file without a single section marker is no CAP-H export (an empty
+    // file, some other text, or an export saved as UTF-16): "0 Part Number(s)
+    // detected." and "Completed" would report a failure as success.
+    if (!findings.bStartMarkerSeen) {
+        const char* const pszText =
+            BeginsWithUtf16Mark(std::string_view(bytes.data(), bytes.size())) ? kMsgUtf16CapH : kMsgNotCapH;
+        return StopRun(FormatMessageText(pszText, {m_strCapHPath}));
     }
     return true;
 }

@@ -20,6 +20,18 @@ inline constexpr const char* kMsgCapHReadError = "Read error on CAP-H file '%s':
 inline constexpr const char* kMsgUnclosedSection =
     "The CAP-H file '%s' ends inside its [%s] section ([END%s] is missing). Conversion aborted.";
 
+// The CAP-H file holds none of the start markers [HEADER], [CONNECTION] and
+// [CONNECTOR] in any letter case, so it is no CAP-H export: path.
+inline constexpr const char* kMsgNotCapH =
+    "The file '%s' is not a CAP-H export file: it holds none of the sections [HEADER], [CONNECTION] and "
+    "[CONNECTOR]. Conversion aborted.";
+
+// A file without section markers that begins with a UTF-16 byte-order mark:
+// an export saved as two-byte text, which the conversion does not read: path.
+inline constexpr const char* kMsgUtf16CapH =
+    "The file '%s' is UTF-16 (Unicode) text; save it as single-byte (ANSI) text and convert it again. "
+    "Conversion aborted.";
+
 // Writing or closing an output file failed: full path, the system's reason.
 inline constexpr const char* kMsgOutputWriteError =
     "Write error on output file '%s': %s. Conversion aborted.";

@@ -60,7 +60,8 @@ const OutcomeCase kOutcomeCases[] = {
     {"TagBrokenByLineEnd", "[WIRE\n]\n[ENDWIRE]",
      {false, 5, "CAP-H Parser error:  Illegal character at position 5 ('[WIRE][ENDWIRE]')"}},
     {"BracketInTag", "[A[B]", {false, 2, "CAP-H Parser error:  Illegal character at position 2 ('[A[B]')"}},
-    {"HighByteInTag", "[A\xE4]", {false, 2, "CAP-H Parser error:  Illegal character at position 2 ('[A\xE4]')"}},
+    {"HighByteInTagIsText", "[A\xE4]",
+     {false, 4, "CAP-H Parser error in element '[A\xE4]':  Out of data at position 4 of string [A\xE4]"}},
     {"TabInTag", "[A\tB]", {false, 2, "CAP-H Parser error:  Illegal character at position 2 ('[A\tB]')"}},
     {"TagNeverClosed", "[ABC",
      {false, 4, "CAP-H Parser error in element '':  Out of data at position 4 of string [ABC"}},
@@ -113,7 +114,10 @@ const AttributeCase kAttributeCases[] = {
     {"BlankAndEmptyValuesNotStored", "E=   \nZ=\nN=1\n", {{"N", "1"}}},
     {"LeadingEqualsIsEmptyName", "=V\n", {{"", "V"}}},
     {"TabEndsValueAndStartsAnItem", "N=ab\tM=c\n", {{"N", "ab"}, {"M", "c"}}},
-    {"HighByteEndsValue", "N=ab\xE4M=c\n", {{"N", "ab"}, {"M", "c"}}},
+    {"HighByteIsPartOfTheValue", "N=ab\xE4M=c\n", {{"N", "ab\xE4M=c"}}},
+    {"HighBytesAreNotBlanks", "A=\xA0\nB= \x85 \n", {{"A", "\xA0"}, {"B", " \x85 "}}},
+    {"HighByteStartsAName", "\xA0N=1\n", {{"\xA0N", "1"}}},
+    {"HighLettersAreNotUpperCased", "gr\xFC\xDFn=\xE4\n", {{"GR\xFC\xDFN", "\xE4"}}},
     {"NameRunsAcrossLines", "FOO\nBAR=1\n", {{"FOO\nBAR", "1"}}},
     {"RepeatedNames", "NAME=a\nNAME=b\nNAME=c\n", {{"NAME", "a"}, {"NAME||1", "b"}, {"NAME||2", "c"}}},
     {"RepeatsAfterOtherName", "COLOR=x\nNAME=a\nNAME=b\n", {{"COLOR", "x"}, {"NAME", "a"}, {"NAME||2", "b"}}},
@@ -141,6 +145,62 @@ TEST_P(ParserAttributeTest, StoresExactlyTheseEntries)
 
 INSTANTIATE_TEST_SUITE_P(KeyRule, ParserAttributeTest, ::testing::ValuesIn(kAttributeCases),
                          [](const auto& testInfo) { return std::string(testInfo.param.pszName); });
+
+// Bytes 0x80-0xFF (a code page's letters, or the pieces of UTF-8 sequences)
+// are text in every place: they end nothing, are kept byte for byte, and only
+// the ASCII letters around them change case. In the texts "@" stands for the
+// byte and "~" for the byte 0x20 away, which many code pages use for the same
+// letter in the other case.
+struct HighBytePlacement {
+    const char* pszName;
+    const char* pszText;
+    bool bOk;
+    const char* pszType;  // the root's type
+    const char* pszKey;   // its one entry, when bOk
+    const char* pszValue;
+};
+
+const HighBytePlacement kHighBytePlacements[] = {
+    {"Tag", "[pn@=x@]\nK=v\n[endPN@]", true, "[PN@=X@]", "K", "v"},
+    {"Name", "[A]\nn@me=v\n[ENDA]", true, "[A]", "N@ME", "v"},
+    {"Value", "[A]\nK=@v@@\n[ENDA]", true, "[A]", "K", "@v@@"},
+    {"ValueOfTheByteAlone", "[A]\nK=@\n[ENDA]", true, "[A]", "K", "@"},
+    {"EndTag", "[@]\nK=v\n[end@]", true, "[@]", "K", "v"},
+    {"EndTagWithTheOtherCase", "[A@]\nK=v\n[ENDA~]", false, "[A@]", "", ""},
+};
+
+std::string WithByte(std::string str, unsigned char b)
+{
+    for (char& c : str) {
+        if (c == '@' || c == '~') {
+            c = static_cast<char>(c == '@' ? b : b ^ 0x20);
+        }
+    }
+    return str;
+}
+
+TEST(ParserTest, HighBytesAreTextInEveryPlace)
+{
+    for (const HighBytePlacement& placement : kHighBytePlacements) {
+        for (int n = 0x80; n <= 0xFF; ++n) {
+            const auto b = static_cast<unsigned char>(n);
+            SCOPED_TRACE(std::string(placement.pszName) + " byte " + std::to_string(n));
+            const std::string strText = WithByte(placement.pszText, b);
+            CCapHElement element;
+            const ParseOutcome outcome = ParseInto(element, strText);
+            ASSERT_EQ(outcome.bOk, placement.bOk) << outcome.strMessage;
+            EXPECT_EQ(outcome.nPos, static_cast<std::int64_t>(strText.size()));
+            EXPECT_EQ(element.m_strType, WithByte(placement.pszType, b));
+            if (!placement.bOk) {
+                // The other letter case opens a nested element whose end never comes.
+                EXPECT_EQ(outcome.strMessage.rfind("CAP-H Parser error in element '[ENDA", 0), 0u);
+                continue;
+            }
+            ASSERT_EQ(element.m_mapAttributes.GetCount(), 1u);
+            EXPECT_EQ(element.Value(WithByte(placement.pszKey, b)), WithByte(placement.pszValue, b));
+        }
+    }
+}
 
 TEST(ParserTest, ExampleSectionBuildsTheTree)
 {

@@ -147,6 +147,18 @@ const PieceCase kPieceCases[] = {
     {"NoGroupLines", "[CONNECTION]\n  NAME=a\n  NAME=b\n[ENDCONNECTION]\n"},
     {"OneGroup", Section(1)},
     {"TextAfterTheRootEnd", Section(24) + "  [PN=AFTER]\n  [ENDPN]\n"},
+    // Bytes 0x80-0xFF are text: in the group lines the cuts look for, in
+    // types, names, values and end tags, single-byte letters and UTF-8 alike.
+    {"HighBytesEverywhere",
+     Section(24,
+             [](int i) {
+                 return "  [PN\xDC=P\xFC" + std::to_string(i) + "]\n    [W\xC3\x84]\n      NAME=W\xE4\n" +
+                        "      COLOR=GR\xC3\x9CN/\xB5\n      N\xC4ME=x\n    [ENDw\xC3\x84]\n  [endpn\xDC]\n";
+             })},
+    {"HighByteEndTagOfAnotherCaseLate",
+     Section(24, [](int i) { return i == 21 ? Group(i, "    [W\xE4]\n    [ENDW\xC4]\n") : ""; })},
+    {"HighBytesEndingValues",
+     Section(24, [](int i) { return i % 3 == 1 ? Group(i, "    NAME=n\xA0\xFF\n") : ""; })},
 };
 
 class PieceReadingTest : public ::testing::TestWithParam<PieceCase> {};

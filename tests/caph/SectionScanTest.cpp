@@ -12,6 +12,8 @@
 namespace pinweave {
 namespace {
 
+using namespace std::string_literals;
+
 struct Roots {
     CCapHElement header;
     CCapHElement connection;
@@ -21,13 +23,22 @@ struct Roots {
 struct ScanOutcome {
     bool bOk;
     std::vector<std::string> lstMessages;
+    std::string strFindings; // "marker" or "no marker", and the section left open
 };
 
 ScanOutcome Scan(Roots& roots, std::string strFile, ELineEnds lineEnds = ELineEnds::AsInFile)
 {
     CReportRecorder recorder;
-    const bool bOk = ScanSections(strFile, roots.header, roots.connection, roots.connector, nullptr, lineEnds);
-    return {bOk, recorder.m_lstMessages};
+    CScanFindings findings;
+    findings.bStartMarkerSeen = true; // what an earlier scan left must not count
+    findings.strUnclosedSection = "EARLIER";
+    const bool bOk =
+        ScanSections(strFile, roots.header, roots.connection, roots.connector, &findings, lineEnds);
+    std::string strFindings = findings.bStartMarkerSeen ? "marker" : "no marker";
+    if (!findings.strUnclosedSection.empty()) {
+        strFindings += ", " + findings.strUnclosedSection + " open";
+    }
+    return {bOk, recorder.m_lstMessages, strFindings};
 }
 
 // One line per root: its type and the number of children, "-" for an empty root.
@@ -47,7 +58,8 @@ std::string Describe(const Roots& roots)
 struct ScanCase {
     const char* pszName;
     std::string strFile;
-    std::string strRoots;  // Describe() of the roots afterwards
+    std::string strRoots;    // Describe() of the roots afterwards
+    std::string strFindings; // ScanOutcome::strFindings
 };
 
 void PrintTo(const ScanCase& c, std::ostream* pOut)
@@ -59,28 +71,38 @@ const ScanCase kScanCases[] = {
     {"ThreeSectionsCrLf",
      "junk\r\n[HEADER]\r\n[P]\r\n[ENDP]\r\n[ENDHEADER]\r\n[CONNECTION]\r\n[ENDCONNECTION]\r\n"
      "[CONNECTOR]\r\n[F]\r\n[ENDF]\r\n[G]\r\n[ENDG]\r\n[ENDCONNECTOR]\r\n",
-     "[HEADER]1 [CONNECTION]0 [CONNECTOR]2"},
-    {"LfOnly", "[HEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -"},
+     "[HEADER]1 [CONNECTION]0 [CONNECTOR]2", "marker"},
+    {"LfOnly", "[HEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -", "marker"},
     {"MarkersInAnyCase", "[header]\n[p]\n[endp]\n[EndHeader]\n[Connector]\n[endconnector]",
-     "[HEADER]1 - [CONNECTOR]0"},
-    {"NoSectionsAtAll", "nothing here\r\n[ENDHEADER]\r\n", "- - -"},
-    {"EmptyFile", "", "- - -"},
-    {"EndMarkerOnTheStartLineIsNotSeen",
-     "[HEADER] NAME=X [ENDHEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -"},
-    {"EndMarkerThenStartMarkerOnOneLine",
-     "[HEADER]\n[ENDHEADER][CONNECTION]\n[W]\n[ENDW]\n[ENDCONNECTION]\n", "[HEADER]0 [CONNECTION]1 -"},
-    {"HeaderWinsOverConnectorOnOneLine",
-     "[CONNECTOR] [HEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -"},
-    {"TextBeforeTheMarkerIsNotPartOfTheSection", "xyz[HEADER]\n[ENDHEADER]\n", "[HEADER]0 - -"},
-    {"ConnectorMarkerInsideHeaderIsHeaderText",
-     "[HEADER]\n[CONNECTOR]\n[ENDCONNECTOR]\n[ENDHEADER]\n", "[HEADER]1 - -"},
+     "[HEADER]1 - [CONNECTOR]0", "marker"},
+    {"NoSectionsAtAll", "nothing here\r\n[ENDHEADER]\r\n", "- - -", "no marker"},
+    {"EmptyFile", "", "- - -", "no marker"},
+    {"OnlyAnEndMarker", "[ENDCONNECTOR]", "- - -", "no marker"},
+    {"StartMarkerSplitByALineEnd", "[HEAD\r\nER]\r\n[ENDHEADER]\r\n", "- - -", "no marker"},
+    {"EndMarkerOnTheStartLineIsNotSeen", "[HEADER] NAME=X [ENDHEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n",
+     "[HEADER]1 - -", "marker"},
+    {"EndMarkerThenStartMarkerOnOneLine", "[HEADER]\n[ENDHEADER][CONNECTION]\n[W]\n[ENDW]\n[ENDCONNECTION]\n",
+     "[HEADER]0 [CONNECTION]1 -", "marker"},
+    {"HeaderWinsOverConnectorOnOneLine", "[CONNECTOR] [HEADER]\n[P]\n[ENDP]\n[ENDHEADER]\n", "[HEADER]1 - -",
+     "marker"},
+    {"TextBeforeTheMarkerIsNotPartOfTheSection", "xyz[HEADER]\n[ENDHEADER]\n", "[HEADER]0 - -", "marker"},
+    {"ConnectorMarkerInsideHeaderIsHeaderText", "[HEADER]\n[CONNECTOR]\n[ENDCONNECTOR]\n[ENDHEADER]\n",
+     "[HEADER]1 - -", "marker"},
     {"StartWithoutEndDropsTheRestSilently",
-     "[HEADER]\n[P]\n[ENDP]\n[CONNECTION]\n[W]\n[ENDW]\n[ENDCONNECTION]\n", "- - -"},
+     "[HEADER]\n[P]\n[ENDP]\n[CONNECTION]\n[W]\n[ENDW]\n[ENDCONNECTION]\n", "- - -", "marker, HEADER open"},
     {"TwoHeadersThenConnectionThenConnectorNeverRead",
      "[HEADER]\n[A]\n[ENDA]\n[ENDHEADER]\n[HEADER]\n[B]\n[ENDB]\n[ENDHEADER]\n"
      "[CONNECTION]\n[ENDCONNECTION]\n[CONNECTOR]\n[F]\n[ENDF]\n[ENDCONNECTOR]\n",
-     "[HEADER]2 [CONNECTION]0 -"},
-    {"LastLineWithoutLineEnd", "[HEADER]\r\n[ENDHEADER]", "[HEADER]0 - -"},
+     "[HEADER]2 [CONNECTION]0 -", "marker"},
+    {"LastLineWithoutLineEnd", "[HEADER]\r\n[ENDHEADER]", "[HEADER]0 - -", "marker"},
+    {"ConnectorLeftOpen", "[CONNECTOR]\r\n[F]\r\n[ENDF]\r\n", "- - -", "marker, CONNECTOR open"},
+    // A UTF-8 byte-order mark, and letters beyond ASCII beside the markers,
+    // are text outside the sections.
+    {"Utf8ByteOrderMark", "\xEF\xBB\xBF[HEADER]\r\n[P\xC3\x9C]\r\n[ENDP\xC3\x9C]\r\n[ENDHEADER]\r\n",
+     "[HEADER]1 - -", "marker"},
+    {"HighBytesAroundTheMarkers", "\xFF\n\xE4[CONNECTION]\n[ENDCONNECTION]\xB5\n", "- [CONNECTION]0 -",
+     "marker"},
+    {"Utf16Text", "\xFF\xFE[\0H\0E\0A\0D\0E\0R\0]\0\r\0\n\0"s, "- - -", "no marker"},
 };
 
 class SectionScanTest : public ::testing::TestWithParam<ScanCase> {};
@@ -93,6 +115,7 @@ TEST_P(SectionScanTest, FillsTheRoots)
     EXPECT_TRUE(outcome.bOk);
     EXPECT_TRUE(outcome.lstMessages.empty()) << outcome.lstMessages.front();
     EXPECT_EQ(Describe(roots), c.strRoots);
+    EXPECT_EQ(outcome.strFindings, c.strFindings);
 }
 
 // The conversion reads files with their CR LF pairs joined already: the
@@ -106,6 +129,7 @@ TEST_P(SectionScanTest, FillsTheSameRootsFromTheJoinedFile)
     const ScanOutcome outcome = Scan(roots, strJoined, ELineEnds::Joined);
     EXPECT_TRUE(outcome.bOk);
     EXPECT_EQ(Describe(roots), c.strRoots);
+    EXPECT_EQ(outcome.strFindings, c.strFindings);
 }
 
 INSTANTIATE_TEST_SUITE_P(Markers, SectionScanTest, ::testing::ValuesIn(kScanCases),
@@ -171,6 +195,29 @@ TEST(SectionScanTextTest, PositionsAreCountedInTheTranslatedText)
     const ScanOutcome outcome = Scan(roots, "[HEADER]\r\n[P\r\n]\r\n[ENDHEADER]\r\n");
     ASSERT_EQ(outcome.lstMessages.size(), 1u);
     EXPECT_EQ(outcome.lstMessages[0], "CAP-H Parser error:  Illegal character at position 11 ('[HEADER][P][ENDHE...')");
+}
+
+TEST(SectionScanTextTest, Utf16ByteOrderMarks)
+{
+    struct MarkCase {
+        std::string strBytes;
+        bool bUtf16;
+    };
+    // The two-byte marks, also before UTF-16's NUL bytes and UTF-32's mark;
+    // UTF-8's mark and the mark anywhere but at the start are no UTF-16.
+    const MarkCase kCases[] = {
+        {"\xFF\xFE", true},
+        {"\xFE\xFF\0["s, true},
+        {"\xFF\xFE\0\0"s, true},
+        {"\xEF\xBB\xBF[", false},
+        {"\xFF", false},
+        {"\xFE\xFE", false},
+        {"", false},
+        {"x\xFF\xFE", false},
+    };
+    for (const MarkCase& c : kCases) {
+        EXPECT_EQ(BeginsWithUtf16Mark(c.strBytes), c.bUtf16) << testing::PrintToString(c.strBytes);
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// Every byte value 0x00-0xFF in an opening tag, an attribute name and a value.
-// Bytes pass through untouched (no transcoding, only ASCII letters folded);
-// a control byte (below 0x20, or 0x80-0xFF) ends a value and is illegal in a
-// tag; a NUL ends the parser's text. Whatever the byte, the run either
-// completes or stops with the parser's message.
+// Every byte value 0x00-0xFF in an opening tag (and so its end tag), an
+// attribute name and a value. Bytes pass through untouched (no transcoding,
+// only ASCII letters folded); a control byte (0x00-0x1F) ends a value and is
+// illegal in a tag, while 0x80-0xFF are text like any letter; a NUL ends the
+// parser's text. Whatever the byte, the run either completes or stops with
+// the parser's message.
 #include "InProcessRun.h"
 
 #include "FaultSupport.h"
@@ -21,7 +22,7 @@ struct Expected {
 
 bool IsControl(unsigned char b)
 {
-    return b < 0x20 || b >= 0x80;
+    return b < 0x20;
 }
 
 std::string Section(const std::string& strPart)

@@ -63,4 +63,11 @@ std::string UnclosedSectionLine(const std::string& strCapHPath, const std::strin
            strSection + "] is missing). Conversion aborted.";
 }
 
+std::string NotCapHLine(const std::string& strCapHPath)
+{
+    return "The file '" + strCapHPath +
+           "' is not a CAP-H export file: it holds none of the sections [HEADER], [CONNECTION] and "
+           "[CONNECTOR]. Conversion aborted.";
+}
+
 }  // namespace pinweave::test

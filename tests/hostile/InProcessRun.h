@@ -24,6 +24,9 @@ InProcessOutcome ConvertInProcess(const std::filesystem::path& pathDir, const st
 // The line a run logs for a CAP-H file that ends inside a section.
 std::string UnclosedSectionLine(const std::string& strCapHPath, const std::string& strSection);
 
+// The line a run logs for a file that holds no section start marker at all.
+std::string NotCapHLine(const std::string& strCapHPath);
+
 }  // namespace pinweave::test
 
 #endif  // PINWEAVE_TESTS_HOSTILE_INPROCESSRUN_H

@@ -80,7 +80,9 @@ TEST_P(GoldenTest, FilesAndLogMatch)
 INSTANTIATE_TEST_SUITE_P(Scenarios, GoldenTest,
                          ::testing::Values("sample", "no_fixtures", "empty_part", "colours", "blanks",
                                            "duplicate_pins", "rejected_ends", "splices_per_part",
-                                           "fewer_groups", "surplus_group", "rejected_section", "empty_file"),
+                                           "fewer_groups", "surplus_group", "rejected_section", "empty_file",
+                                           "code_page_letters", "utf8_bom", "not_caph", "utf16_text",
+                                           "no_part_number"),
                          [](const ::testing::TestParamInfo<const char*>& param) {
                              return std::string(param.param);
                          });

@@ -171,6 +171,26 @@ TEST_F(QuietModeTest, FlagAsLastArgumentLeavesNoFolder)
     EXPECT_NE(m_strStdErr, "") << "the failure has no log line, so it goes to stderr";
 }
 
+// A file that is no CAP-H export (here a UTF-16 one, as an editor may save
+// an export) stops the run with its one line in the log: exit status 1, no
+// PID file, no message box.
+TEST_F(QuietModeTest, FileWithoutSectionsIsRefused)
+{
+    std::string strUtf16 = "\xFF\xFE";
+    for (const char c : ReadFileBytes(m_strCapH)) {
+        strUtf16 += c;
+        strUtf16 += '\0';
+    }
+    WriteFileBytes(m_strCapH, strUtf16);
+    EXPECT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 1u);
+    EXPECT_EQ(m_strStdErr, "");
+    EXPECT_EQ(ReadFileBytes(m_strLog),
+              FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\nThe file '" + m_strCapH +
+                  "' is UTF-16 (Unicode) text; save it as single-byte (ANSI) text and "
+                  "convert it again. Conversion aborted.\r\n");
+    EXPECT_FALSE(FileExists(m_strOutDir + "\\sample.pid"));
+}
+
 TEST_F(QuietModeTest, SavedSettingsStayUntouched)
 {
     StoreSetting("InputPath", REG_SZ, "C:\\saved\\in.tst");

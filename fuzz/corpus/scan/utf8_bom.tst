@@ -1,0 +1,60 @@
+﻿CAP-H EXPORT FILE
+KUNDE=Müller Kabelbäume GmbH
+[HEADER]
+    FAMILY=F-Ä
+    CLIENTFAM=CF
+    DATE=01.03.05
+    CLIENT=Müller
+    EXTRA=E
+    CLIENTPN=Käfer
+    LEVEL=µ
+    [PN]
+        NAME=PN-ü-501
+    [ENDPN]
+[ENDHEADER]
+[CONNECTION]
+    [TEIL=PN-ü-501]
+        [WIRE]
+            NAME=Wä1
+            COLOR=GRÜN/WS
+            CONNECTOR_A=JÖ
+            PIN_A=µ1
+            CONNECTOR_B=JÖ
+            PIN_B=2é
+        [ENDWIRE]
+        [WIRE]
+            NAME=Wä 2
+            COLOR=BLAU/WÉISS
+            CONNECTOR_A=JÖ
+            PIN_A=2é
+            SPLICE_B=Sß1
+        [ENDWIRE]
+        [WIRE]
+            NAME=Wä3
+            COLOR=ROT
+            CONNECTOR_A=JÖ
+            PIN_A=µ1
+            SPLICE_B=Sß1
+        [ENDWIRE]
+        [WIRE]
+            NAME=Wä4
+            COLOR=GELB
+            CONNECTOR_A=JÖ
+            PIN_A=µ9
+            SPLICE_B=Sß1
+        [ENDWIRE]
+        [ZUSÄTZLICH]
+            NAME=ignored
+        [ENDZUSÄTZLICH]
+    [ENDTEIL]
+[ENDCONNECTION]
+[CONNECTOR]
+    [FIXTURE]
+        NAME=JÖ
+        DESCRIPTION=Stecker für Tür
+        [PINS]
+            NAME=µ1
+            NAME=2é
+        [ENDPINS]
+    [ENDFIXTURE]
+[ENDCONNECTOR]
