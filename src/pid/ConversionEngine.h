@@ -37,6 +37,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -202,6 +203,7 @@ private:
     // that follow go to ReportUnlogged instead.
     bool m_bLogFailed = false;
     CLogFile m_log; // open from a run's first line to its end
+    std::mt19937_64 m_randomNames; // the random letters of the temporaries' names
     // The lines gathered in m_log, as the front end's OnLogLine takes them.
     struct CPendingLine {
         std::string m_strText;

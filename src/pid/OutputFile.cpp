@@ -16,7 +16,7 @@ namespace {
 constexpr int kNameAttempts = 100;
 
 // ".pinweave-" and six random letters or digits and ".tmp".
-std::string TemporarySuffix(std::random_device& random)
+std::string TemporarySuffix(std::mt19937_64& random)
 {
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof(kLetters)) - 2);
@@ -49,10 +49,9 @@ COutputFile::~COutputFile()
     Discard(strIgnored);
 }
 
-bool COutputFile::Create(const std::string& strPath, std::string& strError)
+bool COutputFile::Create(const std::string& strPath, std::mt19937_64& random, std::string& strError)
 {
     m_strPath = strPath;
-    std::random_device random;
     for (int i = 0; i < kNameAttempts; ++i) {
         // The name is kept before the file exists: once it does, nothing may
         // fail before this object knows what to remove.

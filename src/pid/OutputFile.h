@@ -20,6 +20,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -45,9 +46,12 @@ public:
     ~COutputFile();
 
     // Makes the empty temporary that stands for the PID file strPath until
-    // the run completes. False with the system's reason in strError when it
-    // cannot be made (the folder refuses it, the name is too long ...).
-    bool Create(const std::string& strPath, std::string& strError);
+    // the run completes, its name's random letters drawn from random (one
+    // sequence per run: the system's random source costs up to a millisecond
+    // a draw on a virtual machine). False with the system's reason in
+    // strError when it cannot be made (the folder refuses it, the name is
+    // too long ...).
+    bool Create(const std::string& strPath, std::mt19937_64& random, std::string& strError);
 
     // Appends the bytes; false (reason in Error()) when they cannot be written.
     bool Write(std::string_view strBytes) { return WritePieces(strBytes); }

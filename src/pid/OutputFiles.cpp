@@ -19,6 +19,9 @@ bool CConversionEngine::CreateOutputFiles()
         return false;
     }
     const std::string strBaseName = BaseNameOf(m_strInputPath);
+    // Seeded once per run from the system: two runs at the same moment draw
+    // different names.
+    m_randomNames.seed(std::random_device()());
     {
         std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
         m_arrOutputFiles.clear();
@@ -76,7 +79,7 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
             return false;
         }
         auto pFile = std::make_unique<COutputFile>();
-        if (pFile->Create(strPath, strError)) {
+        if (pFile->Create(strPath, m_randomNames, strError)) {
             m_arrOutputFiles.push_back(std::move(pFile));
             return true;
         }

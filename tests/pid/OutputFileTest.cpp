@@ -13,6 +13,9 @@
 namespace pinweave {
 namespace {
 
+// Where the temporaries' names take their random letters from.
+std::mt19937_64 s_random(2026);
+
 std::size_t CountEntries(const fs::path& pathFolder)
 {
     return static_cast<std::size_t>(
@@ -35,7 +38,8 @@ TEST(OutputFileTest, BufferPassedOnKeepsEveryFilesBytesInOrder)
     COutputFile files[kFiles];
     for (std::size_t i = 0; i < kFiles; ++i) {
         std::string strError;
-        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), strError)) << strError;
+        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), s_random, strError))
+            << strError;
         ASSERT_TRUE(files[i].Write(writes[i].first));
     }
     for (std::size_t i = 0; i < kFiles; ++i) {
@@ -111,7 +115,7 @@ TEST(OutputFileTest, TheNameChangesOnlyWhenPutInPlace)
         {
             COutputFile file;
             std::string strError;
-            ASSERT_TRUE(file.Create(strName, strError)) << strError;
+            ASSERT_TRUE(file.Create(strName, s_random, strError)) << strError;
             const std::string strTemporary = fs::path(file.TemporaryPath()).filename().string();
             EXPECT_EQ(strTemporary.rfind("job.pid.pinweave-", 0), 0u) << strTemporary;
             EXPECT_EQ(strTemporary.size(), std::string("job.pid.pinweave-123456.tmp").size()) << strTemporary;
@@ -143,8 +147,8 @@ TEST(OutputFileTest, AFailedFileReportsItAndLeavesTheNextFileItsOwnBytes)
     CRunFixture run;
     COutputFile lost, next;
     std::string strError;
-    ASSERT_TRUE(lost.Create(run.Out("lost.pid"), strError)) << strError;
-    ASSERT_TRUE(next.Create(run.Out("next.pid"), strError)) << strError;
+    ASSERT_TRUE(lost.Create(run.Out("lost.pid"), s_random, strError)) << strError;
+    ASSERT_TRUE(next.Create(run.Out("next.pid"), s_random, strError)) << strError;
     ASSERT_TRUE(next.Write("pending\r\n"));
     ASSERT_TRUE(lost.WritePieces("short", "\r\n"));
     fs::remove(lost.TemporaryPath());
@@ -188,7 +192,7 @@ TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
     };
     COutputFile file;
     std::string strError;
-    ASSERT_TRUE(file.Create(run.Out("pieces.pid"), strError)) << strError;
+    ASSERT_TRUE(file.Create(run.Out("pieces.pid"), s_random, strError)) << strError;
     std::string strExpected;
     std::size_t nOnDisk = 0, nBuffered = 0;
     for (std::size_t i = 0; i < calls.size(); ++i) {
@@ -226,7 +230,8 @@ TEST(OutputFileTest, NoFileStaysOpenBetweenWrites)
     std::vector<COutputFile> files(300);
     for (std::size_t i = 0; i < files.size(); ++i) {
         std::string strError;
-        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), strError)) << strError;
+        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), s_random, strError))
+            << strError;
         ASSERT_TRUE(files[i].Write("head\r\n"));
     }
     ASSERT_TRUE(files[7].Write(std::string(COutputFile::kBufferSize + 1, 'x')));
