@@ -34,6 +34,59 @@ HANDLE ToHandle(std::intptr_t nHandle)
     return reinterpret_cast<HANDLE>(nHandle);
 }
 
+// Holds the right to append to a shared file while it lives. Windows lands
+// each write to an append-only handle whole at the end of the file, but not
+// every file system and not Wine do (two runs appending to one log tore each
+// other's lines there): the writers of a log take turns through a lock on
+// one byte far beyond any end of file, which no reader ever meets. Where the
+// file system has no locks, writes go ahead as they are.
+class CAppendTurn {
+public:
+    CAppendTurn(HANDLE hFile, bool bShared) : m_hFile(hFile)
+    {
+        m_overlapped.Offset = 0xFFFFFFFE;
+        m_overlapped.OffsetHigh = 0x7FFFFFFF;
+        m_bLocked = bShared && LockFileEx(m_hFile, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &m_overlapped);
+    }
+    CAppendTurn(const CAppendTurn&) = delete;
+    CAppendTurn& operator=(const CAppendTurn&) = delete;
+    ~CAppendTurn()
+    {
+        if (m_bLocked) {
+            UnlockFileEx(m_hFile, 0, 1, 0, &m_overlapped);
+        }
+    }
+
+private:
+    HANDLE m_hFile;
+    OVERLAPPED m_overlapped{};
+    bool m_bLocked = false;
+};
+
+// Writes all nCount bytes; nWritten says how many reached the file.
+bool WriteAll(HANDLE hFile, const char* pBytes, std::size_t nCount, std::size_t& nWritten,
+              std::string& strError)
+{
+    nWritten = 0;
+    while (nWritten < nCount) {
+        // WriteFile takes at most 4 GiB less one byte at a time.
+        const std::size_t nLeft = nCount - nWritten;
+        const DWORD nChunk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
+        DWORD nDone = 0;
+        if (!WriteFile(hFile, pBytes + nWritten, nChunk, &nDone, nullptr)) {
+            nWritten += nDone;
+            strError = LastReason();
+            return false;
+        }
+        if (nDone == 0) {
+            strError = Reason(ERROR_WRITE_FAULT);
+            return false;
+        }
+        nWritten += nDone;
+    }
+    return true;
+}
+
 // A handle that names a file on a disk: not a console, pipe or other device.
 bool IsDiskFile(HANDLE hFile)
 {
@@ -204,10 +257,12 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
                                                                   : kReasonNotRegularFile;
         return false;
     }
-    // Only FILE_APPEND_DATA: every write then lands whole at the end of the
-    // file, also when another run appends to it at the same time.
-    const HANDLE hFile = CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Writes only through FILE_APPEND_DATA: each lands at the end of the
+    // file, also when another run appends to it at the same time. Reading is
+    // asked for because the lock that makes those writers take turns needs it.
+    const HANDLE hFile =
+        CreateFileA(strPath.c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         strError = LastReason();
         return false;
@@ -218,40 +273,27 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
         return false;
     }
     m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
+    m_bShared = true;
     return true;
 }
 
 bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
 {
-    nWritten = 0;
-    while (nWritten < nCount) {
-        // WriteFile takes at most 4 GiB less one byte at a time.
-        const std::size_t nLeft = nCount - nWritten;
-        const DWORD nChunk = nLeft > 0x40000000u ? 0x40000000u : static_cast<DWORD>(nLeft);
-        DWORD nDone = 0;
-        if (!WriteFile(ToHandle(m_nHandle), pBytes + nWritten, nChunk, &nDone, nullptr)) {
-            nWritten += nDone;
-            strError = LastReason();
-            return false;
-        }
-        if (nDone == 0) {
-            strError = Reason(ERROR_WRITE_FAULT);
-            return false;
-        }
-        nWritten += nDone;
-    }
-    return true;
+    const CAppendTurn turn(ToHandle(m_nHandle), m_bShared);
+    return WriteAll(ToHandle(m_nHandle), pBytes, nCount, nWritten, strError);
 }
 
 bool CAppendFile::WritePieces(const std::vector<std::string_view>& arrPieces, std::size_t& nWritten,
                               std::string& strError)
 {
     // Windows has no gathering write for ordinary files: the pieces go one
-    // after the other (only lines as long as the log's buffer come here).
+    // after the other, in one turn (only lines as long as the log's buffer
+    // come here).
+    const CAppendTurn turn(ToHandle(m_nHandle), m_bShared);
     nWritten = 0;
     for (const std::string_view strPiece : arrPieces) {
         std::size_t nDone = 0;
-        const bool bOk = Write(strPiece.data(), strPiece.size(), nDone, strError);
+        const bool bOk = WriteAll(ToHandle(m_nHandle), strPiece.data(), strPiece.size(), nDone, strError);
         nWritten += nDone;
         if (!bOk) {
             return false;

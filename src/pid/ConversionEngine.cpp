@@ -111,8 +111,8 @@ bool CConversionEngine::StopEscapedRun(const std::string& strReason)
     ResetRunState();
     StopRun(strReason);
     if (nPlaced > 0) {
-        StopRun(FormatMessageText(kMsgOutputsPartlyReplaced,
-                                  {std::to_string(nPlaced), std::to_string(nFiles), "all the others"}));
+        StopRun(FormatMessageText(kMsgOutputsPartlyReplaced, {std::to_string(nPlaced), std::to_string(nFiles),
+                                                               "the other " + std::to_string(nFiles - nPlaced)}));
     } else if (m_bMadeTemporaries) {
         StopRun(kMsgNoOutputChanged);
     }

@@ -112,6 +112,9 @@ private:
     static constexpr std::intptr_t kNoHandle = -1;
     // A file descriptor, or a Windows file handle.
     std::intptr_t m_nHandle = kNoHandle;
+    // Others may append at the same time (a log): where the system does not
+    // land each write whole on its own, writes take turns.
+    bool m_bShared = false;
 };
 
 } // namespace pinweave

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "common/MessageTable.h"
+#include "pid/FileSystem.h"
 #include "pid/PathNames.h"
 
 #include <cerrno>
@@ -17,10 +18,12 @@ namespace pinweave {
 namespace {
 
 const char* const kNames[] = {"harness.pid", "harness_1.pid", "harness_2.pid"};
+// What the system says of a folder that a file cannot replace (Windows words
+// it one way, Wine another).
 #ifdef _WIN32
-const char* const kFolderInTheWay = "Access is denied."; // what the system says of a folder to replace
+const std::string kFolderInTheWay = FolderInTheWayReason();
 #else
-const char* const kFolderInTheWay = "Is a directory";
+const std::string kFolderInTheWay = "Is a directory";
 #endif
 
 // No temporary of a run is left in the output folder.
@@ -159,6 +162,31 @@ TEST(OutputFilesTest, LongPathsWorkUntilTheSystemRefusesOne)
     EXPECT_TRUE(fits.Run());
     EXPECT_EQ(fits.OutputNames().size(), 3u);
     EXPECT_EQ(fits.OutputNames().back().size(), 255u); // y..y_2.pid
+}
+
+// When some files cannot take their names at the end (here a folder appears
+// at one), the others are put in place, and the run says which kept their
+// old content, and why, instead of "Completed".
+TEST(OutputFilesTest, NamesThatCannotBeGivenAreReported)
+{
+    CRunFixture run;
+    run.m_engine.m_bOverwriteAll = true;
+    WriteBytes(run.Out(kNames[1]), "old");
+    run.m_ui.m_fnOnLogLine = [&run](const std::string& strLine) {
+        if (strLine == "PID File 'harness.pid' generated") {
+            fs::create_directories(run.Out(kNames[0]) + "/in the way");
+        }
+    };
+    EXPECT_FALSE(run.Run());
+    EXPECT_TRUE(fs::is_directory(run.Out(kNames[0])));
+    EXPECT_NE(ReadBytes(run.Out(kNames[1])), "old");
+    EXPECT_TRUE(fs::is_regular_file(run.Out(kNames[2])));
+    ExpectNoTemporaries(run);
+    const std::string strLog = run.LogText();
+    EXPECT_EQ(strLog.substr(strLog.rfind("detected.") + 11),
+              CrLf({"Processing Part # P1", "PID File 'harness.pid' generated",
+                    "2 of 3 output files were replaced. These kept their old content: '" +
+                        run.Out(kNames[0]) + "' (" + kFolderInTheWay + "). Conversion aborted."}));
 }
 
 // Links, FIFOs and devices at output names are replaced themselves when the

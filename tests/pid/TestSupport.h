@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct CTestFrontEnd : IFrontEnd {
     void ReportUnlogged(const std::string& strText) override { m_arrUnlogged.push_back(strText); }
     void OnLogLine(const std::string& strText, bool bEndsRun) override
     {
+        if (m_fnOnLogLine) {
+            m_fnOnLogLine(strText);
+        }
         m_arrLogLines.push_back(strText);
         if (bEndsRun) {
             m_arrStopLines.push_back(strText);
@@ -41,6 +45,7 @@ struct CTestFrontEnd : IFrontEnd {
     }
 
     bool m_bHasWindow = false;
+    std::function<void(const std::string&)> m_fnOnLogLine; // called first for each echoed line
     std::deque<OverwriteAnswer> m_lstAnswers;
     std::string m_strShownResults;
     Lines m_arrMessageBoxes, m_arrPrompts, m_arrUnlogged, m_arrLogLines, m_arrStopLines;

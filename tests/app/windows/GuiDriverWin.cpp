@@ -82,6 +82,24 @@ bool FileExists(const std::string& strPath)
     return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::string> NamesIn(const std::string& strFolder, const std::string& strPattern)
+{
+    std::vector<std::string> arrNames;
+    WIN32_FIND_DATAA data{};
+    const HANDLE hFind = FindFirstFileA((strFolder + "\\" + strPattern).c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        return arrNames;
+    }
+    do {
+        const std::string strName = data.cFileName;
+        if (strName != "." && strName != "..") {
+            arrNames.push_back(strName);
+        }
+    } while (FindNextFileA(hFind, &data));
+    FindClose(hFind);
+    return arrNames;
+}
+
 std::string ReadFileBytes(const std::string& strPath)
 {
     std::ifstream file(strPath, std::ios::binary);

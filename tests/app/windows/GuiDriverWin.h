@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pinweave::test {
 
@@ -29,6 +30,8 @@ bool FileExists(const std::string& strPath);
 std::string ReadFileBytes(const std::string& strPath);
 void WriteFileBytes(const std::string& strPath, const std::string& strBytes);
 void CopyFileTo(const std::string& strFrom, const std::string& strTo);
+// The names in a folder that match the pattern (as FindFirstFile takes it).
+std::vector<std::string> NamesIn(const std::string& strFolder, const std::string& strPattern = "*");
 
 // --- The saved settings, HKCU\Software\Korvane\Pinweave
 struct CStoredValue {

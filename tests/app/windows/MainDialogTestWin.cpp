@@ -215,6 +215,7 @@ TEST_P(OverwritePromptTest, AnswersDecideWhichFilesAreReplaced)
             break;
         }
     }
+    EXPECT_TRUE(NamesIn(m_strOut, "*.tmp").empty()) << "a temporary was left";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -222,9 +223,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         COverwriteCase{"YesAsksAgainForTheNextFile", {0, 2}, {Answer::Yes, Answer::Yes}, "NNN", true},
         COverwriteCase{"YesToAllAsksOnce", {0, 1, 2}, {Answer::YesToAll}, "NNN", true},
-        COverwriteCase{"NoStopsLeavingEarlierFilesEmpty", {2}, {Answer::No}, "EEO", false},
-        COverwriteCase{"CancelStops", {0, 1}, {Answer::Yes, Answer::Cancel}, "EO-", false},
-        COverwriteCase{"CloseBoxStops", {1}, {Answer::CloseBox}, "EO-", false}),
+        // "Yes" means "replace it when the run completes": a run that stops
+        // changes no file.
+        COverwriteCase{"NoStopsAndChangesNothing", {2}, {Answer::No}, "--O", false},
+        COverwriteCase{"YesThenCancelChangesNothing", {0, 1}, {Answer::Yes, Answer::Cancel}, "OO-", false},
+        COverwriteCase{"CloseBoxStops", {1}, {Answer::CloseBox}, "-O-", false}),
     [](const ::testing::TestParamInfo<COverwriteCase>& testCase) {
         return std::string(testCase.param.m_pszName);
     });

@@ -133,6 +133,59 @@ TEST_F(QuietModeTest, ExistingOutputStopsTheRunWithoutY)
     EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample.pid"), strFirstPid);
 }
 
+// A stopped run leaves the folder as it was: the file before the existing
+// one is not created, and no temporary is left.
+TEST_F(QuietModeTest, StoppedRunChangesNoFile)
+{
+    WriteFileBytes(m_strOutDir + "\\sample_1.pid", "old");
+    EXPECT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 1u);
+    EXPECT_EQ(NamesIn(m_strOutDir), std::vector<std::string>{"sample_1.pid"});
+    EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample_1.pid"), "old");
+    const std::string strLog = ReadFileBytes(m_strLog);
+    EXPECT_EQ(strLog.substr(strLog.size() - 29), "No output file was changed.\r\n") << strLog;
+}
+
+// A PID file held open by another program keeps its old content; the other
+// file is replaced, and the log says which is which instead of "Completed".
+TEST_F(QuietModeTest, FileHeldOpenKeepsItsOldContent)
+{
+    WriteFileBytes(m_strOutDir + "\\sample.pid", "old");
+    const HANDLE hHeld = CreateFileA((m_strOutDir + "\\sample.pid").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RunQuiet("/Q /Y " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 1u);
+    CloseHandle(hHeld);
+    EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample.pid"), "old");
+    EXPECT_EQ(ReadFileBytes(m_strOutDir + "\\sample_1.pid").rfind("; Generated from CAP-H file:", 0), 0u);
+    EXPECT_TRUE(NamesIn(m_strOutDir, "*.tmp").empty());
+    const std::string strLog = ReadFileBytes(m_strLog);
+    const std::string strReport = "1 of 2 output files were replaced. These kept their old content: '" +
+                                  m_strOutDir + "\\sample.pid' (";
+    EXPECT_NE(strLog.find(strReport), std::string::npos) << strLog;
+    EXPECT_EQ(strLog.find("Completed"), std::string::npos) << strLog;
+}
+
+// Far more part numbers than the C runtime has streams: a run keeps one
+// output file open at a time.
+TEST_F(QuietModeTest, ThousandsOfPartNumbers)
+{
+    constexpr int kParts = 2500;
+    std::string strCapH = "[HEADER]\r\n";
+    for (int i = 0; i < kParts; ++i) {
+        strCapH += "[PN]\r\nNAME=P" + std::to_string(i) + "\r\n[ENDPN]\r\n";
+    }
+    strCapH += "[ENDHEADER]\r\n[CONNECTION]\r\n";
+    for (int i = 0; i < kParts; ++i) {
+        strCapH += "[G]\r\n[WIRE]\r\nNAME=W1\r\nSPLICE_A=S1\r\nSPLICE_B=S1\r\n[ENDWIRE]\r\n[ENDG]\r\n";
+    }
+    strCapH += "[ENDCONNECTION]\r\n";
+    WriteFileBytes(m_strCapH, strCapH);
+    EXPECT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir)), 0u) << m_strStdErr;
+    EXPECT_EQ(NamesIn(m_strOutDir, "*.pid").size(), static_cast<std::size_t>(kParts));
+    EXPECT_TRUE(NamesIn(m_strOutDir, "*.tmp").empty());
+    EXPECT_NE(ReadFileBytes(m_strOutDir + "\\sample_2499.pid").find("1 W1\r\n1 W1\r\n"), std::string::npos);
+}
+
 TEST_F(QuietModeTest, OverwriteFlagReplacesExistingOutput)
 {
     WriteFileBytes(m_strOutDir + "\\sample.pid", "old");
@@ -156,8 +209,8 @@ TEST_F(QuietModeTest, InvalidFolderRaisesMessageBoxAndStderr)
     PostCommand(hBox, IDOK);
     EXPECT_EQ(app.WaitForExit(), std::optional<DWORD>(1));
     EXPECT_EQ(app.StdErr(), strExpected + "\r\n");
-    EXPECT_EQ(ReadFileBytes(m_strLog),
-              FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n2 Part Number(s) detected.\r\n");
+    EXPECT_EQ(ReadFileBytes(m_strLog), FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) +
+                                           "\r\n2 Part Number(s) detected.\r\n");
 }
 
 TEST_F(QuietModeTest, FlagAsLastArgumentLeavesNoFolder)
