@@ -9,24 +9,20 @@
 #include "app/OpenFileDialogWin.h"
 #include "app/ResourceStringWin.h"
 #include "app/WaitCursorWin.h"
+#include "app/WindowThreadCallWin.h"
 #include "common/MessageTable.h"
 #include "resource.h"
+
+#include <exception>
 
 namespace pinweave {
 
 namespace {
 
-// True for the length of a scan, also when it ends by an exception.
-class CScanningFlag {
-public:
-    explicit CScanningFlag(bool& bScanning) : m_bScanning(bScanning) { m_bScanning = true; }
-    CScanningFlag(const CScanningFlag&) = delete;
-    CScanningFlag& operator=(const CScanningFlag&) = delete;
-    ~CScanningFlag() { m_bScanning = false; }
-
-private:
-    bool& m_bScanning;
-};
+// Posted by the scan's thread: lines wait in m_pendingResults.
+constexpr UINT kMsgResultsWaiting = WM_APP + 2;
+// Posted by the scan's thread when the run has returned or thrown.
+constexpr UINT kMsgScanEnded = WM_APP + 3;
 
 } // namespace
 
@@ -38,6 +34,7 @@ CPinweaveDlg::CPinweaveDlg()
 
 CPinweaveDlg::~CPinweaveDlg()
 {
+    m_scan.Finish(); // the engine belongs to a run until it has ended
     m_engine.ResetRunState();
 }
 
@@ -48,29 +45,36 @@ bool CPinweaveDlg::HasWindow() const
 
 void CPinweaveDlg::AppendResults(const std::string& strLines)
 {
-    // Only the new lines go into the pane: the insertion point moves after
-    // its last character and the lines replace the empty selection there, so
-    // a line costs the same however many came before it.
-    const HWND hResults = GetDlgItem(m_hWnd, IDC_RESULTS);
-    const auto nEnd = static_cast<WPARAM>(GetWindowTextLengthA(hResults));
-    SendMessageA(hResults, EM_SETSEL, nEnd, static_cast<LPARAM>(nEnd));
-    SendMessageA(hResults, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(strLines.c_str()));
-    SendMessageA(hResults, EM_SCROLLCARET, 0, 0);
+    // From the scan's thread the lines gather until this thread takes them:
+    // one message tells it, however many lines follow before it looks.
+    if (GetWindowThreadProcessId(m_hWnd, nullptr) != GetCurrentThreadId()) {
+        if (m_pendingResults.Add(strLines)) {
+            PostMessageA(m_hWnd, kMsgResultsWaiting, 0, 0);
+        }
+        return;
+    }
+    AppendToEdit(GetDlgItem(m_hWnd, IDC_RESULTS), m_pendingResults.Take() + strLines);
 }
 
 void CPinweaveDlg::ShowMessageBox(const std::string& strText)
 {
-    if (!HasWindow() && m_pErrorConsole != nullptr) {
-        m_pErrorConsole->WriteLine(strText);
+    if (!HasWindow()) {
+        if (m_pErrorConsole != nullptr) {
+            m_pErrorConsole->WriteLine(strText);
+        }
+        ShowExclamationBox(nullptr, strText);
+        return;
     }
-    ShowExclamationBox(HasWindow() ? m_hWnd : nullptr, strText);
+    ShowOwnedModal([&] { ShowExclamationBox(m_hWnd, strText); });
 }
 
 OverwriteAnswer CPinweaveDlg::AskOverwrite(const std::string& strMessage)
 {
     CDlgOutputExists dlgPrompt;
     dlgPrompt.m_strMessage = strMessage;
-    switch (dlgPrompt.DoModal(m_hWnd)) {
+    INT_PTR nAnswer = IDCANCEL;
+    ShowOwnedModal([&] { nAnswer = dlgPrompt.DoModal(m_hWnd); });
+    switch (nAnswer) {
     case IDYES:
         return OverwriteAnswer::Yes;
     case IDC_YES_TO_ALL:
@@ -117,8 +121,26 @@ BOOL CPinweaveDlg::OnInitDialog()
     return TRUE;
 }
 
+void CPinweaveDlg::OnOK()
+{
+    if (!IsScanning()) {
+        CDialogWin::OnOK();
+    }
+}
+
+void CPinweaveDlg::OnCancel()
+{
+    // Close, Esc and the close box wait for the end of a scan.
+    if (!IsScanning()) {
+        CDialogWin::OnCancel();
+    }
+}
+
 bool CPinweaveDlg::OnCommand(WORD wId, WORD wNotifyCode, HWND)
 {
+    if (IsScanning()) {
+        return true; // nothing starts while a scan runs, a second scan least of all
+    }
     if (wNotifyCode == BN_CLICKED) {
         switch (wId) {
         case IDC_BROWSE_INPUT:
@@ -141,9 +163,18 @@ bool CPinweaveDlg::OnCommand(WORD wId, WORD wNotifyCode, HWND)
     return false;
 }
 
-bool CPinweaveDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM, INT_PTR& nResult)
+bool CPinweaveDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, INT_PTR& nResult)
 {
     switch (uMsg) {
+    case kMsgWindowThreadCall:
+        HandleWindowThreadCall(lParam);
+        return true;
+    case kMsgResultsWaiting:
+        OnResultsWaiting();
+        return true;
+    case kMsgScanEnded:
+        OnScanEnded();
+        return true;
     case WM_SYSCOMMAND:
         return OnSysCommand(wParam);
     case WM_PAINT:
@@ -152,7 +183,7 @@ bool CPinweaveDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM, INT_PTR& nResult)
         nResult = reinterpret_cast<INT_PTR>(m_hIcon);
         return true;
     case WM_SETCURSOR:
-        if (!m_bScanning) {
+        if (!IsScanning()) {
             return false;
         }
         CWaitCursorWin::Apply();
@@ -187,12 +218,64 @@ void CPinweaveDlg::OnBrowseOutput()
 
 void CPinweaveDlg::OnScan()
 {
-    // An error that escapes the run ends this handler (the dialog shows it);
-    // the guards take the wait cursor away first.
-    CScanningFlag scanning(m_bScanning);
-    CWaitCursorWin waitCursor;
     UpdateData(true);
-    m_engine.RunConversion(m_engine.m_strInputPath);
+    BeginBusy();
+    try {
+        m_scan.Start(m_hWnd, kMsgScanEnded, [this] { m_engine.RunConversion(m_engine.m_strInputPath); });
+    } catch (...) {
+        EndBusy();
+        throw; // no thread for the run: the dialog shows why
+    }
+}
+
+void CPinweaveDlg::OnScanEnded()
+{
+    OnResultsWaiting();
+    const std::exception_ptr pError = m_scan.Finish();
+    EndBusy();
+    if (pError) {
+        std::rethrow_exception(pError); // an error that escaped the run: the dialog shows its text
+    }
+}
+
+void CPinweaveDlg::OnResultsWaiting()
+{
+    AppendToEdit(GetDlgItem(m_hWnd, IDC_RESULTS), m_pendingResults.Take());
+}
+
+void CPinweaveDlg::BeginBusy()
+{
+    m_hFocusBeforeScan = GetFocus();
+    EnableWindow(m_hWnd, FALSE);
+    CWaitCursorWin::Apply();
+}
+
+void CPinweaveDlg::EndBusy()
+{
+    EnableWindow(m_hWnd, TRUE);
+    if (m_hFocusBeforeScan != nullptr && IsChild(m_hWnd, m_hFocusBeforeScan)) {
+        SetFocus(m_hFocusBeforeScan);
+    }
+    m_hFocusBeforeScan = nullptr;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void CPinweaveDlg::ShowOwnedModal(const std::function<void()>& fnShow)
+{
+    CallOnWindowThread(m_hWnd, [&] {
+        OnResultsWaiting();
+        // A modal box disables its owner only if the owner is enabled, and
+        // gives the activation back to an enabled owner only: a box over the
+        // disabled dialog would leave it behind another program's window.
+        const bool bWasDisabled = !IsWindowEnabled(m_hWnd);
+        if (bWasDisabled) {
+            EnableWindow(m_hWnd, TRUE);
+        }
+        fnShow();
+        if (bWasDisabled && IsScanning()) {
+            EnableWindow(m_hWnd, FALSE);
+        }
+    });
 }
 
 void CPinweaveDlg::OnPathChanged()

@@ -23,7 +23,9 @@ add_library(pinweave_winapp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/PinweaveDlgWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegistrySettingsWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResourceStringWin.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Settings.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/ScanThreadWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Settings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowThreadCallWin.cpp)
 target_include_directories(pinweave_winapp PUBLIC ${CMAKE_CURRENT_LIST_DIR}/.. ${PINWEAVE_RES_DIR})
 target_compile_definitions(pinweave_winapp PUBLIC NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_link_libraries(pinweave_winapp
