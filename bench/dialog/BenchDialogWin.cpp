@@ -357,7 +357,8 @@ int main(int argc, char** argv)
         // bookkeeping); twice as much would mean the time grows with the
         // square of the lines.
         const double dGrowth = arrPerLine.back() / arrPerLine.front();
-        std::printf("check: time per line, largest against smallest run: %.2fx (linear: at most 1.5x): %s\n",
+        std::printf("check: time per line (conversion included), largest against smallest run: %.2fx "
+                    "(linear: at most 1.5x): %s\n",
                     dGrowth, dGrowth <= 1.5 ? "yes" : "NO");
     }
 

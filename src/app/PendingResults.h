@@ -1,9 +1,6 @@
 // Results lines on their way from a conversion run on another thread to the
 // results pane: the run adds lines as it logs them, the dialog's thread takes
-// all that has gathered and adds it to the pane in one go. Under Wine one
-// pane update costs about as much as a conversion writes in a part, so a run
-// that logs faster than the pane can follow hands over many lines at a time
-// instead of queueing one window message per line.
+// all that has gathered now and then and adds it to the pane in one go.
 #ifndef PINWEAVE_APP_PENDINGRESULTS_H
 #define PINWEAVE_APP_PENDINGRESULTS_H
 
@@ -16,13 +13,10 @@ namespace pinweave {
 class CPendingResults {
 public:
     // Adds whole lines (each ended by CR LF) after those already waiting.
-    // True when nothing was waiting: the taker must then be told once.
-    bool Add(const std::string& strLines)
+    void Add(const std::string& strLines)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        const bool bWasEmpty = m_strLines.empty();
         m_strLines += strLines;
-        return bWasEmpty && !strLines.empty();
     }
 
     // Everything waiting, in the order it was added; nothing waits afterwards.
