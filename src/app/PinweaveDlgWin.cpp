@@ -13,6 +13,8 @@
 #include "common/MessageTable.h"
 #include "resource.h"
 
+#include <shellapi.h>
+
 #include <exception>
 
 namespace pinweave {
@@ -119,6 +121,19 @@ BOOL CPinweaveDlg::OnInitDialog()
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
+    // Resizing: the fields stretch, the buttons stay at the right edge, the
+    // results pane takes all the room that is added.
+    constexpr unsigned kStretch = kAnchorLeft | kAnchorTop | kAnchorRight;
+    constexpr unsigned kRightEdge = kAnchorTop | kAnchorRight;
+    m_layout.Attach(m_hWnd, {{IDC_INPUT_PATH, kStretch},
+                             {IDC_OUTPUT_PATH, kStretch},
+                             {IDC_BROWSE_INPUT, kRightEdge},
+                             {IDC_BROWSE_OUTPUT, kRightEdge},
+                             {IDC_SCAN, kRightEdge},
+                             {IDCANCEL, kRightEdge},
+                             {IDC_RESULTS, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom}});
+    DragAcceptFiles(m_hWnd, TRUE);
+
     OnPathChanged();
     return TRUE;
 }
@@ -182,6 +197,15 @@ bool CPinweaveDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, INT_PTR& n
         return true;
     case WM_SYSCOMMAND:
         return OnSysCommand(wParam);
+    case WM_SIZE:
+        m_layout.OnSize(LOWORD(lParam), HIWORD(lParam));
+        return true;
+    case WM_GETMINMAXINFO:
+        m_layout.OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return true;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return true;
     case WM_PAINT:
         return OnPaint();
     case WM_QUERYDRAGICON:
@@ -206,10 +230,35 @@ void CPinweaveDlg::OnBrowseInput()
     if (!ChooseFileToOpen(m_hWnd, LoadResourceString(IDS_CAPH_FILE_FILTER), strPath)) {
         return;
     }
+    TakeCapHFile(strPath);
+}
+
+void CPinweaveDlg::TakeCapHFile(const std::string& strPath)
+{
     const HWND hInput = GetDlgItem(m_hWnd, IDC_INPUT_PATH);
     SetFocus(hInput);
     SetWindowTextA(hInput, strPath.c_str());
     UpdateData(true);
+}
+
+void CPinweaveDlg::OnDropFiles(HDROP hDrop)
+{
+    // The first dropped item counts: a file is the CAP-H file, a folder goes
+    // into the output-folder field as the folder browser would put it.
+    const UINT nLength = DragQueryFileA(hDrop, 0, nullptr, 0);
+    std::string strPath(nLength + 1, '\0');
+    const UINT nCopied = DragQueryFileA(hDrop, 0, strPath.data(), nLength + 1);
+    DragFinish(hDrop);
+    strPath.resize(nCopied);
+    if (IsScanning() || strPath.empty()) {
+        return;
+    }
+    const DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        SetDlgItemTextA(m_hWnd, IDC_OUTPUT_PATH, strPath.c_str());
+        return;
+    }
+    TakeCapHFile(strPath);
 }
 
 void CPinweaveDlg::OnBrowseOutput()

@@ -19,6 +19,7 @@
 #ifndef PINWEAVE_APP_PINWEAVEDLGWIN_H
 #define PINWEAVE_APP_PINWEAVEDLGWIN_H
 
+#include "app/DialogLayoutWin.h"
 #include "app/DialogWin.h"
 #include "app/PendingResults.h"
 #include "app/ScanThreadWin.h"
@@ -61,6 +62,10 @@ protected:
 private:
     void OnBrowseInput();
     void OnBrowseOutput();
+    void OnDropFiles(HDROP hDrop);
+    // Puts a chosen CAP-H file into its field and takes every field, as
+    // choosing it with the browse button does.
+    void TakeCapHFile(const std::string& strPath);
     void OnScan();
     void OnScanEnded();
     void OnResultsWaiting();
@@ -79,6 +84,7 @@ private:
 
     CConversionEngine m_engine;
     HICON m_hIcon;
+    CDialogLayoutWin m_layout;
     CErrorConsoleWin* m_pErrorConsole = nullptr;
     CScanThreadWin m_scan;
     CPendingResults m_pendingResults; // lines of the running scan not yet in the pane

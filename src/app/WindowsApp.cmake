@@ -12,6 +12,7 @@ target_link_libraries(pinweave_pid PUBLIC oleaut32)
 # Everything of the shell but the entry point, so tests can link it.
 add_library(pinweave_winapp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/DataExchangeWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DialogLayoutWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DlgAboutWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DlgOutputExistsWin.cpp

@@ -44,6 +44,8 @@ protected:
 TEST_P(StartupTest, FieldsShowCommandLineThenSavedThenDefault)
 {
     const CStartCase& c = GetParam();
+    // A file of the name "existing.tst" in the program's working folder.
+    WriteFileBytes("existing.tst", "[HEADER]\r\n");
     Store("InputPath", c.m_input);
     Store("OutputPath", c.m_output);
 
@@ -114,6 +116,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "C:\\my jobs\\a b.tst",
                    "D:\\out dir"},
         CStartCase{"SinglePathIsTheFolder", "x.tst", {}, {}, "", "x.tst"},
+        CStartCase{"SingleFolderIsTheFolder", "C:\\windows", {}, {}, "", "C:\\windows"},
+        CStartCase{"SingleExistingFileIsTheCapHFile",
+                   "existing.tst",
+                   {REG_SZ, "C:\\in\\a.tst"},
+                   {REG_SZ, "C:\\saved out"},
+                   "existing.tst",
+                   "C:\\saved out"},
         CStartCase{"LaterPathReplacesEarlier", "a b c", {}, {}, "b", "c"},
         CStartCase{"FlagLastLeavesNoFolder", "x.tst C:\\out /Y", {}, {}, "C:\\out", kDefaultFolder},
         CStartCase{"UnknownFlagsIgnored", "/Quiet -Q: / x.tst C:\\out", {}, {}, "x.tst", "C:\\out"},
