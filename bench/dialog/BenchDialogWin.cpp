@@ -124,8 +124,8 @@ public:
         STARTUPINFOA si{};
         si.cb = sizeof(si);
         std::string strLine = strCommand;
-        m_bStarted =
-            CreateProcessA(nullptr, strLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != 0;
+        m_bStarted = CreateProcessA(nullptr, strLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                    &si, &m_pi) != 0;
     }
     CProcess(const CProcess&) = delete;
     CProcess& operator=(const CProcess&) = delete;
@@ -206,7 +206,8 @@ std::optional<std::string> PaneText(HWND hPane, UINT uTimeoutMs)
 bool EndsWithCompleted(const std::string& strText)
 {
     const std::string strEnd = "Completed\r\n";
-    return strText.size() >= strEnd.size() && strText.compare(strText.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
+    return strText.size() >= strEnd.size() &&
+           strText.compare(strText.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
 }
 
 std::string Quoted(const std::string& str)
@@ -215,7 +216,8 @@ std::string Quoted(const std::string& str)
 }
 
 // One quiet run: process start to exit. Nothing on failure.
-std::optional<double> TimeQuiet(const COptions& options, const std::string& strCapH, const std::string& strOut)
+std::optional<double> TimeQuiet(const COptions& options, const std::string& strCapH,
+                                const std::string& strOut)
 {
     EmptyFolder(strOut);
     const double t0 = Now();
@@ -233,8 +235,8 @@ std::optional<double> TimeQuiet(const COptions& options, const std::string& strC
 
 // One dialog run: "Scan CAP-H" pressed to "Completed" in the pane; the
 // number of lines in the pane through nLines.
-std::optional<double> TimeDialog(const COptions& options, const std::string& strCapH, const std::string& strOut,
-                                 std::size_t& nLines)
+std::optional<double> TimeDialog(const COptions& options, const std::string& strCapH,
+                                 const std::string& strOut, std::size_t& nLines)
 {
     EmptyFolder(strOut);
     CProcess process(Quoted(options.m_strExe) + " " + Quoted(strCapH) + " " + Quoted(strOut));
@@ -290,8 +292,7 @@ double TimePaneAppends(int nLines, bool bPaintEach)
     return dSeconds / nLines;
 }
 
-template <typename TFn>
-std::optional<double> Fastest(int nRuns, TFn fnRun)
+template <typename TFn> std::optional<double> Fastest(int nRuns, TFn fnRun)
 {
     std::optional<double> dBest;
     for (int i = 0; i < nRuns; ++i) {
@@ -333,7 +334,8 @@ int main(int argc, char** argv)
         WIN32_FILE_ATTRIBUTE_DATA data{};
         GetFileAttributesExA(strCapH.c_str(), GetFileExInfoStandard, &data);
         const double dMb = static_cast<double>(data.nFileSizeLow) / 1e6;
-        const std::optional<double> dQuiet = Fastest(options.m_nRuns, [&] { return TimeQuiet(options, strCapH, strOut); });
+        const std::optional<double> dQuiet =
+            Fastest(options.m_nRuns, [&] { return TimeQuiet(options, strCapH, strOut); });
         std::size_t nLines = 0;
         const std::optional<double> dDialog =
             Fastest(options.m_nRuns, [&] { return TimeDialog(options, strCapH, strOut, nLines); });
@@ -347,8 +349,8 @@ int main(int argc, char** argv)
         const double dRatio = *dDialog / *dQuiet;
         bWithinRatio = bWithinRatio && dRatio <= 1.5;
         arrPerLine.push_back(*dDialog / static_cast<double>(nLines));
-        std::printf("| %d | %.1f MB | %zu | %.2f s | %.2f s | %.2f | %.2f ms |\n", nParts, dMb, nLines, *dQuiet,
-                    *dDialog, dRatio, 1000 * arrPerLine.back());
+        std::printf("| %d | %.1f MB | %zu | %.2f s | %.2f s | %.2f | %.2f ms |\n", nParts, dMb, nLines,
+                    *dQuiet, *dDialog, dRatio, 1000 * arrPerLine.back());
         std::fflush(stdout);
     }
     std::printf("\ncheck: dialog within 1.5x of the quiet run: %s\n", bAllRan && bWithinRatio ? "yes" : "NO");
@@ -366,8 +368,9 @@ int main(int argc, char** argv)
     // one. A painted update costs far more than the bookkeeping of a line,
     // which is why the dialog hands the pane every line that has gathered
     // since its last update.
-    std::printf("\n| results pane alone: lines appended one per call | painted once | painted after each line |\n"
-                "|---|---|---|\n");
+    std::printf(
+        "\n| results pane alone: lines appended one per call | painted once | painted after each line |\n"
+        "|---|---|---|\n");
     std::vector<double> arrPane;
     for (const int nLines : {200, 800}) {
         arrPane.push_back(TimePaneAppends(nLines, false));

@@ -39,7 +39,8 @@ void CDialogLayoutWin::Attach(HWND hDlg, const std::vector<CAnchoredControl>& ar
     GetWindowRect(hDlg, &rcWindow);
     m_sizeMinimum = SIZE{rcWindow.right - rcWindow.left, rcWindow.bottom - rcWindow.top};
     m_arrChildren.clear();
-    for (HWND hChild = GetWindow(hDlg, GW_CHILD); hChild != nullptr; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
+    for (HWND hChild = GetWindow(hDlg, GW_CHILD); hChild != nullptr;
+         hChild = GetWindow(hChild, GW_HWNDNEXT)) {
         RECT rc{};
         GetWindowRect(hChild, &rc);
         MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&rc), 2);
@@ -64,8 +65,8 @@ void CDialogLayoutWin::OnSize(int nClientWidth, int nClientHeight)
     for (const CChild& child : m_arrChildren) {
         const CRectPx rc = AnchoredRect(child.m_rcInitial, child.m_nAnchors, nGrowX, nGrowY);
         if (hDefer != nullptr) {
-            hDefer = DeferWindowPos(hDefer, child.m_hWnd, nullptr, rc.m_nLeft, rc.m_nTop, rc.Width(), rc.Height(),
-                                    SWP_NOZORDER | SWP_NOACTIVATE);
+            hDefer = DeferWindowPos(hDefer, child.m_hWnd, nullptr, rc.m_nLeft, rc.m_nTop, rc.Width(),
+                                    rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     if (hDefer != nullptr) {

@@ -33,6 +33,6 @@ private:
     std::string m_strLines;
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_APP_PENDINGRESULTS_H
+#endif // PINWEAVE_APP_PENDINGRESULTS_H

@@ -25,4 +25,4 @@ std::exception_ptr CScanThreadWin::Finish()
     return std::exchange(m_pError, nullptr);
 }
 
-}  // namespace pinweave
+} // namespace pinweave

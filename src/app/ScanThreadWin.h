@@ -37,6 +37,6 @@ private:
     std::exception_ptr m_pError;
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_APP_SCANTHREADWIN_H
+#endif // PINWEAVE_APP_SCANTHREADWIN_H

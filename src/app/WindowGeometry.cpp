@@ -39,8 +39,10 @@ CRectPx CenteredRect(const CRectPx& rcWindow, const CRectPx& rcReference, const 
 CRectPx AnchoredRect(const CRectPx& rcInitial, unsigned nAnchors, int nGrowX, int nGrowY)
 {
     CRectPx rc = rcInitial;
-    AnchorAxis(rc.m_nLeft, rc.m_nRight, (nAnchors & kAnchorLeft) != 0, (nAnchors & kAnchorRight) != 0, nGrowX);
-    AnchorAxis(rc.m_nTop, rc.m_nBottom, (nAnchors & kAnchorTop) != 0, (nAnchors & kAnchorBottom) != 0, nGrowY);
+    AnchorAxis(rc.m_nLeft, rc.m_nRight, (nAnchors & kAnchorLeft) != 0, (nAnchors & kAnchorRight) != 0,
+               nGrowX);
+    AnchorAxis(rc.m_nTop, rc.m_nBottom, (nAnchors & kAnchorTop) != 0, (nAnchors & kAnchorBottom) != 0,
+               nGrowY);
     return rc;
 }
 

@@ -13,7 +13,7 @@ struct CWindowThreadCall {
     bool m_bRan = false;
 };
 
-}  // namespace
+} // namespace
 
 bool CallOnWindowThread(HWND hWnd, const std::function<void()>& fnCall)
 {
@@ -43,4 +43,4 @@ void HandleWindowThreadCall(LPARAM lParam)
     }
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -24,6 +24,6 @@ bool CallOnWindowThread(HWND hWnd, const std::function<void()>& fnCall);
 // For the window procedure: runs the call of a kMsgWindowThreadCall message.
 void HandleWindowThreadCall(LPARAM lParam);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_APP_WINDOWTHREADCALLWIN_H
+#endif // PINWEAVE_APP_WINDOWTHREADCALLWIN_H

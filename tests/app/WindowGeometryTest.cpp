@@ -25,7 +25,10 @@ struct CentreCase {
 const CentreCase kCentreCases[] = {
     {"OnTheWorkArea", {0, 0, 695, 508}, kWork, {292, 246, 987, 754}},
     {"OnAnOwner", {0, 0, 100, 50}, {100, 100, 500, 300}, {250, 175, 350, 225}},
-    {"OwnerNearTheRightEdgeKeepsTheBoxOnScreen", {0, 0, 300, 100}, {1100, 400, 1300, 500}, {980, 400, 1280, 500}},
+    {"OwnerNearTheRightEdgeKeepsTheBoxOnScreen",
+     {0, 0, 300, 100},
+     {1100, 400, 1300, 500},
+     {980, 400, 1280, 500}},
     {"OwnerAboveTheTopKeepsTheBoxOnScreen", {0, 0, 300, 100}, {0, -300, 400, -100}, {50, 0, 350, 100}},
     {"LargerThanTheWorkAreaStartsAtItsCorner", {0, 0, 1500, 1200}, kWork, {0, 0, 1500, 1200}},
 };

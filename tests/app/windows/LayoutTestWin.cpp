@@ -59,7 +59,8 @@ RECT ClientRect(HWND hDlg)
 
 // After the client area grew by (dx, dy): the fields stretch, the buttons
 // keep their distance to the right edge, the pane takes the rest.
-void ExpectFollowedTheEdges(HWND hDlg, const std::map<int, RECT>& mapBefore, int dx, int dy, const char* pszWhen)
+void ExpectFollowedTheEdges(HWND hDlg, const std::map<int, RECT>& mapBefore, int dx, int dy,
+                            const char* pszWhen)
 {
     const std::map<int, RECT> mapAfter = ControlRects(hDlg);
     for (const auto& [nId, rcBefore] : mapBefore) {
@@ -68,7 +69,8 @@ void ExpectFollowedTheEdges(HWND hDlg, const std::map<int, RECT>& mapBefore, int
         EXPECT_EQ(rcAfter.left, rcBefore.left + (bStretch ? 0 : dx)) << pszWhen << ", control " << nId;
         EXPECT_EQ(rcAfter.right, rcBefore.right + dx) << pszWhen << ", control " << nId;
         EXPECT_EQ(rcAfter.top, rcBefore.top) << pszWhen << ", control " << nId;
-        EXPECT_EQ(rcAfter.bottom, rcBefore.bottom + (nId == IDC_RESULTS ? dy : 0)) << pszWhen << ", control " << nId;
+        EXPECT_EQ(rcAfter.bottom, rcBefore.bottom + (nId == IDC_RESULTS ? dy : 0))
+            << pszWhen << ", control " << nId;
     }
 }
 
@@ -136,8 +138,8 @@ TEST_F(LayoutTest, ControlsFollowTheEdgesWhenResizedAndMaximised)
     PostMessageA(m_hDlg, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     ASSERT_TRUE(WaitUntil([&] { return IsZoomed(m_hDlg) != FALSE; }));
     const RECT rcMaximised = ClientRect(m_hDlg);
-    ExpectFollowedTheEdges(m_hDlg, mapBefore, rcMaximised.right - rcClient.right, rcMaximised.bottom - rcClient.bottom,
-                           "maximised");
+    ExpectFollowedTheEdges(m_hDlg, mapBefore, rcMaximised.right - rcClient.right,
+                           rcMaximised.bottom - rcClient.bottom, "maximised");
     EXPECT_TRUE(TakeScreenshot(m_hDlg, "main-dialog-maximised"));
 
     // Restored, then made smaller than the template: the template's size is

@@ -25,7 +25,8 @@ std::string ManyPartsCapH(int nParts)
     str += "[ENDHEADER]\r\n[CONNECTION]\r\n";
     for (int i = 1; i <= nParts; ++i) {
         str += "    [PART=PN-" + std::to_string(i) +
-               "]\r\n        [WIRE]\r\n            NAME=W1\r\n            CONNECTOR_A=J1\r\n            PIN_A=1\r\n"
+               "]\r\n        [WIRE]\r\n            NAME=W1\r\n            CONNECTOR_A=J1\r\n            "
+               "PIN_A=1\r\n"
                "            CONNECTOR_B=J1\r\n            PIN_B=2\r\n        [ENDWIRE]\r\n    [ENDPART]\r\n";
     }
     return str + "[ENDCONNECTION]\r\n[CONNECTOR]\r\n    [FIXTURE]\r\n        NAME=J1\r\n        [PINS]\r\n"
@@ -65,7 +66,8 @@ void ExpectScrolledToEnd(HWND hPane, std::size_t nTextLength)
     const auto nLines = static_cast<int>(Ask(hPane, EM_GETLINECOUNT));
     ASSERT_GE(nLines, 2);
     const auto nLastTextLine = static_cast<WPARAM>(nLines - 2);
-    const LRESULT nPosition = Ask(hPane, EM_POSFROMCHAR, static_cast<WPARAM>(Ask(hPane, EM_LINEINDEX, nLastTextLine)));
+    const LRESULT nPosition =
+        Ask(hPane, EM_POSFROMCHAR, static_cast<WPARAM>(Ask(hPane, EM_LINEINDEX, nLastTextLine)));
     RECT rcClient{};
     GetClientRect(hPane, &rcClient);
     const int y = static_cast<short>(HIWORD(nPosition));

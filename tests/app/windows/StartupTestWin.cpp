@@ -43,9 +43,15 @@ protected:
 
 TEST_P(StartupTest, FieldsShowCommandLineThenSavedThenDefault)
 {
-    const CStartCase& c = GetParam();
-    // A file of the name "existing.tst" in the program's working folder.
-    WriteFileBytes("existing.tst", "[HEADER]\r\n");
+    CStartCase c = GetParam();
+    // "<existing>" stands for a file that exists.
+    const std::string strExisting = FreshWorkDir("startup-existing") + "\\existing.tst";
+    WriteFileBytes(strExisting, "[HEADER]\r\n");
+    for (std::string* pstr : {&c.m_strArguments, &c.m_strExpectedInput, &c.m_strExpectedOutput}) {
+        if (*pstr == "<existing>") {
+            *pstr = strExisting;
+        }
+    }
     Store("InputPath", c.m_input);
     Store("OutputPath", c.m_output);
 
@@ -118,10 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
         CStartCase{"SinglePathIsTheFolder", "x.tst", {}, {}, "", "x.tst"},
         CStartCase{"SingleFolderIsTheFolder", "C:\\windows", {}, {}, "", "C:\\windows"},
         CStartCase{"SingleExistingFileIsTheCapHFile",
-                   "existing.tst",
+                   "<existing>",
                    {REG_SZ, "C:\\in\\a.tst"},
                    {REG_SZ, "C:\\saved out"},
-                   "existing.tst",
+                   "<existing>",
                    "C:\\saved out"},
         CStartCase{"LaterPathReplacesEarlier", "a b c", {}, {}, "b", "c"},
         CStartCase{"FlagLastLeavesNoFolder", "x.tst C:\\out /Y", {}, {}, "C:\\out", kDefaultFolder},
