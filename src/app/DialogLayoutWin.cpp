@@ -9,6 +9,27 @@ CRectPx FromRect(const RECT& rc)
     return CRectPx{rc.left, rc.top, rc.right, rc.bottom};
 }
 
+// The window's dots per inch: per screen where the system knows it (Windows
+// 10 1607 and later), else the system's.
+int WindowDpi(HWND hWnd)
+{
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    const auto pfnGetDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (pfnGetDpiForWindow != nullptr) {
+        return static_cast<int>(pfnGetDpiForWindow(hWnd));
+    }
+    const HDC hdc = GetDC(hWnd);
+    const int nDpi = GetDeviceCaps(hdc, LOGPIXELSX);
+    ReleaseDC(hWnd, hdc);
+    return nDpi > 0 ? nDpi : 96;
+}
+
+int Scaled(int n, int nNewDpi, int nOldDpi)
+{
+    return MulDiv(n, nNewDpi, nOldDpi);
+}
+
 } // namespace
 
 void CenterOnOwnerWin(HWND hWnd)
@@ -31,6 +52,7 @@ void CenterOnOwnerWin(HWND hWnd)
 void CDialogLayoutWin::Attach(HWND hDlg, const std::vector<CAnchoredControl>& arrAnchors)
 {
     m_hDlg = hDlg;
+    m_nDpi = WindowDpi(hDlg);
     RECT rcClient{};
     GetClientRect(hDlg, &rcClient);
     m_nInitialClientWidth = rcClient.right;
@@ -73,6 +95,22 @@ void CDialogLayoutWin::OnSize(int nClientWidth, int nClientHeight)
         EndDeferWindowPos(hDefer);
     }
     InvalidateRect(m_hDlg, nullptr, TRUE);
+}
+
+void CDialogLayoutWin::OnDpiChanged(int nNewDpi)
+{
+    if (m_hDlg == nullptr || nNewDpi <= 0 || nNewDpi == m_nDpi) {
+        return;
+    }
+    for (CChild& child : m_arrChildren) {
+        CRectPx& rc = child.m_rcInitial;
+        rc = CRectPx{Scaled(rc.m_nLeft, nNewDpi, m_nDpi), Scaled(rc.m_nTop, nNewDpi, m_nDpi),
+                     Scaled(rc.m_nRight, nNewDpi, m_nDpi), Scaled(rc.m_nBottom, nNewDpi, m_nDpi)};
+    }
+    m_nInitialClientWidth = Scaled(m_nInitialClientWidth, nNewDpi, m_nDpi);
+    m_nInitialClientHeight = Scaled(m_nInitialClientHeight, nNewDpi, m_nDpi);
+    m_sizeMinimum = SIZE{Scaled(m_sizeMinimum.cx, nNewDpi, m_nDpi), Scaled(m_sizeMinimum.cy, nNewDpi, m_nDpi)};
+    m_nDpi = nNewDpi;
 }
 
 void CDialogLayoutWin::OnGetMinMaxInfo(MINMAXINFO& info) const

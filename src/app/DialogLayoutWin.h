@@ -33,6 +33,11 @@ public:
     // WM_GETMINMAXINFO: the smallest tracking size is the initial window size.
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
 
+    // WM_DPICHANGED, before the system scales the dialog to the new screen's
+    // pixels: the measured sizes are scaled alike, so the layout that follows
+    // keeps the controls where the scaled template puts them.
+    void OnDpiChanged(int nNewDpi);
+
 private:
     struct CChild {
         HWND m_hWnd;
@@ -44,6 +49,7 @@ private:
     int m_nInitialClientWidth = 0;
     int m_nInitialClientHeight = 0;
     SIZE m_sizeMinimum{};
+    int m_nDpi = 96; // of the screen the sizes were measured for
 };
 
 } // namespace pinweave

@@ -29,6 +29,9 @@ constexpr UINT kMsgScanEnded = WM_APP + 2;
 // few lines it adds (bench_dialog measures it), so at most ten a second keep
 // the pane's share of the processor small however fast the run logs.
 constexpr UINT_PTR kResultsTimer = 1;
+
+// WM_DPICHANGED (Windows 8.1 and later; the headers name it for those only).
+constexpr UINT kMsgDpiChanged = 0x02E0;
 constexpr UINT kResultsPeriodMs = 100;
 
 } // namespace
@@ -203,6 +206,9 @@ bool CPinweaveDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, INT_PTR& n
     case WM_GETMINMAXINFO:
         m_layout.OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         return true;
+    case kMsgDpiChanged:
+        m_layout.OnDpiChanged(LOWORD(wParam));
+        return false; // the system goes on to scale the dialog
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return true;
