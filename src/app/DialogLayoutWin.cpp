@@ -109,7 +109,8 @@ void CDialogLayoutWin::OnDpiChanged(int nNewDpi)
     }
     m_nInitialClientWidth = Scaled(m_nInitialClientWidth, nNewDpi, m_nDpi);
     m_nInitialClientHeight = Scaled(m_nInitialClientHeight, nNewDpi, m_nDpi);
-    m_sizeMinimum = SIZE{Scaled(m_sizeMinimum.cx, nNewDpi, m_nDpi), Scaled(m_sizeMinimum.cy, nNewDpi, m_nDpi)};
+    m_sizeMinimum =
+        SIZE{Scaled(m_sizeMinimum.cx, nNewDpi, m_nDpi), Scaled(m_sizeMinimum.cy, nNewDpi, m_nDpi)};
     m_nDpi = nNewDpi;
 }
 
