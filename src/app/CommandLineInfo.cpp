@@ -60,4 +60,15 @@ void CPinweaveCommandLineInfo::ParseArguments(const std::vector<std::string>& ar
     }
 }
 
+void CPinweaveCommandLineInfo::TakeLoneFileAsCapH(const std::vector<std::string>& arrArgs,
+                                                  const FlagRule& pfnIsFile)
+{
+    if (arrArgs.size() != 1 || arrArgs[0] != m_strOutputPath || !m_strInputPath.empty() || !pfnIsFile ||
+        !pfnIsFile(arrArgs[0])) {
+        return;
+    }
+    m_strInputPath = m_strOutputPath;
+    m_strOutputPath.clear();
+}
+
 }  // namespace pinweave

@@ -40,6 +40,14 @@ public:
     // empty rule means the Windows rule.
     void ParseArguments(const std::vector<std::string>& arrArgs, const FlagRule& pfnIsFlag = IsWindowsFlag);
 
+    // Dropping a file onto the program, or "Open with", starts it with that
+    // file as its only argument: when the whole list is one path naming an
+    // existing file (pfnIsFile true; a folder is no file), that path is the
+    // CAP-H path instead of the output folder, and no output folder is given.
+    // Any other list keeps what the grammar made of it. Call after
+    // ParseArguments with the same list.
+    void TakeLoneFileAsCapH(const std::vector<std::string>& arrArgs, const FlagRule& pfnIsFile);
+
     bool m_bOverwriteAll = false;  // flag Y: replace existing output files without asking
     bool m_bQuiet = false;         // flag Q: one conversion without a window
     std::string m_strInputPath;    // the CAP-H file path

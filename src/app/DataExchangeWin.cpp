@@ -29,4 +29,19 @@ void ExchangeText(HWND hDlg, int nId, std::string& str, bool bTake)
     }
 }
 
+void AppendToEdit(HWND hEdit, const std::string& strText)
+{
+    if (hEdit == nullptr || strText.empty()) {
+        return;
+    }
+    // Everything selected, then the selection collapsed at its end: the
+    // insertion point moves after the last character without asking for the
+    // text's length, which the control (Wine's at least) works out for an
+    // ANSI caller by converting its whole text.
+    SendMessageA(hEdit, EM_SETSEL, 0, -1);
+    SendMessageA(hEdit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    SendMessageA(hEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(strText.c_str()));
+    SendMessageA(hEdit, EM_SCROLLCARET, 0, 0);
+}
+
 } // namespace pinweave

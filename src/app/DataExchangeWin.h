@@ -16,6 +16,11 @@ std::string GetWindowTextString(HWND hWnd);
 // Takes (bTake) the text of control nId of hDlg into str, or puts str into it.
 void ExchangeText(HWND hDlg, int nId, std::string& str, bool bTake);
 
+// Adds strText after the last character of an edit control and scrolls the
+// insertion point, now after the added text, into view. What the control
+// held stays as it is, so the cost depends on strText alone.
+void AppendToEdit(HWND hEdit, const std::string& strText);
+
 } // namespace pinweave
 
 #endif // PINWEAVE_APP_DATAEXCHANGEWIN_H

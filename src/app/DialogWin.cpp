@@ -1,5 +1,6 @@
 #include "app/DialogWin.h"
 
+#include "app/DialogLayoutWin.h"
 #include "app/MessageBoxWin.h"
 
 #include <exception>
@@ -27,6 +28,7 @@ void CDialogWin::EndDialog(INT_PTR nResult)
 BOOL CDialogWin::OnInitDialog()
 {
     UpdateData(false);
+    CenterOnOwnerWin(m_hWnd);
     return TRUE;
 }
 

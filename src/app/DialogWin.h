@@ -35,7 +35,8 @@ protected:
 
     // Pairs controls with stored values; nothing by default.
     virtual void DoDataExchange(bool bTake) { (void)bTake; }
-    // Puts the stored values into the controls; TRUE keeps the default focus.
+    // Puts the stored values into the controls and centres the dialog on its
+    // owner (without one, on the screen); TRUE keeps the default focus.
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();

@@ -36,6 +36,15 @@ int RunQuiet(CPinweaveDlg& dlg)
     return bCompleted ? 0 : 1;
 }
 
+// Whether the path names an existing file, not a folder. The ANSI function
+// takes the path's bytes in the system's code page, as every other path
+// operation of the program does.
+bool IsExistingFile(const std::string& strPath)
+{
+    const DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 } // namespace
 
 int CPinweaveApp::InitInstance(const std::vector<std::string>& arrArgs)
@@ -47,6 +56,7 @@ int CPinweaveApp::InitInstance(const std::vector<std::string>& arrArgs)
 
     CPinweaveCommandLineInfo cmdInfo;
     cmdInfo.ParseArguments(arrArgs, CPinweaveCommandLineInfo::IsWindowsFlag);
+    cmdInfo.TakeLoneFileAsCapH(arrArgs, IsExistingFile);
     engine.m_strInputPath = cmdInfo.m_strInputPath;
     engine.m_strOutputPath = cmdInfo.m_strOutputPath;
     if (cmdInfo.m_bOverwriteAll) {

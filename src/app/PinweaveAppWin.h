@@ -1,7 +1,8 @@
 // The application: start-up is the whole life of the program.
 //
 //  1. common controls; 2. the main dialog object (no window yet); 3. the
-//  command line into its record; 4.-5. the record's paths and flag Y into the
+//  command line into its record (a lone argument naming an existing file is
+//  the CAP-H file, as when a file is dropped onto the program); 4.-5. the record's paths and flag Y into the
 //  dialog object; 6. quiet mode (flag Q): one conversion, no window, no
 //  settings read or written; otherwise 7. restore the paths the command line
 //  left empty, 8. run the dialog modally, 9. save the paths however it was

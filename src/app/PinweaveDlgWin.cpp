@@ -9,24 +9,30 @@
 #include "app/OpenFileDialogWin.h"
 #include "app/ResourceStringWin.h"
 #include "app/WaitCursorWin.h"
+#include "app/WindowThreadCallWin.h"
 #include "common/MessageTable.h"
 #include "resource.h"
+
+#include <shellapi.h>
+
+#include <exception>
 
 namespace pinweave {
 
 namespace {
 
-// True for the length of a scan, also when it ends by an exception.
-class CScanningFlag {
-public:
-    explicit CScanningFlag(bool& bScanning) : m_bScanning(bScanning) { m_bScanning = true; }
-    CScanningFlag(const CScanningFlag&) = delete;
-    CScanningFlag& operator=(const CScanningFlag&) = delete;
-    ~CScanningFlag() { m_bScanning = false; }
+// Posted by the scan's thread when the run has returned or thrown.
+constexpr UINT kMsgScanEnded = WM_APP + 2;
 
-private:
-    bool& m_bScanning;
-};
+// While a scan runs, the lines that have gathered go into the pane this
+// often. Under Wine one update of the visible pane costs 7 to 15 ms however
+// few lines it adds (bench_dialog measures it), so at most ten a second keep
+// the pane's share of the processor small however fast the run logs.
+constexpr UINT_PTR kResultsTimer = 1;
+
+// WM_DPICHANGED (Windows 8.1 and later; the headers name it for those only).
+constexpr UINT kMsgDpiChanged = 0x02E0;
+constexpr UINT kResultsPeriodMs = 100;
 
 } // namespace
 
@@ -38,6 +44,7 @@ CPinweaveDlg::CPinweaveDlg()
 
 CPinweaveDlg::~CPinweaveDlg()
 {
+    m_scan.Finish(); // the engine belongs to a run until it has ended
     m_engine.ResetRunState();
 }
 
@@ -48,29 +55,33 @@ bool CPinweaveDlg::HasWindow() const
 
 void CPinweaveDlg::AppendResults(const std::string& strLines)
 {
-    // Only the new lines go into the pane: the insertion point moves after
-    // its last character and the lines replace the empty selection there, so
-    // a line costs the same however many came before it.
-    const HWND hResults = GetDlgItem(m_hWnd, IDC_RESULTS);
-    const auto nEnd = static_cast<WPARAM>(GetWindowTextLengthA(hResults));
-    SendMessageA(hResults, EM_SETSEL, nEnd, static_cast<LPARAM>(nEnd));
-    SendMessageA(hResults, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(strLines.c_str()));
-    SendMessageA(hResults, EM_SCROLLCARET, 0, 0);
+    // From the scan's thread the lines gather until this thread takes them.
+    if (GetWindowThreadProcessId(m_hWnd, nullptr) != GetCurrentThreadId()) {
+        m_pendingResults.Add(strLines);
+        return;
+    }
+    AppendToEdit(GetDlgItem(m_hWnd, IDC_RESULTS), m_pendingResults.Take() + strLines);
 }
 
 void CPinweaveDlg::ShowMessageBox(const std::string& strText)
 {
-    if (!HasWindow() && m_pErrorConsole != nullptr) {
-        m_pErrorConsole->WriteLine(strText);
+    if (!HasWindow()) {
+        if (m_pErrorConsole != nullptr) {
+            m_pErrorConsole->WriteLine(strText);
+        }
+        ShowExclamationBox(nullptr, strText);
+        return;
     }
-    ShowExclamationBox(HasWindow() ? m_hWnd : nullptr, strText);
+    ShowOwnedModal([&] { ShowExclamationBox(m_hWnd, strText); });
 }
 
 OverwriteAnswer CPinweaveDlg::AskOverwrite(const std::string& strMessage)
 {
     CDlgOutputExists dlgPrompt;
     dlgPrompt.m_strMessage = strMessage;
-    switch (dlgPrompt.DoModal(m_hWnd)) {
+    INT_PTR nAnswer = IDCANCEL;
+    ShowOwnedModal([&] { nAnswer = dlgPrompt.DoModal(m_hWnd); });
+    switch (nAnswer) {
     case IDYES:
         return OverwriteAnswer::Yes;
     case IDC_YES_TO_ALL:
@@ -113,12 +124,43 @@ BOOL CPinweaveDlg::OnInitDialog()
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
+    // Resizing: the fields stretch, the buttons stay at the right edge, the
+    // results pane takes all the room that is added.
+    constexpr unsigned kStretch = kAnchorLeft | kAnchorTop | kAnchorRight;
+    constexpr unsigned kRightEdge = kAnchorTop | kAnchorRight;
+    m_layout.Attach(m_hWnd, {{IDC_INPUT_PATH, kStretch},
+                             {IDC_OUTPUT_PATH, kStretch},
+                             {IDC_BROWSE_INPUT, kRightEdge},
+                             {IDC_BROWSE_OUTPUT, kRightEdge},
+                             {IDC_SCAN, kRightEdge},
+                             {IDCANCEL, kRightEdge},
+                             {IDC_RESULTS, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom}});
+    DragAcceptFiles(m_hWnd, TRUE);
+
     OnPathChanged();
     return TRUE;
 }
 
+void CPinweaveDlg::OnOK()
+{
+    if (!IsScanning()) {
+        CDialogWin::OnOK();
+    }
+}
+
+void CPinweaveDlg::OnCancel()
+{
+    // Close, Esc and the close box wait for the end of a scan.
+    if (!IsScanning()) {
+        CDialogWin::OnCancel();
+    }
+}
+
 bool CPinweaveDlg::OnCommand(WORD wId, WORD wNotifyCode, HWND)
 {
+    if (IsScanning()) {
+        return true; // nothing starts while a scan runs, a second scan least of all
+    }
     if (wNotifyCode == BN_CLICKED) {
         switch (wId) {
         case IDC_BROWSE_INPUT:
@@ -141,18 +183,42 @@ bool CPinweaveDlg::OnCommand(WORD wId, WORD wNotifyCode, HWND)
     return false;
 }
 
-bool CPinweaveDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM, INT_PTR& nResult)
+bool CPinweaveDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, INT_PTR& nResult)
 {
     switch (uMsg) {
+    case kMsgWindowThreadCall:
+        HandleWindowThreadCall(lParam);
+        return true;
+    case WM_TIMER:
+        if (wParam != kResultsTimer) {
+            return false;
+        }
+        OnResultsWaiting();
+        return true;
+    case kMsgScanEnded:
+        OnScanEnded();
+        return true;
     case WM_SYSCOMMAND:
         return OnSysCommand(wParam);
+    case WM_SIZE:
+        m_layout.OnSize(LOWORD(lParam), HIWORD(lParam));
+        return true;
+    case WM_GETMINMAXINFO:
+        m_layout.OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return true;
+    case kMsgDpiChanged:
+        m_layout.OnDpiChanged(LOWORD(wParam));
+        return false; // the system goes on to scale the dialog
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return true;
     case WM_PAINT:
         return OnPaint();
     case WM_QUERYDRAGICON:
         nResult = reinterpret_cast<INT_PTR>(m_hIcon);
         return true;
     case WM_SETCURSOR:
-        if (!m_bScanning) {
+        if (!IsScanning()) {
             return false;
         }
         CWaitCursorWin::Apply();
@@ -170,10 +236,35 @@ void CPinweaveDlg::OnBrowseInput()
     if (!ChooseFileToOpen(m_hWnd, LoadResourceString(IDS_CAPH_FILE_FILTER), strPath)) {
         return;
     }
+    TakeCapHFile(strPath);
+}
+
+void CPinweaveDlg::TakeCapHFile(const std::string& strPath)
+{
     const HWND hInput = GetDlgItem(m_hWnd, IDC_INPUT_PATH);
     SetFocus(hInput);
     SetWindowTextA(hInput, strPath.c_str());
     UpdateData(true);
+}
+
+void CPinweaveDlg::OnDropFiles(HDROP hDrop)
+{
+    // The first dropped item counts: a file is the CAP-H file, a folder goes
+    // into the output-folder field as the folder browser would put it.
+    const UINT nLength = DragQueryFileA(hDrop, 0, nullptr, 0);
+    std::string strPath(nLength + 1, '\0');
+    const UINT nCopied = DragQueryFileA(hDrop, 0, strPath.data(), nLength + 1);
+    DragFinish(hDrop);
+    strPath.resize(nCopied);
+    if (IsScanning() || strPath.empty()) {
+        return;
+    }
+    const DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        SetDlgItemTextA(m_hWnd, IDC_OUTPUT_PATH, strPath.c_str());
+        return;
+    }
+    TakeCapHFile(strPath);
 }
 
 void CPinweaveDlg::OnBrowseOutput()
@@ -187,12 +278,66 @@ void CPinweaveDlg::OnBrowseOutput()
 
 void CPinweaveDlg::OnScan()
 {
-    // An error that escapes the run ends this handler (the dialog shows it);
-    // the guards take the wait cursor away first.
-    CScanningFlag scanning(m_bScanning);
-    CWaitCursorWin waitCursor;
     UpdateData(true);
-    m_engine.RunConversion(m_engine.m_strInputPath);
+    BeginBusy();
+    try {
+        m_scan.Start(m_hWnd, kMsgScanEnded, [this] { m_engine.RunConversion(m_engine.m_strInputPath); });
+    } catch (...) {
+        EndBusy();
+        throw; // no thread for the run: the dialog shows why
+    }
+}
+
+void CPinweaveDlg::OnScanEnded()
+{
+    OnResultsWaiting();
+    const std::exception_ptr pError = m_scan.Finish();
+    EndBusy();
+    if (pError) {
+        std::rethrow_exception(pError); // an error that escaped the run: the dialog shows its text
+    }
+}
+
+void CPinweaveDlg::OnResultsWaiting()
+{
+    AppendToEdit(GetDlgItem(m_hWnd, IDC_RESULTS), m_pendingResults.Take());
+}
+
+void CPinweaveDlg::BeginBusy()
+{
+    m_hFocusBeforeScan = GetFocus();
+    EnableWindow(m_hWnd, FALSE);
+    CWaitCursorWin::Apply();
+    SetTimer(m_hWnd, kResultsTimer, kResultsPeriodMs, nullptr);
+}
+
+void CPinweaveDlg::EndBusy()
+{
+    KillTimer(m_hWnd, kResultsTimer);
+    EnableWindow(m_hWnd, TRUE);
+    if (m_hFocusBeforeScan != nullptr && IsChild(m_hWnd, m_hFocusBeforeScan)) {
+        SetFocus(m_hFocusBeforeScan);
+    }
+    m_hFocusBeforeScan = nullptr;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void CPinweaveDlg::ShowOwnedModal(const std::function<void()>& fnShow)
+{
+    CallOnWindowThread(m_hWnd, [&] {
+        OnResultsWaiting();
+        // A modal box disables its owner only if the owner is enabled, and
+        // gives the activation back to an enabled owner only: a box over the
+        // disabled dialog would leave it behind another program's window.
+        const bool bWasDisabled = !IsWindowEnabled(m_hWnd);
+        if (bWasDisabled) {
+            EnableWindow(m_hWnd, TRUE);
+        }
+        fnShow();
+        if (bWasDisabled && IsScanning()) {
+            EnableWindow(m_hWnd, FALSE);
+        }
+    });
 }
 
 void CPinweaveDlg::OnPathChanged()

@@ -13,6 +13,7 @@ target_link_libraries(pinweave_pid PUBLIC oleaut32)
 # Everything of the shell but the entry point, so tests can link it.
 add_library(pinweave_winapp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/DataExchangeWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DialogLayoutWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DlgAboutWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DlgOutputExistsWin.cpp
@@ -24,7 +25,9 @@ add_library(pinweave_winapp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/PinweaveDlgWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegistrySettingsWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResourceStringWin.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Settings.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/ScanThreadWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Settings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowThreadCallWin.cpp)
 target_include_directories(pinweave_winapp PUBLIC ${CMAKE_CURRENT_LIST_DIR}/.. ${PINWEAVE_RES_DIR})
 target_compile_definitions(pinweave_winapp PUBLIC NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_link_libraries(pinweave_winapp

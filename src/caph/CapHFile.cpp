@@ -7,12 +7,26 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace pinweave {
+
+namespace {
+
+// Whether the path names a folder. The C library's stat takes the path's
+// bytes as the system takes them (the ANSI code page on Windows), where a
+// std::filesystem::path made from them would read them as Latin-1.
+bool IsFolder(const std::string& strPath)
+{
+    struct stat info {};
+    return ::stat(strPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
 
 void CFileBytes::Reserve(std::size_t nCapacity)
 {
@@ -52,8 +66,7 @@ CCapHFile::~CCapHFile()
 bool CCapHFile::Open(const std::string& strPath, std::string& strError)
 {
     Close();
-    std::error_code ec;
-    if (std::filesystem::is_directory(std::filesystem::path(strPath), ec)) {
+    if (IsFolder(strPath)) {
         strError = std::generic_category().message(EISDIR);
         return false;
     }

@@ -136,6 +136,49 @@ INSTANTIATE_TEST_SUITE_P(CallerRule, FlagRuleTest, testing::ValuesIn(kRuleCases)
                              return testInfo.param.pszName;
                          });
 
+// A lone argument naming an existing file is the CAP-H file; the test's
+// "file system" holds the files job.tst and /Q and the folder C:\out.
+bool IsTestFile(const std::string& strPath)
+{
+    return strPath == "job.tst" || strPath == "/Q";
+}
+
+struct LoneCase {
+    const char* pszName;
+    std::vector<std::string> arrArgs;
+    Record expected;
+};
+
+void PrintTo(const LoneCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const LoneCase kLoneCases[] = {
+    {"ExistingFileIsTheCapHFile", {"job.tst"}, {false, false, "job.tst", ""}},
+    {"FolderStaysTheOutputFolder", {"C:\\out"}, {false, false, "", "C:\\out"}},
+    {"MissingPathStaysTheOutputFolder", {"gone.tst"}, {false, false, "", "gone.tst"}},
+    {"TwoArgumentsKeepTheGrammar", {"job.tst", "job.tst"}, {false, false, "job.tst", "job.tst"}},
+    {"WithAFlagKeepsTheGrammar", {"/Y", "job.tst"}, {false, true, "", "job.tst"}},
+    {"AFlagIsNoFile", {"/Q"}, {true, false, "", ""}},
+    {"NoArguments", {}, {false, false, "", ""}},
+};
+
+class LoneArgumentTest : public testing::TestWithParam<LoneCase> {};
+
+TEST_P(LoneArgumentTest, RecordMatches)
+{
+    CPinweaveCommandLineInfo info;
+    info.ParseArguments(GetParam().arrArgs);
+    info.TakeLoneFileAsCapH(GetParam().arrArgs, IsTestFile);
+    EXPECT_EQ(Describe(GetParam().expected), Describe(info));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, LoneArgumentTest, testing::ValuesIn(kLoneCases),
+                         [](const testing::TestParamInfo<LoneCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
 TEST(ParseParamTest, NullTextCountsAsEmpty)
 {
     CPinweaveCommandLineInfo info;

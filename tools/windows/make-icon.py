@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Pinweave's application icon (resource 131) and writes it as an .ico
-with a 16x16 and a 32x32 image, 32 bits per pixel with alpha.
+with 16, 24, 32 and 48 px images (32 bits per pixel with alpha) and a 256 px
+image stored as PNG, as the system expects for that size.
 
 The motif: three wires in the usual harness colours running from a connector
 block on the left to three test pins on the right, on a dark blue tile.
@@ -12,6 +13,9 @@ Usage: make-icon.py OUTPUT.ico   (the result is checked in as res/Pinweave.ico)
 import math
 import struct
 import sys
+import zlib
+
+SIZES = (16, 24, 32, 48, 256)
 
 TILE = (32, 56, 104)
 EDGE = (16, 28, 60)
@@ -92,14 +96,27 @@ def dib(size):
     return header + pixels + mask
 
 
+def png(size):
+    """The image as a PNG file: RGBA, 8 bits per channel."""
+    rows = render(size)
+    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make-icon.py OUTPUT.ico")
-    images = [dib(16), dib(32)]
+    images = [png(size) if size == 256 else dib(size) for size in SIZES]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip((16, 32), images):
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+    for size, data in zip(SIZES, images):
+        # A width or height of 256 is written as 0.
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     with open(sys.argv[1], "wb") as f:
         f.write(out + b"".join(images))

@@ -7,7 +7,9 @@
 #include "resource.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -126,6 +128,61 @@ TEST(PinweaveDlgInProcessTest, InitialisationAddsAboutEntryIconAndFocus)
     EXPECT_EQ(dlg.DoModal(nullptr), IDCANCEL);
     EXPECT_TRUE(script.Finished());
     EXPECT_FALSE(dlg.HasWindow());
+}
+
+// What the shell hands a window that files are dropped onto: a DROPFILES
+// block with the ANSI paths, each NUL-ended, and one more NUL.
+HDROP MakeDrop(const std::string& strPath)
+{
+    const std::size_t nBytes = sizeof(DROPFILES) + strPath.size() + 2;
+    const HGLOBAL hMemory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
+    auto* pDrop = static_cast<DROPFILES*>(GlobalLock(hMemory));
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = FALSE;
+    std::memcpy(reinterpret_cast<char*>(pDrop) + sizeof(DROPFILES), strPath.c_str(), strPath.size());
+    GlobalUnlock(hMemory);
+    return static_cast<HDROP>(hMemory);
+}
+
+TEST(PinweaveDlgInProcessTest, DroppedFileIsTakenAsTheCapHFileAndAFolderGoesToItsField)
+{
+    std::string strTemp(MAX_PATH + 1, '\0');
+    strTemp.resize(GetTempPathA(static_cast<DWORD>(strTemp.size()), strTemp.data()));
+    const std::string strFolder = strTemp + "pinweave drop \xE4";
+    const std::string strFile = strFolder + "\\dropped.tst";
+    CreateDirectoryA(strFolder.c_str(), nullptr);
+    CloseHandle(CreateFileA(strFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+
+    CPinweaveDlg dlg;
+    dlg.Engine().m_strInputPath = "C:\\a.tst";
+    dlg.Engine().m_strOutputPath = "C:\\out";
+    CTimerScript script({[&] {
+        const HWND hDlg = FindThreadWindow("Cap-H to Korvane PID Converter");
+        if (hDlg == nullptr) {
+            return false;
+        }
+        EXPECT_NE(GetWindowLongA(hDlg, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0) << "the dialog takes drops";
+        // A folder goes into its field only, as the folder browser puts it.
+        SetDlgItemTextA(hDlg, IDC_OUTPUT_PATH, "C:\\typed");
+        SendMessageA(hDlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(strFolder)), 0);
+        char szText[MAX_PATH + 1] = {};
+        GetDlgItemTextA(hDlg, IDC_OUTPUT_PATH, szText, sizeof(szText));
+        EXPECT_EQ(std::string(szText), strFolder);
+        EXPECT_EQ(dlg.Engine().m_strOutputPath, "C:\\out") << "a dropped folder is not taken";
+        // A file is the CAP-H file, and every field is taken.
+        SendMessageA(hDlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(strFile)), 0);
+        GetDlgItemTextA(hDlg, IDC_INPUT_PATH, szText, sizeof(szText));
+        EXPECT_EQ(std::string(szText), strFile);
+        EXPECT_EQ(dlg.Engine().m_strInputPath, strFile);
+        EXPECT_EQ(dlg.Engine().m_strOutputPath, strFolder);
+        EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, IDC_INPUT_PATH));
+        PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    }});
+    EXPECT_EQ(dlg.DoModal(nullptr), IDCANCEL);
+    EXPECT_TRUE(script.Finished());
+    DeleteFileA(strFile.c_str());
+    RemoveDirectoryA(strFolder.c_str());
 }
 
 // A dialog whose handler fails the way an exception from a run would.

@@ -393,6 +393,38 @@ TEST_F(FolderBrowserTest, BrowserPreselectsTheLastTakeUntilAFileIsChosen)
     EXPECT_EQ(LoadSetting("OutputPath"), (CStoredValue{REG_SZ, m_strFolderB}));
 }
 
+// Folder and file names with letters of the ANSI code page (0x80 is the euro
+// sign in 1252, 0xE4 an a with umlaut) come back from both browsers with
+// their bytes unchanged.
+TEST_F(FolderBrowserTest, BrowsersKeepTheBytesOfAnsiNames)
+{
+    const std::string strFolder = "C:\\pinweave-browse\\Preise \x80 Kabelb\xE4ume";
+    const std::string strFile = strFolder + "\\Kabelb\xE4ume \x80.tst";
+    CreateDirectoryA(strFolder.c_str(), nullptr);
+    CopyFileTo(m_strCapH, strFile);
+    const HWND hDlg = Start(Quoted(m_strCapH) + " " + Quoted(strFolder));
+    ASSERT_NE(hDlg, nullptr);
+
+    const HWND hBrowse = OpenBrowser(hDlg, strFolder); // preselected and shown by its path
+    ASSERT_NE(hBrowse, nullptr);
+    SetWindowTextTo(Item(hDlg, IDC_OUTPUT_PATH), "C:\\elsewhere");
+    PostCommand(hBrowse, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hBrowse); }));
+    EXPECT_EQ(WindowText(Item(hDlg, IDC_OUTPUT_PATH)), strFolder);
+
+    ASSERT_TRUE(Click(Item(hDlg, IDC_BROWSE_INPUT)));
+    const HWND hOpen = m_app.WaitForDialog("Open");
+    ASSERT_NE(hOpen, nullptr);
+    SetWindowTextTo(FindDescendant(hOpen, kOpenFileNameId, "Edit"), strFile);
+    PostCommand(hOpen, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(hOpen); }));
+    EXPECT_EQ(WindowText(Item(hDlg, IDC_INPUT_PATH)), strFile);
+
+    ASSERT_TRUE(m_app.CloseMainDialog());
+    EXPECT_EQ(LoadSetting("InputPath"), (CStoredValue{REG_SZ, strFile}));
+    EXPECT_EQ(LoadSetting("OutputPath"), (CStoredValue{REG_SZ, strFolder}));
+}
+
 // --- The About box
 
 TEST_F(MainDialogTest, AboutBoxFromTheSystemMenu)

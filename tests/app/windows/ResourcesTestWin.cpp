@@ -104,7 +104,7 @@ TEST_F(PinweaveExeTest, VersionBlockNamesTheProgram)
     }
 }
 
-TEST_F(PinweaveExeTest, IconHasA16And32PixelImage)
+TEST_F(PinweaveExeTest, IconHasImagesFrom16To256Pixels)
 {
     const std::string strGroup =
         Resource(MAKEINTRESOURCEA(IDI_PINWEAVE), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
@@ -116,7 +116,7 @@ TEST_F(PinweaveExeTest, IconHasA16And32PixelImage)
     for (int i = 0; i < nCount; ++i) {
         strSizes += std::to_string(pBytes[6 + 14 * i]) + "x" + std::to_string(pBytes[7 + 14 * i]) + " ";
     }
-    EXPECT_EQ(strSizes, "16x16 32x32 ");
+    EXPECT_EQ(strSizes, "16x16 24x24 32x32 48x48 0x0 "); // 0 stands for 256
 }
 
 TEST_F(PinweaveExeTest, ManifestAsksForCommonControls6AndDpiAwareness)
@@ -124,7 +124,17 @@ TEST_F(PinweaveExeTest, ManifestAsksForCommonControls6AndDpiAwareness)
     const std::string strManifest = Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
     EXPECT_NE(strManifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
-    EXPECT_NE(strManifest.find("<dpiAware>true</dpiAware>"), std::string::npos);
+    for (const char* pszPart : {
+             ">PerMonitorV2, PerMonitor</dpiAwareness>",
+             ">true/pm</dpiAware>",
+             "{e2011457-1546-43c5-a5fe-008deee3d3f0}", // Vista
+             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
+             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
+             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // 8.1
+             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10 and 11
+         }) {
+        EXPECT_NE(strManifest.find(pszPart), std::string::npos) << pszPart;
+    }
 }
 
 TEST_F(PinweaveExeTest, DialogTemplatesExist)

@@ -43,7 +43,15 @@ protected:
 
 TEST_P(StartupTest, FieldsShowCommandLineThenSavedThenDefault)
 {
-    const CStartCase& c = GetParam();
+    CStartCase c = GetParam();
+    // "<existing>" stands for a file that exists.
+    const std::string strExisting = FreshWorkDir("startup-existing") + "\\existing.tst";
+    WriteFileBytes(strExisting, "[HEADER]\r\n");
+    for (std::string* pstr : {&c.m_strArguments, &c.m_strExpectedInput, &c.m_strExpectedOutput}) {
+        if (*pstr == "<existing>") {
+            *pstr = strExisting;
+        }
+    }
     Store("InputPath", c.m_input);
     Store("OutputPath", c.m_output);
 
@@ -114,6 +122,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "C:\\my jobs\\a b.tst",
                    "D:\\out dir"},
         CStartCase{"SinglePathIsTheFolder", "x.tst", {}, {}, "", "x.tst"},
+        CStartCase{"SingleFolderIsTheFolder", "C:\\windows", {}, {}, "", "C:\\windows"},
+        CStartCase{"SingleExistingFileIsTheCapHFile",
+                   "<existing>",
+                   {REG_SZ, "C:\\in\\a.tst"},
+                   {REG_SZ, "C:\\saved out"},
+                   "<existing>",
+                   "C:\\saved out"},
         CStartCase{"LaterPathReplacesEarlier", "a b c", {}, {}, "b", "c"},
         CStartCase{"FlagLastLeavesNoFolder", "x.tst C:\\out /Y", {}, {}, "C:\\out", kDefaultFolder},
         CStartCase{"UnknownFlagsIgnored", "/Quiet -Q: / x.tst C:\\out", {}, {}, "x.tst", "C:\\out"},
