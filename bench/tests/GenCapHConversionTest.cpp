@@ -64,6 +64,27 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_folder); }
 
+    // Generates harness.tst with the options and points the engine at it and
+    // at the output folder; the file's text.
+    std::string Generate(const CGenOptions& options, CConversionEngine& engine) const
+    {
+        std::string strFile;
+        std::string strError;
+        EXPECT_TRUE(GenerateCapH(
+            options,
+            [&strFile](std::string_view strPiece) {
+                strFile.append(strPiece);
+                return true;
+            },
+            strError));
+        const fs::path input = m_folder / "harness.tst";
+        std::ofstream(input, std::ios::binary)
+            .write(strFile.data(), static_cast<std::streamsize>(strFile.size()));
+        engine.m_strInputPath = input.string();
+        engine.m_strOutputPath = (m_folder / "out").string();
+        return strFile;
+    }
+
     fs::path m_folder;
 };
 
@@ -74,23 +95,9 @@ TEST_F(GenCapHConversion, EveryEndIsAttached)
     options.m_nPartCount = 5;
     options.m_nFixtureCount = 12;
     options.m_nMaxPins = 30;
-    std::string strFile;
-    std::string strError;
-    ASSERT_TRUE(GenerateCapH(
-        options,
-        [&strFile](std::string_view strPiece) {
-            strFile.append(strPiece);
-            return true;
-        },
-        strError));
-    const fs::path input = m_folder / "harness.tst";
-    std::ofstream(input, std::ios::binary)
-        .write(strFile.data(), static_cast<std::streamsize>(strFile.size()));
-
     CNoWindow frontEnd;
     CConversionEngine engine(frontEnd);
-    engine.m_strInputPath = input.string();
-    engine.m_strOutputPath = (m_folder / "out").string();
+    std::string strFile = Generate(options, engine);
     ASSERT_TRUE(engine.RunConversion(engine.m_strInputPath)) << engine.m_strResults;
     EXPECT_EQ(engine.m_strResults.find("Skipping this wire"), std::string::npos) << engine.m_strResults;
 
@@ -144,23 +151,9 @@ TEST_F(GenCapHConversion, UnknownPinsLogAWarningEach)
     options.m_nFixtureCount = 12;
     options.m_nMaxPins = 30;
     options.m_nUnknownPinPercent = 15;
-    std::string strFile;
-    std::string strError;
-    ASSERT_TRUE(GenerateCapH(
-        options,
-        [&strFile](std::string_view strPiece) {
-            strFile.append(strPiece);
-            return true;
-        },
-        strError));
-    const fs::path input = m_folder / "harness.tst";
-    std::ofstream(input, std::ios::binary)
-        .write(strFile.data(), static_cast<std::streamsize>(strFile.size()));
-
     CNoWindow frontEnd;
     CConversionEngine engine(frontEnd);
-    engine.m_strInputPath = input.string();
-    engine.m_strOutputPath = (m_folder / "out").string();
+    std::string strFile = Generate(options, engine);
     ASSERT_TRUE(engine.RunConversion(engine.m_strInputPath));
 
     // The rejections the attaching rules call for: end A on an unknown

@@ -181,6 +181,8 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
 
 bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
 {
+    // A loop of its own rather than WritePieces: this one takes no memory,
+    // so a run that ran short of it can still hand its last lines to the log.
     nWritten = 0;
     while (nWritten < nCount) {
         const ssize_t nDone = ::write(static_cast<int>(m_nHandle), pBytes + nWritten, nCount - nWritten);
