@@ -3,6 +3,9 @@
 // reaches the disk unchanged.
 #include "pid/FileSystem.h"
 
+#include "pid/PathNames.h"
+#include "pid/RunMessages.h"
+
 #include <windows.h>
 
 namespace pinweave {
@@ -207,6 +210,54 @@ bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& 
     return bOk;
 }
 
+// --- Whether two names are one file (the log's checks).
+
+bool FileIdOf(const std::string& strPath, CFileId& id)
+{
+    // No access asked for: only the file's identity is read.
+    const HANDLE hFile =
+        CreateFileA(strPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
+    CloseHandle(hFile);
+    if (!bOk) {
+        return false;
+    }
+    id.nVolume = info.dwVolumeSerialNumber;
+    id.nIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+bool NamesInFolder(const std::string& strFolder, std::vector<std::string>& arrNames, std::string& strError)
+{
+    arrNames.clear();
+    WIN32_FIND_DATAA found{};
+    const HANDLE hFind = FindFirstFileA(JoinPath(strFolder, "*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        strError = LastReason();
+        return false;
+    }
+    do {
+        const std::string_view strName = found.cFileName;
+        if (strName != "." && strName != "..") {
+            arrNames.emplace_back(strName);
+        }
+    } while (FindNextFileA(hFind, &found));
+    const DWORD dwError = GetLastError();
+    FindClose(hFind);
+    if (dwError != ERROR_NO_MORE_FILES) {
+        strError = Reason(dwError);
+        return false;
+    }
+    return true;
+}
+
+// --- End of the log's checks.
+
 CAppendFile::~CAppendFile()
 {
     if (IsOpen()) {
@@ -260,20 +311,52 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
     // Writes only through FILE_APPEND_DATA: each lands at the end of the
     // file, also when another run appends to it at the same time. Reading is
     // asked for because the lock that makes those writers take turns needs it.
-    const HANDLE hFile =
-        CreateFileA(strPath.c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        strError = LastReason();
+    // An existing file (through a link, too) first; a missing one is made
+    // only as a new file under this very name, never through a link. Should
+    // another program make the name in between, it is taken once more.
+    for (int nTry = 0; nTry < 2; ++nTry) {
+        HANDLE hFile =
+            CreateFileA(strPath.c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+            hFile = CreateFileA(strPath.c_str(), FILE_APPEND_DATA | GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+                // The name is there, yet no file opens under it: a link to
+                // nothing, unless another program just made it.
+                if (nTry == 1) {
+                    strError = kReasonDanglingLink;
+                    return false;
+                }
+                continue;
+            }
+        }
+        if (hFile == INVALID_HANDLE_VALUE) {
+            strError = LastReason();
+            return false;
+        }
+        if (!IsDiskFile(hFile)) {
+            CloseHandle(hFile);
+            strError = kReasonNotRegularFile;
+            return false;
+        }
+        m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
+        m_bShared = true;
+        return true;
+    }
+    return false; // not reached: the second try returns
+}
+
+bool CAppendFile::Identity(CFileId& id, std::uint64_t& nNames) const
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!IsOpen() || !GetFileInformationByHandle(ToHandle(m_nHandle), &info)) {
         return false;
     }
-    if (!IsDiskFile(hFile)) {
-        CloseHandle(hFile);
-        strError = kReasonNotRegularFile;
-        return false;
-    }
-    m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
-    m_bShared = true;
+    id.nVolume = info.dwVolumeSerialNumber;
+    id.nIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    nNames = info.nNumberOfLinks;
     return true;
 }
 

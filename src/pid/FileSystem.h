@@ -62,6 +62,26 @@ bool RemoveFile(const std::string& strPath, std::string& strError);
 // Cuts the file (links followed) to nSize bytes. False with the system's reason.
 bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& strError);
 
+// --- Whether two names are one file (the log's checks).
+
+// A file's identity: its device and inode number, or on Windows its volume's
+// serial number and its file index. Two names with one identity are one file.
+struct CFileId {
+    std::uint64_t nVolume = 0;
+    std::uint64_t nIndex = 0;
+    bool operator==(const CFileId& other) const { return nVolume == other.nVolume && nIndex == other.nIndex; }
+};
+
+// The identity of the file at strPath, links followed; false when it cannot
+// be examined.
+bool FileIdOf(const std::string& strPath, CFileId& id);
+
+// The names in the folder, "." and ".." left out. False with the system's
+// reason.
+bool NamesInFolder(const std::string& strFolder, std::vector<std::string>& arrNames, std::string& strError);
+
+// --- End of the log's checks.
+
 // An open file that only ever grows: written at its end, whole writes at a
 // time. Closed by its destructor, silently; a caller that cares about the
 // outcome calls Close.
@@ -81,12 +101,18 @@ public:
     // false for anything else at the name (a link included).
     bool OpenExisting(const std::string& strPath, std::string& strError);
 
-    // Opens a log file to add to its end, creating it when it is missing and
-    // following a link to a regular file. Anything but a regular file (a
-    // FIFO, a device, a folder) is refused, and nothing here ever waits for a
-    // reader. Other programs may read and append to it meanwhile: every Write
-    // lands whole at the end of the file, after what others appended.
+    // Opens a log file to add to its end: an existing regular file, or a
+    // link to one; when the name is missing, a new file is made under it,
+    // never through a link (a link to nothing is refused). Anything but a
+    // regular file (a FIFO, a device, a folder) is refused, and nothing here
+    // ever waits for a reader. Other programs may read and append to it
+    // meanwhile: every Write lands whole at the end of the file, after what
+    // others appended.
     bool OpenLog(const std::string& strPath, std::string& strError);
+
+    // The open file's identity and how many names (hard links) it has;
+    // false when they cannot be told.
+    bool Identity(CFileId& id, std::uint64_t& nNames) const;
 
     // Writes all nCount bytes at the end of the file in one request. False
     // with the system's reason; nWritten then says how many of them reached

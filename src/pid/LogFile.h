@@ -23,8 +23,9 @@ public:
     // The engine flushes when this many bytes are gathered.
     static constexpr std::size_t kBufferSize = std::size_t(64) << 10;
 
-    // Opens the log at strPath, creating it when it is missing. A FIFO, a
-    // device or a folder at the path is refused (see CAppendFile::OpenLog).
+    // Opens the log at strPath, creating it as a new file when it is missing.
+    // A FIFO, a device, a folder or a link to nothing at the path is refused
+    // (see CAppendFile::OpenLog).
     // False with the reason in strError.
     bool Open(const std::string& strPath, std::string& strError);
 
@@ -61,6 +62,9 @@ public:
     bool Close(std::size_t& nLinesWritten, std::string& strError);
 
     bool IsOpen() const { return m_file.IsOpen(); }
+
+    // The open log's identity and number of names (see CAppendFile).
+    bool Identity(CFileId& id, std::uint64_t& nNames) const { return m_file.Identity(id, nNames); }
 
 private:
     std::string m_strPath;

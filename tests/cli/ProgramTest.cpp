@@ -5,8 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -339,15 +346,132 @@ INSTANTIATE_TEST_SUITE_P(Program, MissingCapHTest, testing::ValuesIn(kMissingCap
                              return testInfo.param.pszName;
                          });
 
-} // namespace
-} // namespace pinweave::test
+// Every name under the folder with what it holds: a file's bytes, a link's
+// target; nothing else is opened.
+std::map<std::string, std::string> Snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> mapEntries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const fs::file_status status = entry.symlink_status();
+        std::string& strWhat = mapEntries[fs::relative(entry.path(), folder).string()];
+        if (fs::is_symlink(status)) {
+            strWhat = "link to " + fs::read_symlink(entry.path()).string();
+        } else if (fs::is_regular_file(status)) {
+            strWhat = ReadFileBytes(entry.path());
+        } else {
+            strWhat = "kind " + std::to_string(static_cast<int>(status.type()));
+        }
+    }
+    return mapEntries;
+}
 
-namespace pinweave::test {
-namespace {
+// What a run refuses to read or to log into, at once: one line (the log's
+// refusal, then the line that could not be logged), and nothing written
+// anywhere, not even the target of a link.
+struct RefusalCase {
+    const char* pszName;
+    std::function<void(const fs::path& job)> fnPlace;
+    std::vector<std::string> arrArgs;
+    int nStatus;
+    std::string strErr;
+};
 
-// Every output file stays open until the run ends: a run with more part
-// numbers than the usual open-file allowance still completes, because the
-// program takes the whole allowance the system grants.
+void PrintTo(const RefusalCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+const std::string kStartLine = "Pinweave: Starting conversion of 'job.tst'\n";
+
+const RefusalCase kRefusalCases[] = {
+    {"LinkToADevice",
+     [](const fs::path& job) { fs::create_symlink("/dev/zero", job / "zero.tst"); },
+     {"-Y", "zero.tst", "out"},
+     1,
+     "Pinweave: Cannot open CAP-H file 'zero.tst': It is a character device, not a regular file\n"},
+    {"FifoWithoutWriter",
+     [](const fs::path& job) { ASSERT_EQ(mkfifo((job / "p.tst").c_str(), 0600), 0); },
+     {"p.tst", "out"},
+     1,
+     "Pinweave: Cannot open CAP-H file 'p.tst': It is a FIFO (named pipe), not a regular file\n"},
+    {"Socket",
+     [](const fs::path& job) {
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (job / "s.tst").c_str());
+         const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+         ASSERT_EQ(bind(nSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+         close(nSocket);
+     },
+     {"s.tst", "out"},
+     1,
+     "Pinweave: Cannot open CAP-H file 's.tst': It is a socket, not a regular file\n"},
+    {"LogLinkedToAnOutputFile",
+     [](const fs::path& job) {
+         WriteFileBytes(job / "out" / "job.pid", "old\r\n");
+         fs::create_symlink("out/job.pid", job / "job.log");
+     },
+     {"job.tst", "out"},
+     1,
+     "Pinweave: Cannot write log file 'job.log': It is the output file 'out/job.pid'. Conversion aborted.\n" +
+         kStartLine},
+    {"LogHardLinkedToTheNextOutputFile",
+     [](const fs::path& job) {
+         WriteFileBytes(job / "out" / "job_1.pid", "old\r\n");
+         fs::create_hard_link(job / "out" / "job_1.pid", job / "job.log");
+     },
+     {"-Y", "job.tst", "out"},
+     1,
+     "Pinweave: Cannot write log file 'job.log': It is the output file 'out/job_1.pid'. Conversion "
+     "aborted.\n" +
+         kStartLine},
+    {"LogHardLinkedToATemporary",
+     [](const fs::path& job) {
+         WriteFileBytes(job / "out" / "job.pid.pinweave-a8Kq2Z.tmp", "another run's\r\n");
+         fs::create_hard_link(job / "out" / "job.pid.pinweave-a8Kq2Z.tmp", job / "job.log");
+     },
+     {"-Y", "job.tst", "out"},
+     1,
+     "Pinweave: Cannot write log file 'job.log': It is the output file 'out/job.pid.pinweave-a8Kq2Z.tmp'. "
+     "Conversion aborted.\n" +
+         kStartLine},
+    {"LogLinkedToTheCapHFile",
+     [](const fs::path& job) { fs::create_symlink("job.tst", job / "job.log"); },
+     {"-Y", "job.tst", "out"},
+     1,
+     "Pinweave: Cannot write log file 'job.log': It is the CAP-H file being converted. Conversion "
+     "aborted.\n" +
+         kStartLine},
+    {"LogLinkedToNothing",
+     [](const fs::path& job) {
+         fs::create_directory(job / "elsewhere");
+         fs::create_symlink("elsewhere/planted.conf", job / "job.log");
+     },
+     {"-Y", "job.tst", "out"},
+     1,
+     "Pinweave: Cannot write log file 'job.log': It is a symbolic link to a file that does not exist. "
+     "Conversion aborted.\n" +
+         kStartLine},
+};
+
+class RefusalTest : public ProgramTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusalTest, RefusedAtOnceWithNothingWritten)
+{
+    GetParam().fnPlace(Job());
+    const std::map<std::string, std::string> before = Snapshot(Job());
+    const ProgramResult result = Run(GetParam().arrArgs);
+    EXPECT_EQ(GetParam().nStatus, result.nStatus);
+    EXPECT_EQ(GetParam().strErr, result.strErr);
+    EXPECT_EQ("", result.strOut);
+    EXPECT_EQ(before, Snapshot(Job())) << "nothing written, nothing made";
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, RefusalTest, testing::ValuesIn(kRefusalCases),
+                         [](const testing::TestParamInfo<RefusalCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
 } // namespace
 } // namespace pinweave::test
 

@@ -40,6 +40,7 @@ ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::fil
         const int fdErr = open(strErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fdOut < 0 || fdErr < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0 || chdir(cwd.c_str()) != 0)
             _exit(126);
+        alarm(60);
         execv(arrArgv[0], arrArgv.data());
         _exit(127);
     }

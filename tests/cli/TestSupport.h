@@ -25,7 +25,7 @@ enum class StdoutTarget {
 
 // Runs the pinweave program with arrArgs in the folder cwd. Its standard
 // error, and its standard output unless told otherwise, are captured in files
-// under captureDir.
+// under captureDir. A program that hangs is ended after a minute.
 ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::filesystem::path& cwd,
                          const std::filesystem::path& captureDir,
                          StdoutTarget target = StdoutTarget::Captured);
