@@ -472,6 +472,29 @@ INSTANTIATE_TEST_SUITE_P(Program, RefusalTest, testing::ValuesIn(kRefusalCases),
                              return testInfo.param.pszName;
                          });
 
+// On a terminal the control bytes of a name show as escapes, in the echo and
+// on standard error alike; the log and redirected output keep them.
+TEST_F(ProgramTest, TerminalShowsControlBytesAsEscapes)
+{
+    const std::string strName = "j\x1b]0;owned\x07\x1b[31m\r\x7f\xE4";
+    fs::rename(Job() / "job.tst", Job() / (strName + ".tst"));
+    WriteFileBytes(Out() / (strName + ".pid"), "old\r\n");
+    const auto lines = [](const std::string& strShown) {
+        return std::vector<std::string>{
+            "Starting conversion of '" + strShown + ".tst'", "2 Part Number(s) detected.",
+            "The output file '" + strShown + ".pid' already exists.", "Conversion aborted."};
+    };
+    const ProgramResult redirected = Run({strName + ".tst", "out"});
+    EXPECT_EQ(LfLines(lines(strName)), redirected.strOut);
+    const ProgramResult shown = Run({strName + ".tst", "out"}, StdoutTarget::Terminal);
+    EXPECT_EQ(1, shown.nStatus);
+    const std::string strShown = "j\\x1b]0;owned\\x07\\x1b[31m\\x0d\\x7f\xE4";
+    EXPECT_EQ(LfLines(lines(strShown)) + "Pinweave: " + LfLines({lines(strShown)[2], lines(strShown)[3]}),
+              shown.strOut);
+    EXPECT_EQ(CrLfLines(lines(strName)) + CrLfLines(lines(strName)),
+              ReadFileBytes(Job() / (strName + ".log")));
+}
+
 } // namespace
 } // namespace pinweave::test
 
