@@ -98,6 +98,27 @@ bool IsDiskFile(HANDLE hFile)
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// The identity and data of the file at strPath, links followed; no access
+// is asked for.
+bool InformationAt(const std::string& strPath, BY_HANDLE_FILE_INFORMATION& info)
+{
+    const HANDLE hFile =
+        CreateFileA(strPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
+    CloseHandle(hFile);
+    return bOk != FALSE;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& info1, const BY_HANDLE_FILE_INFORMATION& info2)
+{
+    return info1.dwVolumeSerialNumber == info2.dwVolumeSerialNumber &&
+           info1.nFileIndexHigh == info2.nFileIndexHigh && info1.nFileIndexLow == info2.nFileIndexLow;
+}
+
 } // namespace
 
 EEntry EntryAt(const std::string& strPath)
@@ -210,54 +231,6 @@ bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& 
     return bOk;
 }
 
-// --- Whether two names are one file (the log's checks).
-
-bool FileIdOf(const std::string& strPath, CFileId& id)
-{
-    // No access asked for: only the file's identity is read.
-    const HANDLE hFile =
-        CreateFileA(strPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
-    CloseHandle(hFile);
-    if (!bOk) {
-        return false;
-    }
-    id.nVolume = info.dwVolumeSerialNumber;
-    id.nIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
-}
-
-bool NamesInFolder(const std::string& strFolder, std::vector<std::string>& arrNames, std::string& strError)
-{
-    arrNames.clear();
-    WIN32_FIND_DATAA found{};
-    const HANDLE hFind = FindFirstFileA(JoinPath(strFolder, "*").c_str(), &found);
-    if (hFind == INVALID_HANDLE_VALUE) {
-        strError = LastReason();
-        return false;
-    }
-    do {
-        const std::string_view strName = found.cFileName;
-        if (strName != "." && strName != "..") {
-            arrNames.emplace_back(strName);
-        }
-    } while (FindNextFileA(hFind, &found));
-    const DWORD dwError = GetLastError();
-    FindClose(hFind);
-    if (dwError != ERROR_NO_MORE_FILES) {
-        strError = Reason(dwError);
-        return false;
-    }
-    return true;
-}
-
-// --- End of the log's checks.
-
 CAppendFile::~CAppendFile()
 {
     if (IsOpen()) {
@@ -348,17 +321,61 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
     return false; // not reached: the second try returns
 }
 
-bool CAppendFile::Identity(CFileId& id, std::uint64_t& nNames) const
+// --- Whether other names lead to the open file (the log's checks).
+
+bool CAppendFile::IsThisFile(const std::string& strPath) const
 {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!IsOpen() || !GetFileInformationByHandle(ToHandle(m_nHandle), &info)) {
-        return false;
-    }
-    id.nVolume = info.dwVolumeSerialNumber;
-    id.nIndex = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    nNames = info.nNumberOfLinks;
+    BY_HANDLE_FILE_INFORMATION infoOpen{};
+    BY_HANDLE_FILE_INFORMATION infoPath{};
+    return IsOpen() && GetFileInformationByHandle(ToHandle(m_nHandle), &infoOpen) &&
+           InformationAt(strPath, infoPath) && SameFile(infoOpen, infoPath);
+}
+
+bool CAppendFile::MayHaveOtherNames(const std::string& strPath) const
+{
+    // Windows counts hard links and marks its own symbolic links, but Wine
+    // shows a Unix link as the file it points to, with one name: the answer
+    // is always yes.
+    (void)strPath;
     return true;
 }
+
+bool CAppendFile::NamesOfThisFileIn(const std::string& strFolder,
+                                    const std::function<bool(std::string_view)>& fnWanted,
+                                    std::vector<std::string>& arrNames, std::string& strError) const
+{
+    BY_HANDLE_FILE_INFORMATION infoOpen{};
+    if (!IsOpen() || !GetFileInformationByHandle(ToHandle(m_nHandle), &infoOpen)) {
+        return true; // nothing to compare with
+    }
+    WIN32_FIND_DATAA found{};
+    const HANDLE hFind = FindFirstFileA(JoinPath(strFolder, "*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        strError = LastReason();
+        return false;
+    }
+    // Only a name with the open file's size and time of last write is
+    // opened to compare identities: under Wine an open costs 0.6-0.9 ms. A
+    // folder of 2,500 existing PID files takes 14-23 ms so, 1.4-2.3 s when
+    // every name is opened.
+    do {
+        const std::string_view strName = found.cFileName;
+        if (found.nFileSizeHigh == infoOpen.nFileSizeHigh && found.nFileSizeLow == infoOpen.nFileSizeLow &&
+            CompareFileTime(&found.ftLastWriteTime, &infoOpen.ftLastWriteTime) == 0 && strName != "." &&
+            strName != ".." && fnWanted(strName) && IsThisFile(JoinPath(strFolder, strName))) {
+            arrNames.emplace_back(strName);
+        }
+    } while (FindNextFileA(hFind, &found));
+    const DWORD dwError = GetLastError();
+    FindClose(hFind);
+    if (dwError != ERROR_NO_MORE_FILES) {
+        strError = Reason(dwError);
+        return false;
+    }
+    return true;
+}
+
+// --- End of the log's checks.
 
 bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
 {

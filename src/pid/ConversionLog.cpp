@@ -8,7 +8,6 @@
 #include "pid/RunMessages.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -61,40 +60,29 @@ bool IsOutputNameOf(std::string_view strName, std::string_view strBaseName)
 // the log's lines would corrupt and the run then replace or refuse. The
 // identity of the open file counts, not its name, so a link cannot be
 // swapped in between.
-std::string WhyLogIsRefused(const CLogFile& log, const std::string& strLogPath,
-                            const CConversionEngine& engine)
+std::string WhyLogIsRefused(const CLogFile& log, const CConversionEngine& engine)
 {
-    CFileId idLog;
-    std::uint64_t nNames = 0;
-    if (!log.Identity(idLog, nNames)) {
-        return std::string();
-    }
-    CFileId idOther;
     for (const std::string* pPath : {&engine.m_strCapHPath, &engine.m_strInputPath}) {
-        if (!pPath->empty() && FileIdOf(*pPath, idOther) && idOther == idLog) {
+        if (!pPath->empty() && log.IsThisFile(*pPath)) {
             return kReasonIsCapHFile;
         }
     }
     // A file of one name, reached by no link, has no name in the output
     // folder but its own (never a PID name): the folder need not be read.
-    if (nNames <= 1 && EntryAt(strLogPath) == EEntry::File) {
-        return std::string();
-    }
-    std::vector<std::string> arrNames;
-    std::string strIgnored;
-    if (!IsFolder(engine.m_strOutputPath) || !NamesInFolder(engine.m_strOutputPath, arrNames, strIgnored)) {
-        // Not a folder: the run stops at its check before any output file is
-        // made. One that cannot be read cannot be checked.
+    // Not a folder: the run stops at its check before any output file is
+    // made. One that cannot be read cannot be checked.
+    if (!log.MayHaveOtherNames() || !IsFolder(engine.m_strOutputPath)) {
         return std::string();
     }
     const std::string strBaseName = BaseNameOf(engine.m_strInputPath);
-    for (const std::string& strName : arrNames) {
-        const std::string strPath = JoinPath(engine.m_strOutputPath, strName);
-        if (IsOutputNameOf(strName, strBaseName) && FileIdOf(strPath, idOther) && idOther == idLog) {
-            return FormatMessageText(kReasonIsOutputFile, {strPath});
-        }
-    }
-    return std::string();
+    std::vector<std::string> arrNames;
+    std::string strIgnored;
+    log.NamesOfThisFileIn(
+        engine.m_strOutputPath,
+        [&](std::string_view strName) { return IsOutputNameOf(strName, strBaseName); }, arrNames, strIgnored);
+    return arrNames.empty()
+               ? std::string()
+               : FormatMessageText(kReasonIsOutputFile, {JoinPath(engine.m_strOutputPath, arrNames[0])});
 }
 
 } // namespace
@@ -170,7 +158,7 @@ bool CConversionEngine::OpenLog()
     const std::string strLogPath = LogFilePathOf(m_strInputPath);
     std::string strError;
     if (m_log.Open(strLogPath, strError)) {
-        strError = WhyLogIsRefused(m_log, strLogPath, *this);
+        strError = WhyLogIsRefused(m_log, *this);
         if (strError.empty()) {
             return true;
         }

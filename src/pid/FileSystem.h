@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,26 +63,6 @@ bool RemoveFile(const std::string& strPath, std::string& strError);
 // Cuts the file (links followed) to nSize bytes. False with the system's reason.
 bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& strError);
 
-// --- Whether two names are one file (the log's checks).
-
-// A file's identity: its device and inode number, or on Windows its volume's
-// serial number and its file index. Two names with one identity are one file.
-struct CFileId {
-    std::uint64_t nVolume = 0;
-    std::uint64_t nIndex = 0;
-    bool operator==(const CFileId& other) const { return nVolume == other.nVolume && nIndex == other.nIndex; }
-};
-
-// The identity of the file at strPath, links followed; false when it cannot
-// be examined.
-bool FileIdOf(const std::string& strPath, CFileId& id);
-
-// The names in the folder, "." and ".." left out. False with the system's
-// reason.
-bool NamesInFolder(const std::string& strFolder, std::vector<std::string>& arrNames, std::string& strError);
-
-// --- End of the log's checks.
-
 // An open file that only ever grows: written at its end, whole writes at a
 // time. Closed by its destructor, silently; a caller that cares about the
 // outcome calls Close.
@@ -110,9 +91,24 @@ public:
     // others appended.
     bool OpenLog(const std::string& strPath, std::string& strError);
 
-    // The open file's identity and how many names (hard links) it has;
-    // false when they cannot be told.
-    bool Identity(CFileId& id, std::uint64_t& nNames) const;
+    // --- Whether other names lead to the open file (the log's checks).
+
+    // Whether strPath names the open file itself (links followed).
+    bool IsThisFile(const std::string& strPath) const;
+
+    // Whether the open file, opened under strPath, may have another name as
+    // well: it has several (hard links), or strPath is a symbolic link. True
+    // where the system cannot tell.
+    bool MayHaveOtherNames(const std::string& strPath) const;
+
+    // Adds to arrNames the names in strFolder that fnWanted accepts and that
+    // lead to the open file itself (links followed). False with the system's
+    // reason when the folder cannot be read.
+    bool NamesOfThisFileIn(const std::string& strFolder,
+                           const std::function<bool(std::string_view)>& fnWanted,
+                           std::vector<std::string>& arrNames, std::string& strError) const;
+
+    // --- End of the log's checks.
 
     // Writes all nCount bytes at the end of the file in one request. False
     // with the system's reason; nWritten then says how many of them reached

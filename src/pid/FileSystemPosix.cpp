@@ -1,6 +1,7 @@
 // The disk operations of a run on Linux and other POSIX systems.
 #include "pid/FileSystem.h"
 
+#include "pid/PathNames.h"
 #include "pid/RunMessages.h"
 
 #include <cerrno>
@@ -119,49 +120,6 @@ bool TruncateFile(const std::string& strPath, std::uint64_t nSize, std::string& 
     return true;
 }
 
-// --- Whether two names are one file (the log's checks).
-
-bool FileIdOf(const std::string& strPath, CFileId& id)
-{
-    struct stat info {};
-    if (::stat(strPath.c_str(), &info) != 0) {
-        return false;
-    }
-    id.nVolume = static_cast<std::uint64_t>(info.st_dev);
-    id.nIndex = static_cast<std::uint64_t>(info.st_ino);
-    return true;
-}
-
-bool NamesInFolder(const std::string& strFolder, std::vector<std::string>& arrNames, std::string& strError)
-{
-    arrNames.clear();
-    DIR* const pDir = ::opendir(strFolder.c_str());
-    if (pDir == nullptr) {
-        strError = Reason(errno);
-        return false;
-    }
-    for (;;) {
-        errno = 0;
-        const dirent* const pEntry = ::readdir(pDir);
-        if (pEntry == nullptr) {
-            break;
-        }
-        const std::string_view strName = pEntry->d_name;
-        if (strName != "." && strName != "..") {
-            arrNames.emplace_back(strName);
-        }
-    }
-    const int nErrno = errno;
-    ::closedir(pDir);
-    if (nErrno != 0) {
-        strError = Reason(nErrno);
-        return false;
-    }
-    return true;
-}
-
-// --- End of the log's checks.
-
 CAppendFile::~CAppendFile()
 {
     if (IsOpen()) {
@@ -244,17 +202,57 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
     return false;
 }
 
-bool CAppendFile::Identity(CFileId& id, std::uint64_t& nNames) const
+// --- Whether other names lead to the open file (the log's checks).
+
+bool CAppendFile::IsThisFile(const std::string& strPath) const
+{
+    struct stat infoOpen {};
+    struct stat infoPath {};
+    return IsOpen() && ::fstat(static_cast<int>(m_nHandle), &infoOpen) == 0 &&
+           ::stat(strPath.c_str(), &infoPath) == 0 && infoOpen.st_dev == infoPath.st_dev &&
+           infoOpen.st_ino == infoPath.st_ino;
+}
+
+bool CAppendFile::MayHaveOtherNames(const std::string& strPath) const
 {
     struct stat info {};
-    if (!IsOpen() || ::fstat(static_cast<int>(m_nHandle), &info) != 0) {
+    return !IsOpen() || ::fstat(static_cast<int>(m_nHandle), &info) != 0 || info.st_nlink > 1 ||
+           EntryAt(strPath) != EEntry::File;
+}
+
+bool CAppendFile::NamesOfThisFileIn(const std::string& strFolder,
+                                    const std::function<bool(std::string_view)>& fnWanted,
+                                    std::vector<std::string>& arrNames, std::string& strError) const
+{
+    DIR* const pDir = ::opendir(strFolder.c_str());
+    if (pDir == nullptr) {
+        strError = Reason(errno);
         return false;
     }
-    id.nVolume = static_cast<std::uint64_t>(info.st_dev);
-    id.nIndex = static_cast<std::uint64_t>(info.st_ino);
-    nNames = static_cast<std::uint64_t>(info.st_nlink);
+    // Each wanted name is looked at whole (stat): a folder's entries may
+    // give other inode numbers than the files (overlay file systems).
+    for (;;) {
+        errno = 0;
+        const dirent* const pEntry = ::readdir(pDir);
+        if (pEntry == nullptr) {
+            break;
+        }
+        const std::string_view strName = pEntry->d_name;
+        if (strName != "." && strName != ".." && fnWanted(strName) &&
+            IsThisFile(JoinPath(strFolder, strName))) {
+            arrNames.emplace_back(strName);
+        }
+    }
+    const int nErrno = errno;
+    ::closedir(pDir);
+    if (nErrno != 0) {
+        strError = Reason(nErrno);
+        return false;
+    }
     return true;
 }
+
+// --- End of the log's checks.
 
 bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
 {

@@ -63,8 +63,15 @@ public:
 
     bool IsOpen() const { return m_file.IsOpen(); }
 
-    // The open log's identity and number of names (see CAppendFile).
-    bool Identity(CFileId& id, std::uint64_t& nNames) const { return m_file.Identity(id, nNames); }
+    // The log's checks (see CAppendFile).
+    bool IsThisFile(const std::string& strPath) const { return m_file.IsThisFile(strPath); }
+    bool MayHaveOtherNames() const { return m_file.MayHaveOtherNames(m_strPath); }
+    bool NamesOfThisFileIn(const std::string& strFolder,
+                           const std::function<bool(std::string_view)>& fnWanted,
+                           std::vector<std::string>& arrNames, std::string& strError) const
+    {
+        return m_file.NamesOfThisFileIn(strFolder, fnWanted, arrNames, strError);
+    }
 
 private:
     std::string m_strPath;
