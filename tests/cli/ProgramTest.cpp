@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -347,20 +346,16 @@ INSTANTIATE_TEST_SUITE_P(Program, MissingCapHTest, testing::ValuesIn(kMissingCap
                          });
 
 // Every name under the folder with what it holds: a file's bytes, a link's
-// target; nothing else is opened.
+// target, another entry's kind; nothing else is opened.
 std::map<std::string, std::string> Snapshot(const fs::path& folder)
 {
     std::map<std::string, std::string> mapEntries;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
         const fs::file_status status = entry.symlink_status();
-        std::string& strWhat = mapEntries[fs::relative(entry.path(), folder).string()];
-        if (fs::is_symlink(status)) {
-            strWhat = "link to " + fs::read_symlink(entry.path()).string();
-        } else if (fs::is_regular_file(status)) {
-            strWhat = ReadFileBytes(entry.path());
-        } else {
-            strWhat = "kind " + std::to_string(static_cast<int>(status.type()));
-        }
+        mapEntries[fs::relative(entry.path(), folder).string()] =
+            fs::is_symlink(status)        ? "link to " + fs::read_symlink(entry.path()).string()
+            : fs::is_regular_file(status) ? ReadFileBytes(entry.path())
+                                          : std::to_string(static_cast<int>(status.type()));
     }
     return mapEntries;
 }
@@ -368,9 +363,13 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder)
 // What a run refuses to read or to log into, at once: one line (the log's
 // refusal, then the line that could not be logged), and nothing written
 // anywhere, not even the target of a link.
+enum class Place { Link, HardLink, Fifo, Socket };
+
 struct RefusalCase {
     const char* pszName;
-    std::function<void(const fs::path& job)> fnPlace;
+    Place place;
+    const char* pszAt;     // in the job folder
+    const char* pszTarget; // of a link; one in out/ is made first, and a missing one's folder
     std::vector<std::string> arrArgs;
     int nStatus;
     std::string strErr;
@@ -381,84 +380,63 @@ void PrintTo(const RefusalCase& testCase, std::ostream* pStream)
     *pStream << testCase.pszName;
 }
 
-const std::string kStartLine = "Pinweave: Starting conversion of 'job.tst'\n";
+void PlaceIn(const fs::path& job, const RefusalCase& c)
+{
+    const fs::path at = job / c.pszAt;
+    const fs::path target = job / (c.pszTarget != nullptr ? c.pszTarget : "");
+    if (c.pszTarget != nullptr) {
+        fs::create_directories(target.parent_path());
+        if (target.parent_path() == job / "out") {
+            WriteFileBytes(target, "old\r\n");
+        }
+    }
+    sockaddr_un address{AF_UNIX, {}};
+    switch (c.place) {
+    case Place::Link:
+        return fs::create_symlink(c.pszTarget, at);
+    case Place::HardLink:
+        return fs::create_hard_link(target, at);
+    case Place::Fifo:
+        ASSERT_EQ(mkfifo(at.c_str(), 0600), 0);
+        return;
+    case Place::Socket:
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", at.c_str());
+        const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+        EXPECT_EQ(bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        close(nSocket);
+    }
+}
 
+const std::string kOpen = "Pinweave: Cannot open CAP-H file ";
+const std::string kLog = "Pinweave: Cannot write log file 'job.log': It is ";
+const std::string kStopped = ". Conversion aborted.\nPinweave: Starting conversion of 'job.tst'\n";
+
+// clang-format off
 const RefusalCase kRefusalCases[] = {
-    {"LinkToADevice",
-     [](const fs::path& job) { fs::create_symlink("/dev/zero", job / "zero.tst"); },
-     {"-Y", "zero.tst", "out"},
-     1,
-     "Pinweave: Cannot open CAP-H file 'zero.tst': It is a character device, not a regular file\n"},
-    {"FifoWithoutWriter",
-     [](const fs::path& job) { ASSERT_EQ(mkfifo((job / "p.tst").c_str(), 0600), 0); },
-     {"p.tst", "out"},
-     1,
-     "Pinweave: Cannot open CAP-H file 'p.tst': It is a FIFO (named pipe), not a regular file\n"},
-    {"Socket",
-     [](const fs::path& job) {
-         sockaddr_un address{};
-         address.sun_family = AF_UNIX;
-         std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (job / "s.tst").c_str());
-         const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
-         ASSERT_EQ(bind(nSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-         close(nSocket);
-     },
-     {"s.tst", "out"},
-     1,
-     "Pinweave: Cannot open CAP-H file 's.tst': It is a socket, not a regular file\n"},
-    {"LogLinkedToAnOutputFile",
-     [](const fs::path& job) {
-         WriteFileBytes(job / "out" / "job.pid", "old\r\n");
-         fs::create_symlink("out/job.pid", job / "job.log");
-     },
-     {"job.tst", "out"},
-     1,
-     "Pinweave: Cannot write log file 'job.log': It is the output file 'out/job.pid'. Conversion aborted.\n" +
-         kStartLine},
-    {"LogHardLinkedToTheNextOutputFile",
-     [](const fs::path& job) {
-         WriteFileBytes(job / "out" / "job_1.pid", "old\r\n");
-         fs::create_hard_link(job / "out" / "job_1.pid", job / "job.log");
-     },
-     {"-Y", "job.tst", "out"},
-     1,
-     "Pinweave: Cannot write log file 'job.log': It is the output file 'out/job_1.pid'. Conversion "
-     "aborted.\n" +
-         kStartLine},
-    {"LogHardLinkedToATemporary",
-     [](const fs::path& job) {
-         WriteFileBytes(job / "out" / "job.pid.pinweave-a8Kq2Z.tmp", "another run's\r\n");
-         fs::create_hard_link(job / "out" / "job.pid.pinweave-a8Kq2Z.tmp", job / "job.log");
-     },
-     {"-Y", "job.tst", "out"},
-     1,
-     "Pinweave: Cannot write log file 'job.log': It is the output file 'out/job.pid.pinweave-a8Kq2Z.tmp'. "
-     "Conversion aborted.\n" +
-         kStartLine},
-    {"LogLinkedToTheCapHFile",
-     [](const fs::path& job) { fs::create_symlink("job.tst", job / "job.log"); },
-     {"-Y", "job.tst", "out"},
-     1,
-     "Pinweave: Cannot write log file 'job.log': It is the CAP-H file being converted. Conversion "
-     "aborted.\n" +
-         kStartLine},
-    {"LogLinkedToNothing",
-     [](const fs::path& job) {
-         fs::create_directory(job / "elsewhere");
-         fs::create_symlink("elsewhere/planted.conf", job / "job.log");
-     },
-     {"-Y", "job.tst", "out"},
-     1,
-     "Pinweave: Cannot write log file 'job.log': It is a symbolic link to a file that does not exist. "
-     "Conversion aborted.\n" +
-         kStartLine},
+    {"LinkToADevice", Place::Link, "z.tst", "/dev/zero", {"-Y", "z.tst", "out"}, 1,
+     kOpen + "'z.tst': It is a character device, not a regular file\n"},
+    {"FifoWithoutWriter", Place::Fifo, "p.tst", nullptr, {"p.tst", "out"}, 1,
+     kOpen + "'p.tst': It is a FIFO (named pipe), not a regular file\n"},
+    {"Socket", Place::Socket, "s.tst", nullptr, {"s.tst", "out"}, 1,
+     kOpen + "'s.tst': It is a socket, not a regular file\n"},
+    {"LogLinkedToAnOutputFile", Place::Link, "job.log", "out/job.pid", {"job.tst", "out"}, 1,
+     kLog + "the output file 'out/job.pid'" + kStopped},
+    {"LogHardLinkedToTheNextOutputFile", Place::HardLink, "job.log", "out/job_1.pid", {"-Y", "job.tst", "out"}, 1,
+     kLog + "the output file 'out/job_1.pid'" + kStopped},
+    {"LogHardLinkedToATemporary", Place::HardLink, "job.log", "out/job.pid.pinweave-a8Kq2Z.tmp",
+     {"-Y", "job.tst", "out"}, 1, kLog + "the output file 'out/job.pid.pinweave-a8Kq2Z.tmp'" + kStopped},
+    {"LogLinkedToTheCapHFile", Place::Link, "job.log", "job.tst", {"-Y", "job.tst", "out"}, 1,
+     kLog + "the CAP-H file being converted" + kStopped},
+    {"LogLinkedToNothing", Place::Link, "job.log", "elsewhere/planted.conf", {"-Y", "job.tst", "out"}, 1,
+     kLog + "a symbolic link to a file that does not exist" + kStopped},
 };
+// clang-format on
 
 class RefusalTest : public ProgramTest, public testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(RefusalTest, RefusedAtOnceWithNothingWritten)
 {
-    GetParam().fnPlace(Job());
+    PlaceIn(Job(), GetParam());
     const std::map<std::string, std::string> before = Snapshot(Job());
     const ProgramResult result = Run(GetParam().arrArgs);
     EXPECT_EQ(GetParam().nStatus, result.nStatus);

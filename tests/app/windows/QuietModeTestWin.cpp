@@ -224,53 +224,31 @@ TEST_F(QuietModeTest, FlagAsLastArgumentLeavesNoFolder)
     EXPECT_NE(m_strStdErr, "") << "the failure has no log line, so it goes to stderr";
 }
 
-// What quiet mode refuses at once, before a line is logged: exit status 1,
-// the line on standard error, no file written (no PID file, the file the
-// log is linked to as it was).
-struct CRefusal {
-    const char* m_pszName;
-    const char* m_pszCapH;     // the CAP-H argument; "%c" the sample
-    bool m_bLogLinkedToOutput; // the log is a hard link to the PID file
-    const char* m_pszStdErr;   // "%c" the sample, "%l" its log, "%o" the output folder
-};
-
-class QuietRefusalTest : public QuietModeTest, public ::testing::WithParamInterface<CRefusal> {
-protected:
-    std::string Filled(std::string strText) const
-    {
-        for (const auto& [pszMark, strValue] :
-             {std::pair{"%c", m_strCapH}, {"%l", m_strLog}, {"%o", m_strOutDir}}) {
-            for (std::size_t nAt; (nAt = strText.find(pszMark)) != std::string::npos;) {
-                strText.replace(nAt, 2, strValue);
-            }
-        }
-        return strText;
-    }
-};
+// What quiet mode refuses at once, before a line is logged: NUL as the CAP-H
+// file, or a log that is a hard link to a PID file. Exit status 1, the line
+// on standard error, nothing written.
+class QuietRefusalTest : public QuietModeTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(QuietRefusalTest, RefusedWithNothingWritten)
 {
+    const bool bLogLinked = GetParam();
     const std::string strPid = m_strOutDir + "\\sample.pid";
     WriteFileBytes(strPid, "old");
-    if (GetParam().m_bLogLinkedToOutput) {
-        ASSERT_TRUE(CreateHardLinkA(m_strLog.c_str(), strPid.c_str(), nullptr));
-    }
-    EXPECT_EQ(RunQuiet("/Q /Y " + Quoted(Filled(GetParam().m_pszCapH)) + " " + Quoted(m_strOutDir)), 1u);
-    EXPECT_EQ(m_strStdErr, Filled(GetParam().m_pszStdErr));
+    ASSERT_TRUE(!bLogLinked || CreateHardLinkA(m_strLog.c_str(), strPid.c_str(), nullptr));
+    EXPECT_EQ(RunQuiet("/Q /Y " + Quoted(bLogLinked ? m_strCapH : "NUL") + " " + Quoted(m_strOutDir)), 1u);
+    EXPECT_EQ(m_strStdErr,
+              bLogLinked ? "Cannot write log file '" + m_strLog + "': It is the output file '" + strPid +
+                               "'. Conversion aborted.\r\nStarting conversion of '" + m_strCapH + "'\r\n"
+                         : "Cannot open CAP-H file 'NUL': It is a character device, not a regular file\r\n");
     EXPECT_EQ(ReadFileBytes(strPid), "old");
     EXPECT_EQ(NamesIn(m_strOutDir), std::vector<std::string>{"sample.pid"});
-    EXPECT_EQ(NamesIn(m_strInDir, "*.log").size(), GetParam().m_bLogLinkedToOutput ? 1u : 0u);
+    EXPECT_EQ(NamesIn(m_strInDir, "*.log").size(), bLogLinked ? 1u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Quiet, QuietRefusalTest,
-    ::testing::Values(
-        CRefusal{"DeviceAsCapHFile", "NUL", false,
-                 "Cannot open CAP-H file 'NUL': It is a character device, not a regular file\r\n"},
-        CRefusal{"LogHardLinkedToAnOutputFile", "%c", true,
-                 "Cannot write log file '%l': It is the output file '%o\\sample.pid'. Conversion "
-                 "aborted.\r\nStarting conversion of '%c'\r\n"}),
-    [](const ::testing::TestParamInfo<CRefusal>& testCase) { return std::string(testCase.param.m_pszName); });
+INSTANTIATE_TEST_SUITE_P(Quiet, QuietRefusalTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& testCase) {
+                             return std::string(testCase.param ? "LogHardLinkedToAPidFile" : "NulAsCapHFile");
+                         });
 
 // A file that is no CAP-H export (here a UTF-16 one, as an editor may save
 // an export) stops the run with its one line in the log: exit status 1, no
