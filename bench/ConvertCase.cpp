@@ -98,7 +98,8 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
         CCapHFile file;
         CFileBytes bytes;
         std::string strError;
-        if (!file.Open(strPath, strError) || !file.ReadAll(bytes, strError) ||
+        EFileKind kind = EFileKind::RegularFile;
+        if (!file.Open(strPath, strError, kind) || !file.ReadAll(bytes, strError) ||
             !ScanSections(bytes.data(), bytes.size(), engine.m_rootHeader, engine.m_rootConnection,
                           engine.m_rootConnector, nullptr, ELineEnds::Joined)) {
             std::fprintf(stderr, "bench: '%s' cannot be read or scanned %s\n", strPath.c_str(),

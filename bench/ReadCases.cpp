@@ -22,7 +22,8 @@ bool ReadInput(const std::string& strPath, CFileBytes& bytes)
 {
     CCapHFile file;
     std::string strError;
-    if (!file.Open(strPath, strError) || !file.ReadAll(bytes, strError)) {
+    EFileKind kind = EFileKind::RegularFile;
+    if (!file.Open(strPath, strError, kind) || !file.ReadAll(bytes, strError)) {
         std::fprintf(stderr, "bench: '%s': %s\n", strPath.c_str(), strError.c_str());
         return false;
     }

@@ -3,6 +3,9 @@
 // reaches the disk unchanged.
 #include "pid/FileSystem.h"
 
+#include "pid/PathNames.h"
+#include "pid/RunMessages.h"
+
 #include <windows.h>
 
 namespace pinweave {
@@ -93,6 +96,27 @@ bool IsDiskFile(HANDLE hFile)
     BY_HANDLE_FILE_INFORMATION info{};
     return GetFileType(hFile) == FILE_TYPE_DISK && GetFileInformationByHandle(hFile, &info) &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The identity and data of the file at strPath, links followed; no access
+// is asked for.
+bool InformationAt(const std::string& strPath, BY_HANDLE_FILE_INFORMATION& info)
+{
+    const HANDLE hFile =
+        CreateFileA(strPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const BOOL bOk = GetFileInformationByHandle(hFile, &info);
+    CloseHandle(hFile);
+    return bOk != FALSE;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& info1, const BY_HANDLE_FILE_INFORMATION& info2)
+{
+    return info1.dwVolumeSerialNumber == info2.dwVolumeSerialNumber &&
+           info1.nFileIndexHigh == info2.nFileIndexHigh && info1.nFileIndexLow == info2.nFileIndexLow;
 }
 
 } // namespace
@@ -260,22 +284,98 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
     // Writes only through FILE_APPEND_DATA: each lands at the end of the
     // file, also when another run appends to it at the same time. Reading is
     // asked for because the lock that makes those writers take turns needs it.
-    const HANDLE hFile =
-        CreateFileA(strPath.c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
+    // An existing file (through a link, too) first; a missing one is made
+    // only as a new file under this very name, never through a link. Should
+    // another program make the name in between, it is taken once more.
+    for (int nTry = 0; nTry < 2; ++nTry) {
+        HANDLE hFile =
+            CreateFileA(strPath.c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+            hFile = CreateFileA(strPath.c_str(), FILE_APPEND_DATA | GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+                // The name is there, yet no file opens under it: a link to
+                // nothing, unless another program just made it.
+                if (nTry == 1) {
+                    strError = kReasonDanglingLink;
+                    return false;
+                }
+                continue;
+            }
+        }
+        if (hFile == INVALID_HANDLE_VALUE) {
+            strError = LastReason();
+            return false;
+        }
+        if (!IsDiskFile(hFile)) {
+            CloseHandle(hFile);
+            strError = kReasonNotRegularFile;
+            return false;
+        }
+        m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
+        m_bShared = true;
+        return true;
+    }
+    return false; // not reached: the second try returns
+}
+
+// --- Whether other names lead to the open file (the log's checks).
+
+bool CAppendFile::IsThisFile(const std::string& strPath) const
+{
+    BY_HANDLE_FILE_INFORMATION infoOpen{};
+    BY_HANDLE_FILE_INFORMATION infoPath{};
+    return IsOpen() && GetFileInformationByHandle(ToHandle(m_nHandle), &infoOpen) &&
+           InformationAt(strPath, infoPath) && SameFile(infoOpen, infoPath);
+}
+
+bool CAppendFile::MayHaveOtherNames(const std::string& strPath) const
+{
+    // Windows counts hard links and marks its own symbolic links, but Wine
+    // shows a Unix link as the file it points to, with one name: the answer
+    // is always yes.
+    (void)strPath;
+    return true;
+}
+
+bool CAppendFile::NamesOfThisFileIn(const std::string& strFolder,
+                                    const std::function<bool(std::string_view)>& fnWanted,
+                                    std::vector<std::string>& arrNames, std::string& strError) const
+{
+    BY_HANDLE_FILE_INFORMATION infoOpen{};
+    if (!IsOpen() || !GetFileInformationByHandle(ToHandle(m_nHandle), &infoOpen)) {
+        return true; // nothing to compare with
+    }
+    WIN32_FIND_DATAA found{};
+    const HANDLE hFind = FindFirstFileA(JoinPath(strFolder, "*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE) {
         strError = LastReason();
         return false;
     }
-    if (!IsDiskFile(hFile)) {
-        CloseHandle(hFile);
-        strError = kReasonNotRegularFile;
+    // Only a name with the open file's size and time of last write is
+    // opened to compare identities: under Wine an open costs 0.6-0.9 ms. A
+    // folder of 2,500 existing PID files takes 14-23 ms so, 1.4-2.3 s when
+    // every name is opened.
+    do {
+        const std::string_view strName = found.cFileName;
+        if (found.nFileSizeHigh == infoOpen.nFileSizeHigh && found.nFileSizeLow == infoOpen.nFileSizeLow &&
+            CompareFileTime(&found.ftLastWriteTime, &infoOpen.ftLastWriteTime) == 0 && strName != "." &&
+            strName != ".." && fnWanted(strName) && IsThisFile(JoinPath(strFolder, strName))) {
+            arrNames.emplace_back(strName);
+        }
+    } while (FindNextFileA(hFind, &found));
+    const DWORD dwError = GetLastError();
+    FindClose(hFind);
+    if (dwError != ERROR_NO_MORE_FILES) {
+        strError = Reason(dwError);
         return false;
     }
-    m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
-    m_bShared = true;
     return true;
 }
+
+// --- End of the log's checks.
 
 bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
 {

@@ -12,21 +12,54 @@
 #include <thread>
 
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace pinweave {
 
 namespace {
 
-// Whether the path names a folder. The C library's stat takes the path's
-// bytes as the system takes them (the ANSI code page on Windows), where a
-// std::filesystem::path made from them would read them as Latin-1.
-bool IsFolder(const std::string& strPath)
+EFileKind KindOf(unsigned nMode)
 {
-    struct stat info {};
-    return ::stat(strPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (S_ISREG(nMode)) {
+        return EFileKind::RegularFile;
+    }
+    if (S_ISDIR(nMode)) {
+        return EFileKind::Folder;
+    }
+    if (S_ISCHR(nMode)) {
+        return EFileKind::CharacterDevice;
+    }
+#ifdef S_ISBLK
+    if (S_ISBLK(nMode)) {
+        return EFileKind::BlockDevice;
+    }
+#endif
+#ifdef S_ISFIFO
+    if (S_ISFIFO(nMode)) {
+        return EFileKind::Fifo;
+    }
+#endif
+#ifdef S_ISSOCK
+    if (S_ISSOCK(nMode)) {
+        return EFileKind::Socket;
+    }
+#endif
+    return EFileKind::Other;
 }
 
-}  // namespace
+// Always false: what the path names is not read. A folder also gets the
+// system's own sentence for it.
+bool RefuseKind(EFileKind refused, EFileKind& kind, std::string& strError)
+{
+    kind = refused;
+    strError = refused == EFileKind::Folder ? std::generic_category().message(EISDIR) : std::string();
+    return false;
+}
+
+} // namespace
 
 void CFileBytes::Reserve(std::size_t nCapacity)
 {
@@ -63,19 +96,64 @@ CCapHFile::~CCapHFile()
     Close();
 }
 
-bool CCapHFile::Open(const std::string& strPath, std::string& strError)
+bool CCapHFile::Open(const std::string& strPath, std::string& strError, EFileKind& kind)
 {
     Close();
-    if (IsFolder(strPath)) {
-        strError = std::generic_category().message(EISDIR);
-        return false;
+    kind = EFileKind::RegularFile;
+    // Looked at before it is opened, so that a device is not even opened; the
+    // opened file is looked at again, as the name may have changed meanwhile.
+    // The C library's stat and fstat take the path's bytes as the system
+    // takes them (the ANSI code page on Windows), and tell a device or pipe
+    // apart there too (GetFileType: NUL, CON, a named pipe).
+    struct stat info {};
+    if (::stat(strPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return RefuseKind(KindOf(info.st_mode), kind, strError);
     }
+#ifdef _WIN32
     errno = 0;
     m_pFile = std::fopen(strPath.c_str(), "rb");
     if (m_pFile == nullptr) {
         strError = std::generic_category().message(errno != 0 ? errno : ENOENT);
         return false;
     }
+    const int nFd = _fileno(m_pFile);
+#else
+    // O_NONBLOCK: a FIFO that took the name meanwhile is opened without
+    // waiting for a writer, and refused below; O_NOCTTY: a terminal never
+    // becomes this program's own.
+    int nFd = -1;
+    do {
+        nFd = ::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (nFd < 0 && errno == EINTR);
+    if (nFd < 0) {
+        strError = std::generic_category().message(errno);
+        return false;
+    }
+    m_pFile = ::fdopen(nFd, "rb");
+    if (m_pFile == nullptr) {
+        strError = std::generic_category().message(errno);
+        ::close(nFd);
+        return false;
+    }
+#endif
+    if (::fstat(nFd, &info) != 0) {
+        strError = std::generic_category().message(errno);
+        Close();
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        Close();
+        return RefuseKind(KindOf(info.st_mode), kind, strError);
+    }
+#ifndef _WIN32
+    // A regular file's reads wait as reads do.
+    const int nFlags = ::fcntl(nFd, F_GETFL);
+    if (nFlags < 0 || ::fcntl(nFd, F_SETFL, nFlags & ~O_NONBLOCK) != 0) {
+        strError = std::generic_category().message(errno);
+        Close();
+        return false;
+    }
+#endif
     return true;
 }
 

@@ -1,8 +1,8 @@
 // Reading a CAP-H file from disk: open it (shared with other readers and
-// writers), then take all its bytes for the section scan. The scan reads
-// sections with CR LF line ends joined into LF; the reading joins them
-// already, on a thread of its own behind the reads of a large file, where the
-// joining costs no time of its own.
+// writers; only a regular file, or a link to one), then take all its bytes
+// for the section scan. The scan reads sections with CR LF line ends joined
+// into LF; the reading joins them already, on a thread of its own behind the
+// reads of a large file, where the joining costs no time of its own.
 #ifndef PINWEAVE_CAPH_CAPHFILE_H
 #define PINWEAVE_CAPH_CAPHFILE_H
 
@@ -38,6 +38,11 @@ private:
     std::size_t m_nCapacity = 0;  // without the byte after
 };
 
+// What a path names, as far as the opening of a CAP-H file tells it apart:
+// only a regular file is read. A device, a FIFO or a socket would be read
+// for ever, or wait for a writer that never comes.
+enum class EFileKind { RegularFile, Folder, CharacterDevice, BlockDevice, Fifo, Socket, Other };
+
 class CCapHFile {
 public:
     CCapHFile() = default;
@@ -45,9 +50,12 @@ public:
     CCapHFile& operator=(const CCapHFile&) = delete;
     ~CCapHFile();
 
-    // Opens the file for reading. On failure returns false with the system's
-    // reason in strError (a folder is refused as such, not read as empty).
-    bool Open(const std::string& strPath, std::string& strError);
+    // Opens the file for reading, never waiting for anything. On failure
+    // returns false with the system's reason in strError. Anything but a
+    // regular file is refused at once, with what it is in kind (a folder
+    // also with the system's reason); kind is RegularFile after any other
+    // outcome.
+    bool Open(const std::string& strPath, std::string& strError, EFileKind& kind);
 
     // Reads every byte of the open file into bytes (replacing their content),
     // each CR LF pair joined into one LF as the section scan would join it.

@@ -4,6 +4,7 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/InterruptWatch.h"
 #include "cli/LinuxCommandLine.h"
+#include "cli/TerminalEscapes.h"
 #include "cli/Usage.h"
 #include "pid/ConversionEngine.h"
 
@@ -13,6 +14,8 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace pinweave {
 namespace {
@@ -65,6 +68,10 @@ int main(int argc, char* argv[])
     // The generation date follows the user's regional settings; nothing else
     // of the locale may change how bytes are read or written.
     std::setlocale(LC_TIME, "");
+    // On a terminal, a name's control bytes show as escapes in every line
+    // (the log file keeps them as they are).
+    const pinweave::CEscapedOnTerminal escapedOut(std::cout, isatty(STDOUT_FILENO) == 1);
+    const pinweave::CEscapedOnTerminal escapedErr(std::cerr, isatty(STDERR_FILENO) == 1);
 
     std::vector<std::string> arrArgs;
     for (int i = 1; i < argc; ++i)

@@ -30,6 +30,28 @@ private:
     CConversionEngine& m_engine;
 };
 
+// Why the CAP-H file was not opened: the system's reason, or what the path
+// names instead of a file.
+std::string WhyNotOpened(EFileKind kind, const std::string& strError)
+{
+    switch (kind) {
+    case EFileKind::RegularFile:
+    case EFileKind::Folder:
+        return strError;
+    case EFileKind::CharacterDevice:
+        return kReasonCharacterDevice;
+    case EFileKind::BlockDevice:
+        return kReasonBlockDevice;
+    case EFileKind::Fifo:
+        return kReasonFifo;
+    case EFileKind::Socket:
+        return kReasonSocket;
+    case EFileKind::Other:
+        break;
+    }
+    return kReasonNotAFile;
+}
+
 } // namespace
 
 CConversionEngine::CConversionEngine(IFrontEnd& frontEnd)
@@ -57,8 +79,10 @@ bool CConversionEngine::Convert(const std::string& strCapHPath)
 {
     CCapHFile fileCapH;
     std::string strError;
-    if (!fileCapH.Open(strCapHPath, strError)) {
-        ReportCapHNotOpened(FormatMessageText(kMsgCannotOpenCapH, {strCapHPath, strError}));
+    EFileKind kind = EFileKind::RegularFile;
+    if (!fileCapH.Open(strCapHPath, strError, kind)) {
+        ReportCapHNotOpened(
+            FormatMessageText(kMsgCannotOpenCapH, {strCapHPath, WhyNotOpened(kind, strError)}));
         return false;
     }
 
@@ -93,8 +117,8 @@ bool CConversionEngine::Convert(const std::string& strCapHPath)
 
 bool CConversionEngine::RunSteps(CCapHFile& fileCapH)
 {
-    return LogMessage(FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapHPath})) && ReadAndScan(fileCapH) &&
-           RunWriters();
+    return LogMessage(FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapHPath})) &&
+           ReadAndScan(fileCapH) && RunWriters();
 }
 
 bool CConversionEngine::StopEscapedRun(const std::string& strReason)
@@ -111,8 +135,9 @@ bool CConversionEngine::StopEscapedRun(const std::string& strReason)
     ResetRunState();
     StopRun(strReason);
     if (nPlaced > 0) {
-        StopRun(FormatMessageText(kMsgOutputsPartlyReplaced, {std::to_string(nPlaced), std::to_string(nFiles),
-                                                               "the other " + std::to_string(nFiles - nPlaced)}));
+        StopRun(
+            FormatMessageText(kMsgOutputsPartlyReplaced, {std::to_string(nPlaced), std::to_string(nFiles),
+                                                          "the other " + std::to_string(nFiles - nPlaced)}));
     } else if (m_bMadeTemporaries) {
         StopRun(kMsgNoOutputChanged);
     }

@@ -7,7 +7,85 @@
 #include "pid/PathNames.h"
 #include "pid/RunMessages.h"
 
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
 namespace pinweave {
+
+namespace {
+
+// Whether the name begins with strStart; letter case counts only where the
+// system tells it apart.
+bool NameBeginsWith(std::string_view strName, std::string_view strStart)
+{
+    if (strName.size() < strStart.size()) {
+        return false;
+    }
+#ifdef _WIN32
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(strStart.begin(), strStart.end(), strName.begin(),
+                      [&](char a, char b) { return lower(a) == lower(b); });
+#else
+    return strName.compare(0, strStart.size(), strStart) == 0;
+#endif
+}
+
+// Whether strName, a name in the output folder, is one that a run on a CAP-H
+// file of this base name writes: a PID file ("%s.pid", "%s_%i.pid") or its
+// temporary.
+bool IsOutputNameOf(std::string_view strName, std::string_view strBaseName)
+{
+    if (!NameBeginsWith(strName, strBaseName)) {
+        return false;
+    }
+    strName.remove_prefix(strBaseName.size());
+    if (!strName.empty() && strName.front() == '_') {
+        const std::size_t nDigitsEnd = strName.find_first_not_of("0123456789", 1);
+        if (nDigitsEnd == 1 || nDigitsEnd == std::string_view::npos) {
+            return false;
+        }
+        strName.remove_prefix(nDigitsEnd);
+    }
+    constexpr std::string_view kExtension = ".pid";
+    if (!NameBeginsWith(strName, kExtension)) {
+        return false;
+    }
+    strName.remove_prefix(kExtension.size());
+    return strName.empty() || NameBeginsWith(strName, COutputFile::kTemporaryMarker);
+}
+
+// Why the open log must not be written, or nothing: it is the CAP-H file, or
+// an output file (or temporary) of this CAP-H file under another name, which
+// the log's lines would corrupt and the run then replace or refuse. The
+// identity of the open file counts, not its name, so a link cannot be
+// swapped in between.
+std::string WhyLogIsRefused(const CLogFile& log, const CConversionEngine& engine)
+{
+    for (const std::string* pPath : {&engine.m_strCapHPath, &engine.m_strInputPath}) {
+        if (!pPath->empty() && log.IsThisFile(*pPath)) {
+            return kReasonIsCapHFile;
+        }
+    }
+    // A file of one name, reached by no link, has no name in the output
+    // folder but its own (never a PID name): the folder need not be read.
+    // Not a folder: the run stops at its check before any output file is
+    // made. One that cannot be read cannot be checked.
+    if (!log.MayHaveOtherNames() || !IsFolder(engine.m_strOutputPath)) {
+        return std::string();
+    }
+    const std::string strBaseName = BaseNameOf(engine.m_strInputPath);
+    std::vector<std::string> arrNames;
+    std::string strIgnored;
+    log.NamesOfThisFileIn(
+        engine.m_strOutputPath,
+        [&](std::string_view strName) { return IsOutputNameOf(strName, strBaseName); }, arrNames, strIgnored);
+    return arrNames.empty()
+               ? std::string()
+               : FormatMessageText(kReasonIsOutputFile, {JoinPath(engine.m_strOutputPath, arrNames[0])});
+}
+
+} // namespace
 
 bool CConversionEngine::LogMessage(const std::string& strMessage)
 {
@@ -74,14 +152,19 @@ void CConversionEngine::ReserveLogLine(std::size_t nBytes)
 
 bool CConversionEngine::OpenLog()
 {
-    // Checked once per run: a CAP-H file whose name ends in ".log" would be
-    // its own log file.
+    // Checked once per run, before a line is written: the log must be neither
+    // the CAP-H file (one whose name ends in ".log" would be its own log)
+    // nor one of the run's output files under another name.
     const std::string strLogPath = LogFilePathOf(m_strInputPath);
     std::string strError;
-    if (IsSameFile(strLogPath, m_strInputPath)) {
-        strError = kReasonIsCapHFile;
-    } else if (m_log.Open(strLogPath, strError)) {
-        return true;
+    if (m_log.Open(strLogPath, strError)) {
+        strError = WhyLogIsRefused(m_log, *this);
+        if (strError.empty()) {
+            return true;
+        }
+        std::size_t nIgnored = 0;
+        std::string strIgnored;
+        m_log.Close(nIgnored, strIgnored); // nothing was gathered yet
     }
     m_bLogFailed = true;
     m_frontEnd.ReportUnlogged(FormatMessageText(kMsgLogWriteError, {strLogPath, strError}));

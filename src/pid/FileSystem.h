@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,12 +82,33 @@ public:
     // false for anything else at the name (a link included).
     bool OpenExisting(const std::string& strPath, std::string& strError);
 
-    // Opens a log file to add to its end, creating it when it is missing and
-    // following a link to a regular file. Anything but a regular file (a
-    // FIFO, a device, a folder) is refused, and nothing here ever waits for a
-    // reader. Other programs may read and append to it meanwhile: every Write
-    // lands whole at the end of the file, after what others appended.
+    // Opens a log file to add to its end: an existing regular file, or a
+    // link to one; when the name is missing, a new file is made under it,
+    // never through a link (a link to nothing is refused). Anything but a
+    // regular file (a FIFO, a device, a folder) is refused, and nothing here
+    // ever waits for a reader. Other programs may read and append to it
+    // meanwhile: every Write lands whole at the end of the file, after what
+    // others appended.
     bool OpenLog(const std::string& strPath, std::string& strError);
+
+    // --- Whether other names lead to the open file (the log's checks).
+
+    // Whether strPath names the open file itself (links followed).
+    bool IsThisFile(const std::string& strPath) const;
+
+    // Whether the open file, opened under strPath, may have another name as
+    // well: it has several (hard links), or strPath is a symbolic link. True
+    // where the system cannot tell.
+    bool MayHaveOtherNames(const std::string& strPath) const;
+
+    // Adds to arrNames the names in strFolder that fnWanted accepts and that
+    // lead to the open file itself (links followed). False with the system's
+    // reason when the folder cannot be read.
+    bool NamesOfThisFileIn(const std::string& strFolder,
+                           const std::function<bool(std::string_view)>& fnWanted,
+                           std::vector<std::string>& arrNames, std::string& strError) const;
+
+    // --- End of the log's checks.
 
     // Writes all nCount bytes at the end of the file in one request. False
     // with the system's reason; nWritten then says how many of them reached

@@ -1,11 +1,15 @@
 // The disk operations of a run on Linux and other POSIX systems.
 #include "pid/FileSystem.h"
 
+#include "pid/PathNames.h"
+#include "pid/RunMessages.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -158,26 +162,97 @@ bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)
 {
     // Looked at before it is opened, so that no device is ever opened for
     // writing; O_NONBLOCK keeps a FIFO that appears meanwhile from holding
-    // the run, and the second look refuses it.
+    // the run, and the look at the opened file refuses it.
     struct stat info {};
     if (::stat(strPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
         strError = S_ISDIR(info.st_mode) ? Reason(EISDIR) : kReasonNotRegularFile;
         return false;
     }
-    const int nFd = OpenRetrying(strPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK, 0666);
-    if (nFd < 0) {
-        // ENXIO: a FIFO without a reader took the name meanwhile.
-        strError = errno == ENXIO ? kReasonNotRegularFile : Reason(errno);
+    // An existing file (through a link, too) first; a missing one is made
+    // only as a new file under this very name. Should another program make
+    // the name in between, the existing file is taken once more.
+    for (int nTry = 0; nTry < 2; ++nTry) {
+        int nFd = OpenRetrying(strPath.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY);
+        if (nFd < 0 && errno == ENOENT) {
+            nFd = OpenRetrying(strPath.c_str(),
+                               O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, 0666);
+            if (nFd < 0 && errno == EEXIST) {
+                if (::lstat(strPath.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+                    ::stat(strPath.c_str(), &info) != 0 && errno == ENOENT) {
+                    strError = kReasonDanglingLink;
+                    return false;
+                }
+                continue;
+            }
+        }
+        if (nFd < 0) {
+            // ENXIO: a FIFO without a reader took the name meanwhile.
+            strError = errno == ENXIO ? kReasonNotRegularFile : Reason(errno);
+            return false;
+        }
+        if (::fstat(nFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(nFd);
+            strError = kReasonNotRegularFile;
+            return false;
+        }
+        m_nHandle = nFd;
+        return true;
+    }
+    strError = Reason(EEXIST);
+    return false;
+}
+
+// --- Whether other names lead to the open file (the log's checks).
+
+bool CAppendFile::IsThisFile(const std::string& strPath) const
+{
+    struct stat infoOpen {};
+    struct stat infoPath {};
+    return IsOpen() && ::fstat(static_cast<int>(m_nHandle), &infoOpen) == 0 &&
+           ::stat(strPath.c_str(), &infoPath) == 0 && infoOpen.st_dev == infoPath.st_dev &&
+           infoOpen.st_ino == infoPath.st_ino;
+}
+
+bool CAppendFile::MayHaveOtherNames(const std::string& strPath) const
+{
+    struct stat info {};
+    return !IsOpen() || ::fstat(static_cast<int>(m_nHandle), &info) != 0 || info.st_nlink > 1 ||
+           EntryAt(strPath) != EEntry::File;
+}
+
+bool CAppendFile::NamesOfThisFileIn(const std::string& strFolder,
+                                    const std::function<bool(std::string_view)>& fnWanted,
+                                    std::vector<std::string>& arrNames, std::string& strError) const
+{
+    DIR* const pDir = ::opendir(strFolder.c_str());
+    if (pDir == nullptr) {
+        strError = Reason(errno);
         return false;
     }
-    if (::fstat(nFd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(nFd);
-        strError = kReasonNotRegularFile;
+    // Each wanted name is looked at whole (stat): a folder's entries may
+    // give other inode numbers than the files (overlay file systems).
+    for (;;) {
+        errno = 0;
+        const dirent* const pEntry = ::readdir(pDir);
+        if (pEntry == nullptr) {
+            break;
+        }
+        const std::string_view strName = pEntry->d_name;
+        if (strName != "." && strName != ".." && fnWanted(strName) &&
+            IsThisFile(JoinPath(strFolder, strName))) {
+            arrNames.emplace_back(strName);
+        }
+    }
+    const int nErrno = errno;
+    ::closedir(pDir);
+    if (nErrno != 0) {
+        strError = Reason(nErrno);
         return false;
     }
-    m_nHandle = nFd;
     return true;
 }
+
+// --- End of the log's checks.
 
 bool CAppendFile::Write(const char* pBytes, std::size_t nCount, std::size_t& nWritten, std::string& strError)
 {

@@ -23,8 +23,9 @@ public:
     // The engine flushes when this many bytes are gathered.
     static constexpr std::size_t kBufferSize = std::size_t(64) << 10;
 
-    // Opens the log at strPath, creating it when it is missing. A FIFO, a
-    // device or a folder at the path is refused (see CAppendFile::OpenLog).
+    // Opens the log at strPath, creating it as a new file when it is missing.
+    // A FIFO, a device, a folder or a link to nothing at the path is refused
+    // (see CAppendFile::OpenLog).
     // False with the reason in strError.
     bool Open(const std::string& strPath, std::string& strError);
 
@@ -61,6 +62,16 @@ public:
     bool Close(std::size_t& nLinesWritten, std::string& strError);
 
     bool IsOpen() const { return m_file.IsOpen(); }
+
+    // The log's checks (see CAppendFile).
+    bool IsThisFile(const std::string& strPath) const { return m_file.IsThisFile(strPath); }
+    bool MayHaveOtherNames() const { return m_file.MayHaveOtherNames(m_strPath); }
+    bool NamesOfThisFileIn(const std::string& strFolder,
+                           const std::function<bool(std::string_view)>& fnWanted,
+                           std::vector<std::string>& arrNames, std::string& strError) const
+    {
+        return m_file.NamesOfThisFileIn(strFolder, fnWanted, arrNames, strError);
+    }
 
 private:
     std::string m_strPath;

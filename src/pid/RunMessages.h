@@ -11,6 +11,16 @@ namespace pinweave {
 // created for a file that was never opened).
 inline constexpr const char* kMsgCannotOpenCapH = "Cannot open CAP-H file '%s': %s";
 
+// The reasons given in kMsgCannotOpenCapH, where the system's reason would
+// stand, when the CAP-H path names something other than a regular file (or
+// a link to one): a run never reads a device (which may never end) or a
+// FIFO (which waits for a writer). A folder has the system's own reason.
+inline constexpr const char* kReasonCharacterDevice = "It is a character device, not a regular file";
+inline constexpr const char* kReasonBlockDevice = "It is a block device, not a regular file";
+inline constexpr const char* kReasonFifo = "It is a FIFO (named pipe), not a regular file";
+inline constexpr const char* kReasonSocket = "It is a socket, not a regular file";
+inline constexpr const char* kReasonNotAFile = "It is not a regular file";
+
 // Reading the opened CAP-H file failed: path, the system's reason.
 inline constexpr const char* kMsgCapHReadError = "Read error on CAP-H file '%s': %s. Conversion aborted.";
 
@@ -54,6 +64,14 @@ inline constexpr const char* kMsgLogWriteError = "Cannot write log file '%s': %s
 // file or the log file would be the CAP-H file itself: a run never writes
 // over or into the file it converts.
 inline constexpr const char* kReasonIsCapHFile = "It is the CAP-H file being converted";
+
+// The reasons given in kMsgLogWriteError when the log path may not be
+// written: a symbolic link to nothing (the log is only ever created as a new
+// file under its own name, never through a link, which anyone who may write
+// the folder could have planted); or one of the output files of this CAP-H
+// file, or their temporaries, under another name (a link): its path.
+inline constexpr const char* kReasonDanglingLink = "It is a symbolic link to a file that does not exist";
+inline constexpr const char* kReasonIsOutputFile = "It is the output file '%s'";
 
 // A run stopped after it had begun to write output files: their temporaries
 // are gone, and every PID file of the folder is as it was.

@@ -1,4 +1,5 @@
 #include "cli/ConsoleFrontEnd.h"
+#include "cli/TerminalEscapes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@ struct FrontEndCase {
     std::string strText;
     std::string strExpectedOut;
     std::string strExpectedErr;
+    bool bTerminal = false; // both streams are terminals
 };
 
 // Test names carry the case name; print no bytes of the case.
@@ -45,6 +47,13 @@ const FrontEndCase kFrontEndCases[] = {
     {"OverwriteQuestionShownNotAsked", Call::AskOverwrite,
      "The following output file already exists:\r\n/o/a.pid\r\nDo you wish to overwrite this file?", "",
      "Pinweave: The following output file already exists:\n/o/a.pid\nDo you wish to overwrite this file?\n"},
+    {"RedirectedKeepsControlBytes", Call::StopLine, "a\x1b[31m\tb\x7f", "a\x1b[31m\tb\x7f\n",
+     "Pinweave: a\x1b[31m\tb\x7f\n"},
+    {"TerminalShowsControlBytes", Call::StopLine, "'a\x1b]0;t\x07\x01\rb\x7f\xE4\\x'\nConversion aborted.",
+     "'a\\x1b]0;t\\x07\\x01\\x0db\\x7f\xE4\\x'\nConversion aborted.\n",
+     "Pinweave: 'a\\x1b]0;t\\x07\\x01\\x0db\\x7f\xE4\\x'\nConversion aborted.\n", true},
+    {"TerminalMessageBoxLinesStay", Call::MessageBox, "File open error on file '\t.pid'\r\nIt is\r\r\n", "",
+     "Pinweave: File open error on file '\\x09.pid'\nIt is\\x0d\n", true},
 };
 
 class ConsoleFrontEndTest : public testing::TestWithParam<FrontEndCase> {};
@@ -54,6 +63,8 @@ TEST_P(ConsoleFrontEndTest, PrintsWhereTheUserSeesIt)
     const FrontEndCase& testCase = GetParam();
     std::ostringstream streamOut;
     std::ostringstream streamErr;
+    const CEscapedOnTerminal escapedOut(streamOut, testCase.bTerminal);
+    const CEscapedOnTerminal escapedErr(streamErr, testCase.bTerminal);
     CConsoleFrontEnd frontEnd(streamOut, streamErr);
     switch (testCase.call) {
     case Call::MessageBox:

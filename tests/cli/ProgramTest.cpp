@@ -5,8 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -339,15 +345,134 @@ INSTANTIATE_TEST_SUITE_P(Program, MissingCapHTest, testing::ValuesIn(kMissingCap
                              return testInfo.param.pszName;
                          });
 
-} // namespace
-} // namespace pinweave::test
+// Every name under the folder with what it holds: a file's bytes, a link's
+// target, another entry's kind; nothing else is opened.
+std::map<std::string, std::string> Snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> mapEntries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const fs::file_status status = entry.symlink_status();
+        mapEntries[fs::relative(entry.path(), folder).string()] =
+            fs::is_symlink(status)        ? "link to " + fs::read_symlink(entry.path()).string()
+            : fs::is_regular_file(status) ? ReadFileBytes(entry.path())
+                                          : std::to_string(static_cast<int>(status.type()));
+    }
+    return mapEntries;
+}
 
-namespace pinweave::test {
-namespace {
+// What a run refuses to read or to log into, at once: one line (the log's
+// refusal, then the line that could not be logged), and nothing written
+// anywhere, not even the target of a link.
+enum class Place { Link, HardLink, Fifo, Socket };
 
-// Every output file stays open until the run ends: a run with more part
-// numbers than the usual open-file allowance still completes, because the
-// program takes the whole allowance the system grants.
+struct RefusalCase {
+    const char* pszName;
+    Place place;
+    const char* pszAt;     // in the job folder
+    const char* pszTarget; // of a link; one in out/ is made first, and a missing one's folder
+    std::vector<std::string> arrArgs;
+    int nStatus;
+    std::string strErr;
+};
+
+void PrintTo(const RefusalCase& testCase, std::ostream* pStream)
+{
+    *pStream << testCase.pszName;
+}
+
+void PlaceIn(const fs::path& job, const RefusalCase& c)
+{
+    const fs::path at = job / c.pszAt;
+    const fs::path target = job / (c.pszTarget != nullptr ? c.pszTarget : "");
+    if (c.pszTarget != nullptr) {
+        fs::create_directories(target.parent_path());
+        if (target.parent_path() == job / "out") {
+            WriteFileBytes(target, "old\r\n");
+        }
+    }
+    sockaddr_un address{AF_UNIX, {}};
+    switch (c.place) {
+    case Place::Link:
+        return fs::create_symlink(c.pszTarget, at);
+    case Place::HardLink:
+        return fs::create_hard_link(target, at);
+    case Place::Fifo:
+        ASSERT_EQ(mkfifo(at.c_str(), 0600), 0);
+        return;
+    case Place::Socket:
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", at.c_str());
+        const int nSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+        EXPECT_EQ(bind(nSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        close(nSocket);
+    }
+}
+
+const std::string kOpen = "Pinweave: Cannot open CAP-H file ";
+const std::string kLog = "Pinweave: Cannot write log file 'job.log': It is ";
+const std::string kStopped = ". Conversion aborted.\nPinweave: Starting conversion of 'job.tst'\n";
+
+// clang-format off
+const RefusalCase kRefusalCases[] = {
+    {"LinkToADevice", Place::Link, "z.tst", "/dev/zero", {"-Y", "z.tst", "out"}, 1,
+     kOpen + "'z.tst': It is a character device, not a regular file\n"},
+    {"FifoWithoutWriter", Place::Fifo, "p.tst", nullptr, {"p.tst", "out"}, 1,
+     kOpen + "'p.tst': It is a FIFO (named pipe), not a regular file\n"},
+    {"Socket", Place::Socket, "s.tst", nullptr, {"s.tst", "out"}, 1,
+     kOpen + "'s.tst': It is a socket, not a regular file\n"},
+    {"LogLinkedToAnOutputFile", Place::Link, "job.log", "out/job.pid", {"job.tst", "out"}, 1,
+     kLog + "the output file 'out/job.pid'" + kStopped},
+    {"LogHardLinkedToTheNextOutputFile", Place::HardLink, "job.log", "out/job_1.pid", {"-Y", "job.tst", "out"}, 1,
+     kLog + "the output file 'out/job_1.pid'" + kStopped},
+    {"LogHardLinkedToATemporary", Place::HardLink, "job.log", "out/job.pid.pinweave-a8Kq2Z.tmp",
+     {"-Y", "job.tst", "out"}, 1, kLog + "the output file 'out/job.pid.pinweave-a8Kq2Z.tmp'" + kStopped},
+    {"LogLinkedToTheCapHFile", Place::Link, "job.log", "job.tst", {"-Y", "job.tst", "out"}, 1,
+     kLog + "the CAP-H file being converted" + kStopped},
+    {"LogLinkedToNothing", Place::Link, "job.log", "elsewhere/planted.conf", {"-Y", "job.tst", "out"}, 1,
+     kLog + "a symbolic link to a file that does not exist" + kStopped},
+};
+// clang-format on
+
+class RefusalTest : public ProgramTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusalTest, RefusedAtOnceWithNothingWritten)
+{
+    PlaceIn(Job(), GetParam());
+    const std::map<std::string, std::string> before = Snapshot(Job());
+    const ProgramResult result = Run(GetParam().arrArgs);
+    EXPECT_EQ(GetParam().nStatus, result.nStatus);
+    EXPECT_EQ(GetParam().strErr, result.strErr);
+    EXPECT_EQ("", result.strOut);
+    EXPECT_EQ(before, Snapshot(Job())) << "nothing written, nothing made";
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, RefusalTest, testing::ValuesIn(kRefusalCases),
+                         [](const testing::TestParamInfo<RefusalCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
+
+// On a terminal the control bytes of a name show as escapes, in the echo and
+// on standard error alike; the log and redirected output keep them.
+TEST_F(ProgramTest, TerminalShowsControlBytesAsEscapes)
+{
+    const std::string strName = "j\x1b]0;owned\x07\x1b[31m\r\x7f\xE4";
+    fs::rename(Job() / "job.tst", Job() / (strName + ".tst"));
+    WriteFileBytes(Out() / (strName + ".pid"), "old\r\n");
+    const auto lines = [](const std::string& strShown) {
+        return std::vector<std::string>{
+            "Starting conversion of '" + strShown + ".tst'", "2 Part Number(s) detected.",
+            "The output file '" + strShown + ".pid' already exists.", "Conversion aborted."};
+    };
+    const ProgramResult redirected = Run({strName + ".tst", "out"});
+    EXPECT_EQ(LfLines(lines(strName)), redirected.strOut);
+    const ProgramResult shown = Run({strName + ".tst", "out"}, StdoutTarget::Terminal);
+    EXPECT_EQ(1, shown.nStatus);
+    const std::string strShown = "j\\x1b]0;owned\\x07\\x1b[31m\\x0d\\x7f\xE4";
+    EXPECT_EQ(LfLines(lines(strShown)) + "Pinweave: " + LfLines({lines(strShown)[2], lines(strShown)[3]}),
+              shown.strOut);
+    EXPECT_EQ(CrLfLines(lines(strName)) + CrLfLines(lines(strName)),
+              ReadFileBytes(Job() / (strName + ".log")));
+}
+
 } // namespace
 } // namespace pinweave::test
 

@@ -224,6 +224,32 @@ TEST_F(QuietModeTest, FlagAsLastArgumentLeavesNoFolder)
     EXPECT_NE(m_strStdErr, "") << "the failure has no log line, so it goes to stderr";
 }
 
+// What quiet mode refuses at once, before a line is logged: NUL as the CAP-H
+// file, or a log that is a hard link to a PID file. Exit status 1, the line
+// on standard error, nothing written.
+class QuietRefusalTest : public QuietModeTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(QuietRefusalTest, RefusedWithNothingWritten)
+{
+    const bool bLogLinked = GetParam();
+    const std::string strPid = m_strOutDir + "\\sample.pid";
+    WriteFileBytes(strPid, "old");
+    ASSERT_TRUE(!bLogLinked || CreateHardLinkA(m_strLog.c_str(), strPid.c_str(), nullptr));
+    EXPECT_EQ(RunQuiet("/Q /Y " + Quoted(bLogLinked ? m_strCapH : "NUL") + " " + Quoted(m_strOutDir)), 1u);
+    EXPECT_EQ(m_strStdErr,
+              bLogLinked ? "Cannot write log file '" + m_strLog + "': It is the output file '" + strPid +
+                               "'. Conversion aborted.\r\nStarting conversion of '" + m_strCapH + "'\r\n"
+                         : "Cannot open CAP-H file 'NUL': It is a character device, not a regular file\r\n");
+    EXPECT_EQ(ReadFileBytes(strPid), "old");
+    EXPECT_EQ(NamesIn(m_strOutDir), std::vector<std::string>{"sample.pid"});
+    EXPECT_EQ(NamesIn(m_strInDir, "*.log").size(), bLogLinked ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Quiet, QuietRefusalTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& testCase) {
+                             return std::string(testCase.param ? "LogHardLinkedToAPidFile" : "NulAsCapHFile");
+                         });
+
 // A file that is no CAP-H export (here a UTF-16 one, as an editor may save
 // an export) stops the run with its one line in the log: exit status 1, no
 // PID file, no message box.
