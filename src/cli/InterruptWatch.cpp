@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 #include <thread>
 
 namespace pinweave {
@@ -58,15 +59,28 @@ void CInterruptWatch::Watch(CConversionEngine* pEngine)
 void CInterruptWatch::WaitForSignals()
 {
     const sigset_t signals = StopSignals();
-    int nSignal = 0;
-    while (sigwait(&signals, &nSignal) != 0) {
+    for (;;) {
+        int nSignal = 0;
+        while (sigwait(&signals, &nSignal) != 0) {
+        }
+        // Held until the process ends: the run cannot be handed back meanwhile.
+        m_mtxEngine.lock();
+        const CConversionEngine::EAbandoned abandoned =
+            m_pEngine != nullptr
+                ? m_pEngine->AbandonRun(FormatMessageText(kMsgInterrupted, {SignalName(nSignal)}))
+                : CConversionEngine::EAbandoned::NoRun;
+        if (abandoned != CConversionEngine::EAbandoned::TooLate) {
+            _exit(128 + nSignal);
+        }
+        // The run put its files in place (or failed to and undid it): its own
+        // outcome decides the exit status; the user learns why the signal
+        // changed nothing.
+        const std::string strNote =
+            "Pinweave: " + FormatMessageText(kMsgInterruptedTooLate, {SignalName(nSignal)}) + "\n";
+        ssize_t nIgnored = write(STDERR_FILENO, strNote.data(), strNote.size());
+        (void)nIgnored;
+        m_mtxEngine.unlock();
     }
-    // Held until the process ends: the run cannot be handed back meanwhile.
-    m_mtxEngine.lock();
-    if (m_pEngine != nullptr) {
-        m_pEngine->AbandonRun(FormatMessageText(kMsgInterrupted, {SignalName(nSignal)}));
-    }
-    _exit(128 + nSignal);
 }
 
 void OpenMissingStandardStreams()

@@ -4,7 +4,7 @@
 // put in place leaves nothing behind.
 #include "TestSupport.h"
 
-#include "pid/OutputFile.h"
+#include "pid/OutputFileSet.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -22,6 +22,26 @@ std::size_t CountEntries(const fs::path& pathFolder)
         std::distance(fs::directory_iterator(pathFolder), fs::directory_iterator()));
 }
 
+// The run's output folder with nFiles files f0.pid, f1.pid ... (or the one
+// file strName) that may replace what has their names.
+void MakeFiles(COutputFileSet& files, const CRunFixture& run, std::size_t nFiles,
+               const std::string& strName = "")
+{
+    std::string strError;
+    ASSERT_TRUE(files.Open(run.m_strOutDir, strError)) << strError;
+    for (std::size_t i = 0; i < nFiles; ++i) {
+        ASSERT_TRUE(
+            files.Add(strName.empty() ? "f" + std::to_string(i) + ".pid" : strName, true, s_random, strError))
+            << strError;
+    }
+}
+
+bool PutInPlace(COutputFileSet& files)
+{
+    std::vector<std::string> arrLines;
+    return files.PutInPlace(arrLines);
+}
+
 TEST(OutputFileTest, BufferPassedOnKeepsEveryFilesBytesInOrder)
 {
     CRunFixture run;
@@ -35,25 +55,25 @@ TEST(OutputFileTest, BufferPassedOnKeepsEveryFilesBytesInOrder)
         {"head3\r\n", ""},
     };
     constexpr std::size_t kFiles = std::size(writes);
-    COutputFile files[kFiles];
+    COutputFileSet set;
+    MakeFiles(set, run, kFiles);
     for (std::size_t i = 0; i < kFiles; ++i) {
-        std::string strError;
-        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), s_random, strError))
-            << strError;
-        ASSERT_TRUE(files[i].Write(writes[i].first));
+        ASSERT_TRUE(set[i]->Write(writes[i].first));
     }
     for (std::size_t i = 0; i < kFiles; ++i) {
-        ASSERT_TRUE(files[i].Write(writes[i].second));
-        ASSERT_TRUE(i + 1 < kFiles ? files[i].FlushInto(files[i + 1]) : files[i].Flush());
-        EXPECT_EQ(ReadBytes(files[i].TemporaryPath()), writes[i].first + writes[i].second)
+        ASSERT_TRUE(set[i]->Write(writes[i].second));
+        ASSERT_TRUE(i + 1 < kFiles ? set[i]->FlushInto(*set[i + 1]) : set[i]->Flush());
+        EXPECT_EQ(ReadBytes(set[i]->TemporaryPath()), writes[i].first + writes[i].second)
             << "file " << i << " is in its temporary once it passed its buffer on";
     }
-    ASSERT_TRUE(files[0].Write("tail0\r\n"));
+    ASSERT_TRUE(set[0]->Write("tail0\r\n"));
+    ASSERT_TRUE(set[0]->Flush());
     for (std::size_t i = 0; i < kFiles; ++i) {
         EXPECT_FALSE(fs::exists(run.Out("f" + std::to_string(i) + ".pid")))
             << "not before it is put in place";
-        std::string strError;
-        EXPECT_TRUE(files[i].PutInPlace(strError)) << strError;
+    }
+    EXPECT_TRUE(PutInPlace(set));
+    for (std::size_t i = 0; i < kFiles; ++i) {
         EXPECT_EQ(ReadBytes(run.Out("f" + std::to_string(i) + ".pid")),
                   writes[i].first + writes[i].second + (i == 0 ? "tail0\r\n" : ""))
             << i;
@@ -113,16 +133,17 @@ TEST(OutputFileTest, TheNameChangesOnlyWhenPutInPlace)
             break;
         }
         {
-            COutputFile file;
+            COutputFileSet set;
+            MakeFiles(set, run, 1, "job.pid");
+            COutputFile& file = *set[0];
             std::string strError;
-            ASSERT_TRUE(file.Create(strName, s_random, strError)) << strError;
             const std::string strTemporary = fs::path(file.TemporaryPath()).filename().string();
             EXPECT_EQ(strTemporary.rfind("job.pid.pinweave-", 0), 0u) << strTemporary;
             EXPECT_EQ(strTemporary.size(), std::string("job.pid.pinweave-123456.tmp").size()) << strTemporary;
             EXPECT_EQ(strTemporary.substr(strTemporary.size() - 4), ".tmp");
-            ASSERT_TRUE(file.Write("new"));
+            ASSERT_TRUE(file.Write("new") && file.Flush());
             if (c.end == End::PutInPlace) {
-                EXPECT_EQ(file.PutInPlace(strError), c.bPlaced) << strError;
+                EXPECT_EQ(PutInPlace(set), c.bPlaced);
             } else if (c.end == End::Discard) {
                 EXPECT_TRUE(file.Discard(strError)) << strError;
             }
@@ -141,14 +162,15 @@ TEST(OutputFileTest, TheNameChangesOnlyWhenPutInPlace)
 }
 
 // A temporary that vanishes behind the run's back fails the next write with
-// the system's reason, and so does everything after it; other files go on.
+// the system's reason, and so does everything after it; other files keep
+// their bytes, and none is put in place.
 TEST(OutputFileTest, AFailedFileReportsItAndLeavesTheNextFileItsOwnBytes)
 {
     CRunFixture run;
-    COutputFile lost, next;
-    std::string strError;
-    ASSERT_TRUE(lost.Create(run.Out("lost.pid"), s_random, strError)) << strError;
-    ASSERT_TRUE(next.Create(run.Out("next.pid"), s_random, strError)) << strError;
+    COutputFileSet set;
+    MakeFiles(set, run, 2);
+    COutputFile& lost = *set[0];
+    COutputFile& next = *set[1];
     ASSERT_TRUE(next.Write("pending\r\n"));
     ASSERT_TRUE(lost.WritePieces("short", "\r\n"));
     fs::remove(lost.TemporaryPath());
@@ -159,10 +181,10 @@ TEST(OutputFileTest, AFailedFileReportsItAndLeavesTheNextFileItsOwnBytes)
     EXPECT_FALSE(lost.Write("c"));
     EXPECT_FALSE(lost.FlushInto(next));
     EXPECT_EQ(lost.Error(), strReason);
-    EXPECT_FALSE(lost.PutInPlace(strError));
-    EXPECT_FALSE(fs::exists(run.Out("lost.pid")));
-    EXPECT_TRUE(next.PutInPlace(strError)) << strError;
-    EXPECT_EQ(ReadBytes(run.Out("next.pid")), "pending\r\n");
+    EXPECT_TRUE(next.Flush());
+    EXPECT_EQ(ReadBytes(next.TemporaryPath()), "pending\r\n");
+    EXPECT_FALSE(PutInPlace(set));
+    EXPECT_EQ(CountEntries(run.m_strOutDir), 0u);
 }
 
 // Pieces reach the disk exactly when their concatenation, written in one
@@ -190,9 +212,9 @@ TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
         {strB, strB, "over"},
         {"tail\r\n"},
     };
-    COutputFile file;
-    std::string strError;
-    ASSERT_TRUE(file.Create(run.Out("pieces.pid"), s_random, strError)) << strError;
+    COutputFileSet set;
+    MakeFiles(set, run, 1, "pieces.pid");
+    COutputFile& file = *set[0];
     std::string strExpected;
     std::size_t nOnDisk = 0, nBuffered = 0;
     for (std::size_t i = 0; i < calls.size(); ++i) {
@@ -216,7 +238,7 @@ TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
         }
         EXPECT_EQ(fs::file_size(file.TemporaryPath()), nOnDisk) << "call " << i;
     }
-    EXPECT_TRUE(file.PutInPlace(strError)) << strError;
+    EXPECT_TRUE(file.Flush() && PutInPlace(set));
     EXPECT_EQ(ReadBytes(run.Out("pieces.pid")), strExpected);
 }
 
@@ -226,15 +248,15 @@ TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
 TEST(OutputFileTest, NoFileStaysOpenBetweenWrites)
 {
     CRunFixture run;
+    COutputFileSet files;
+    MakeFiles(files, run, 0);
     const std::size_t nOpenBefore = CountEntries("/proc/self/fd");
-    std::vector<COutputFile> files(300);
-    for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t i = 0; i < 300; ++i) {
         std::string strError;
-        ASSERT_TRUE(files[i].Create(run.Out("f" + std::to_string(i) + ".pid"), s_random, strError))
-            << strError;
-        ASSERT_TRUE(files[i].Write("head\r\n"));
+        ASSERT_TRUE(files.Add("f" + std::to_string(i) + ".pid", false, s_random, strError)) << strError;
+        ASSERT_TRUE(files[i]->Write("head\r\n"));
     }
-    ASSERT_TRUE(files[7].Write(std::string(COutputFile::kBufferSize + 1, 'x')));
+    ASSERT_TRUE(files[7]->Write(std::string(COutputFile::kBufferSize + 1, 'x')));
     EXPECT_EQ(CountEntries("/proc/self/fd"), nOpenBefore);
 }
 #endif
