@@ -95,8 +95,21 @@ bool COutputFileSet::PutInPlace(std::vector<std::string>& arrLines)
         COutputFile& file = *m_arrFiles[i];
         CPlacing& placing = m_arrPlacing[i];
         std::string strError;
-        const ERenamed renamed =
+        ERenamed renamed =
             m_pFolder->Rename(file.TemporaryName(), file.Name(), !placing.m_strBackup.empty(), strError);
+        if (renamed == ERenamed::NameTaken && placing.m_bMayReplace) {
+            // Consent covers a name taken meanwhile (by another run with /Y):
+            // what took it is kept aside like the others before it goes.
+            bool bMissing = false;
+            std::string strBackup = BackupNameOf(file);
+            renamed = !m_pFolder->KeepBackup(file.Name(), strBackup, bMissing, strError)
+                          ? ERenamed::Failed
+                          : ERenamed::NameTaken;
+            if (renamed == ERenamed::NameTaken && !bMissing) {
+                placing.m_strBackup.swap(strBackup);
+                renamed = m_pFolder->Rename(file.TemporaryName(), file.Name(), true, strError);
+            }
+        }
         if (renamed == ERenamed::Done) {
             file.MarkInPlace();
             placing.m_bPlaced = true;
@@ -155,10 +168,7 @@ bool COutputFileSet::KeepBackups(std::vector<std::string>& arrLines)
     std::vector<std::string> arrBackups(m_arrFiles.size());
     for (std::size_t i = 0; i < m_arrFiles.size(); ++i) {
         if (m_arrPlacing[i].m_bMayReplace) {
-            const std::string& strTemporary = m_arrFiles[i]->TemporaryName();
-            arrBackups[i] =
-                strTemporary.substr(0, strTemporary.size() - COutputFile::kTemporaryExtension.size());
-            arrBackups[i] += kBackupExtension;
+            arrBackups[i] = BackupNameOf(*m_arrFiles[i]);
         }
     }
     for (std::size_t i = 0; i < m_arrFiles.size(); ++i) {
@@ -282,6 +292,13 @@ void COutputFileSet::Clear()
     m_pFolder.reset();
     m_strPath.clear();
     m_bMadeTemporaries = false;
+}
+
+std::string COutputFileSet::BackupNameOf(const COutputFile& file)
+{
+    const std::string& strTemporary = file.TemporaryName();
+    return strTemporary.substr(0, strTemporary.size() - COutputFile::kTemporaryExtension.size()) +
+           std::string(kBackupExtension);
 }
 
 std::string COutputFileSet::PathOf(const std::string& strName) const

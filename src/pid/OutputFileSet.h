@@ -9,7 +9,8 @@
 // file that will be replaced keeps a second name, a backup in the same
 // folder ("<name>.pinweave-XXXXXX.bak", the letters of its temporary); then
 // each temporary gets its PID file's name (replacing the file there only with
-// the user's consent, else only where the name is still free); the folder is
+// the user's consent, else only where the name is still free; a name taken
+// meanwhile that consent covers is kept aside first too); the folder is
 // synced; the backups go. If any step fails, every name already given gets
 // its old file back from its backup (or, if it had none, is removed again),
 // the temporaries and backups go, and the folder is as it was. Only when that
@@ -87,6 +88,8 @@ private:
     void Undo(std::vector<std::string>& arrLines);
     void RemoveBackups(std::vector<std::string>& arrLines);
     std::string PathOf(const std::string& strName) const;
+    // The temporary's name with kBackupExtension for its extension.
+    static std::string BackupNameOf(const COutputFile& file);
 
     std::string m_strPath;
     std::unique_ptr<IOutputFolder> m_pFolder;

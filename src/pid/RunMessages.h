@@ -116,12 +116,12 @@ inline constexpr const char* kMsgUndoIncomplete =
 inline constexpr const char* kMsgBackupsLeft =
     "These backups of replaced output files could not be removed; they can be deleted: %s";
 
-// The output folder holds temporaries or backups of this run's names that an
-// earlier run left when it was killed or lost its power: how many, and the
-// pattern of their names.
+// The output folder holds temporaries or backups of this run's names: an
+// earlier run left them when it was killed or lost its power, or another run
+// is writing them right now. How many, and the pattern of their names.
 inline constexpr const char* kMsgLeftovers =
-    "The output folder holds %i file(s) named like this run's temporary files (%s), left by a run that was "
-    "stopped abruptly; they can be deleted when no other run is writing to this folder.";
+    "The output folder holds %i file(s) named like this run's temporary files (%s): another run is writing "
+    "them, or a run that was stopped abruptly left them, and then they can be deleted.";
 
 // The log could not take its last lines after every file was put in place:
 // log path, the system's reason. The run has completed all the same.

@@ -6,6 +6,9 @@
 
 #include "pid/OutputFileSet.h"
 
+#include <map>
+#include <set>
+
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -260,6 +263,171 @@ TEST(OutputFileTest, NoFileStaysOpenBetweenWrites)
     EXPECT_EQ(CountEntries("/proc/self/fd"), nOpenBefore);
 }
 #endif
+
+} // namespace
+} // namespace pinweave
+
+namespace pinweave {
+namespace {
+
+// A folder in memory that records every step that changes it or syncs it,
+// temporaries written "<name>~tmp" and backups "<name>~bak", and fails the
+// steps it is told to, once each.
+class CFakeFolder final : public IOutputFolder {
+public:
+    CFakeFolder(std::vector<std::string>& arrSteps, std::multiset<std::string> setFailing)
+        : m_arrSteps(arrSteps), m_setFailing(std::move(setFailing))
+    {
+    }
+    bool CreateNew(const std::string& strName, CFileIdentity& id, std::string&) override
+    {
+        id.nFile = ++m_nLastFile;
+        return m_mapNames.emplace(strName, id.nFile).second;
+    }
+    bool OpenToAppend(const std::string&, const CFileIdentity&, CAppendFile&, std::string&) override
+    {
+        return false;
+    }
+    bool IsFile(const std::string& strName, const CFileIdentity& id) override
+    {
+        return m_mapNames.count(strName) > 0 && m_mapNames[strName] == id.nFile;
+    }
+    bool TakeOverAttributes(const std::string& strFrom, const std::string&, const CFileIdentity&,
+                            std::string& strError) override
+    {
+        return Step("attributes " + strFrom, strError);
+    }
+    bool SyncFiles(const std::vector<std::string>&, std::string& strError) override
+    {
+        return Step("sync files", strError);
+    }
+    bool KeepBackup(const std::string& strName, const std::string& strBackup, bool& bMissing,
+                    std::string& strError) override
+    {
+        bMissing = m_mapNames.count(strName) == 0;
+        if (!Step("backup " + strName, strError)) {
+            return false;
+        }
+        if (!bMissing) {
+            m_mapNames[strBackup] = m_mapNames[strName];
+        }
+        return true;
+    }
+    ERenamed Rename(const std::string& strFrom, const std::string& strTo, bool bReplace,
+                    std::string& strError) override
+    {
+        if (!Step((bReplace ? "replace " : "rename ") + Short(strFrom) + " " + strTo, strError)) {
+            return ERenamed::Failed;
+        }
+        if (!bReplace && m_mapNames.count(strTo) > 0) {
+            return ERenamed::NameTaken;
+        }
+        m_mapNames[strTo] = m_mapNames[strFrom];
+        m_mapNames.erase(strFrom);
+        return ERenamed::Done;
+    }
+    bool Remove(const std::string& strName, std::string& strError) override
+    {
+        return Step("remove " + Short(strName), strError) && m_mapNames.erase(strName) > 0;
+    }
+    bool SyncFolder(std::string& strError) override { return Step("sync folder", strError); }
+    bool IsStillAtItsPath() override { return true; }
+    bool ListNames(std::vector<std::string>&) override { return false; }
+
+    std::map<std::string, std::uint64_t> m_mapNames;
+
+private:
+    static std::string Short(const std::string& strName)
+    {
+        const std::size_t nMarker = strName.find(COutputFile::kTemporaryMarker);
+        return nMarker == std::string::npos
+                   ? strName
+                   : strName.substr(0, nMarker) + "~" + strName.substr(strName.size() - 3);
+    }
+    bool Step(const std::string& strStep, std::string& strError)
+    {
+        m_arrSteps.push_back(strStep);
+        const auto it = m_setFailing.find(strStep);
+        if (it == m_setFailing.end()) {
+            return true;
+        }
+        m_setFailing.erase(it);
+        strError = "fake failure";
+        return false;
+    }
+    std::vector<std::string>& m_arrSteps;
+    std::multiset<std::string> m_setFailing;
+    std::uint64_t m_nLastFile = 0;
+};
+
+// Two files, a.pid new and b.pid replacing an old file with consent: the
+// temporaries reach the disk before the first rename and the folder after the
+// last; backups go only when every name holds its new file; a failure at any
+// step gives every name its old file back, and says exactly what stays when
+// even that fails.
+TEST(OutputFileSetTest, OrderOfThePutInPlaceAndItsUndoing)
+{
+    const std::vector<std::string> kPrepare = {"attributes b.pid", "sync files", "backup b.pid"};
+    struct Case {
+        std::multiset<std::string> setFailing;
+        std::vector<std::string> arrAfterPrepare; // steps after kPrepare ("" for none: it failed)
+        const char* pszLastLine;                  // of the lines; nullptr when all went in place
+    };
+    const Case cases[] = {
+        {{},
+         {"rename a.pid~tmp a.pid", "replace b.pid~tmp b.pid", "sync folder", "remove b.pid~bak"},
+         nullptr},
+        {{"replace b.pid~tmp b.pid"},
+         {"rename a.pid~tmp a.pid", "replace b.pid~tmp b.pid", "remove a.pid", "sync folder",
+          "remove b.pid~bak", "remove b.pid~tmp"},
+         "No output file was changed."},
+        {{"sync folder"},
+         {"rename a.pid~tmp a.pid", "replace b.pid~tmp b.pid", "sync folder", "replace b.pid~bak b.pid",
+          "remove a.pid", "sync folder"},
+         "No output file was changed."},
+        {{"sync files"}, {""}, "No output file was changed."},
+        {{"sync folder", "replace b.pid~bak b.pid"},
+         {"rename a.pid~tmp a.pid", "replace b.pid~tmp b.pid", "sync folder", "replace b.pid~bak b.pid",
+          "remove a.pid", "sync folder"},
+         "The output folder could not be put back as it was: fake failure. These output files hold their new "
+         "content: 'out/b.pid'; every other output file holds its old content. The old content of replaced "
+         "files "
+         "is kept: 'out/b.pid' in 'out/b.pid.pinweave-XXXXXX.bak'. Files of this run left in the folder: "
+         "none."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arrAfterPrepare.front());
+        std::vector<std::string> arrSteps;
+        auto pFolder = std::make_unique<CFakeFolder>(arrSteps, c.setFailing);
+        CFakeFolder& folder = *pFolder;
+        folder.m_mapNames["b.pid"] = 1000;
+        COutputFileSet files;
+        files.Open("out", std::move(pFolder));
+        std::string strError;
+        ASSERT_TRUE(files.Add("a.pid", false, s_random, strError) &&
+                    files.Add("b.pid", true, s_random, strError));
+        std::vector<std::string> arrLines;
+        EXPECT_EQ(files.PutInPlace(arrLines), c.pszLastLine == nullptr);
+
+        std::vector<std::string> arrExpected = kPrepare;
+        if (c.arrAfterPrepare.front().empty()) {
+            arrExpected.resize(2); // stopped at the sync
+            arrExpected.insert(arrExpected.end(), {"sync folder", "remove a.pid~tmp", "remove b.pid~tmp"});
+        } else {
+            arrExpected.insert(arrExpected.end(), c.arrAfterPrepare.begin(), c.arrAfterPrepare.end());
+        }
+        EXPECT_EQ(arrSteps, arrExpected);
+        std::string strLast = arrLines.empty() ? "" : arrLines.back();
+        const std::size_t nLetters = strLast.find(".bak'");
+        if (nLetters != std::string::npos) {
+            strLast.replace(nLetters - 6, 6, "XXXXXX");
+        }
+        EXPECT_EQ(strLast, c.pszLastLine == nullptr ? "" : c.pszLastLine);
+        if (c.pszLastLine != nullptr && *c.pszLastLine == 'N') {
+            EXPECT_EQ(folder.m_mapNames, (std::map<std::string, std::uint64_t>{{"b.pid", 1000}}));
+        }
+    }
+}
 
 } // namespace
 } // namespace pinweave
