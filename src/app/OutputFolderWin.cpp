@@ -107,13 +107,18 @@ public:
     bool TakeOverAttributes(const std::string& strFrom, const std::string& strName, const CFileIdentity& id,
                             std::string& strError) override
     {
-        // The replacement itself (ReplaceFileA) carries over the replaced
-        // file's security and attributes; nothing to do before it.
-        (void)strFrom;
-        (void)strName;
+        // The attribute bits a PID file may carry (a read-only one is never
+        // replaced); its security follows the folder, as for a new file.
         (void)id;
-        (void)strError;
-        return true;
+        const DWORD dwOld = GetFileAttributesA(PathOf(strFrom).c_str());
+        if (dwOld == INVALID_FILE_ATTRIBUTES || (dwOld & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE |
+                                                          FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+            return true;
+        }
+        const DWORD dwKept = dwOld & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        return SetFileAttributesA(PathOf(strName).c_str(), dwKept != 0 ? dwKept : FILE_ATTRIBUTE_NORMAL) ||
+               Fail(strError);
     }
 
     bool SyncFiles(const std::vector<std::string>& arrNames, std::string& strError) override
@@ -136,6 +141,15 @@ public:
                     std::string& strError) override
     {
         bMissing = false;
+        // A file another program holds open without sharing its deletion can
+        // be neither replaced nor, once linked, unlinked again: it is refused
+        // before it gets a second name.
+        const HANDLE hOld = OpenName(PathOf(strName), DELETE, kShareAll);
+        if (hOld == INVALID_HANDLE_VALUE) {
+            bMissing = GetLastError() == ERROR_FILE_NOT_FOUND;
+            return bMissing || Fail(strError);
+        }
+        CloseHandle(hOld);
         if (CreateHardLinkA(PathOf(strBackup).c_str(), PathOf(strName).c_str(), nullptr)) {
             return true;
         }
@@ -160,16 +174,6 @@ public:
         const std::string strPathFrom = PathOf(strFrom);
         const std::string strPathTo = PathOf(strTo);
         if (bReplace) {
-            // ReplaceFileA keeps the replaced file's attributes and security;
-            // a name that holds no file any more is simply given.
-            if (ReplaceFileA(strPathTo.c_str(), strPathFrom.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                             nullptr, nullptr)) {
-                return ERenamed::Done;
-            }
-            if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-                Fail(strError);
-                return ERenamed::Failed;
-            }
             if (MoveFileExA(strPathFrom.c_str(), strPathTo.c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
                 return ERenamed::Done;

@@ -139,24 +139,28 @@ bool COutputFileSet::PrepareAll(std::vector<std::string>& arrLines)
     }
     std::vector<std::string> arrTemporaries;
     arrTemporaries.reserve(m_arrFiles.size());
-    for (std::size_t i = 0; i < m_arrFiles.size(); ++i) {
-        const COutputFile& file = *m_arrFiles[i];
-        std::string strError;
-        if (!m_pFolder->IsFile(file.TemporaryName(), file.Identity())) {
-            arrLines.push_back(FormatMessageText(kMsgOutputWriteError, {file.Path(), kReasonNotTheSameFile}));
+    for (const std::unique_ptr<COutputFile>& pFile : m_arrFiles) {
+        if (!m_pFolder->IsFile(pFile->TemporaryName(), pFile->Identity())) {
+            arrLines.push_back(
+                FormatMessageText(kMsgOutputWriteError, {pFile->Path(), kReasonNotTheSameFile}));
             return false;
         }
-        if (m_arrPlacing[i].m_bMayReplace &&
-            !m_pFolder->TakeOverAttributes(file.Name(), file.TemporaryName(), file.Identity(), strError)) {
-            arrLines.push_back(FormatMessageText(kMsgCannotKeepAttributes, {file.Path(), strError}));
-            return false;
-        }
-        arrTemporaries.push_back(file.TemporaryName());
+        arrTemporaries.push_back(pFile->TemporaryName());
     }
     std::string strError;
     if (!m_pFolder->SyncFiles(arrTemporaries, strError)) {
         arrLines.push_back(FormatMessageText(kMsgSyncError, {m_strPath, strError}));
         return false;
+    }
+    // After the sync: the bits taken over may keep this process from
+    // opening the file again.
+    for (std::size_t i = 0; i < m_arrFiles.size(); ++i) {
+        const COutputFile& file = *m_arrFiles[i];
+        if (m_arrPlacing[i].m_bMayReplace &&
+            !m_pFolder->TakeOverAttributes(file.Name(), file.TemporaryName(), file.Identity(), strError)) {
+            arrLines.push_back(FormatMessageText(kMsgCannotKeepAttributes, {file.Path(), strError}));
+            return false;
+        }
     }
     return true;
 }

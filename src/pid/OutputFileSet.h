@@ -4,8 +4,8 @@
 // files it hands out), to put every file in place, or to take them all away.
 //
 // Putting in place, in this order: every temporary is checked to be still
-// the file the run made, takes over the permission bits (and owner and
-// group, where allowed) of the file it replaces, and reaches the disk; every
+// the file the run made and reaches the disk, then takes over the permission
+// bits (and owner and group, where allowed) of the file it replaces; every
 // file that will be replaced keeps a second name, a backup in the same
 // folder ("<name>.pinweave-XXXXXX.bak", the letters of its temporary); then
 // each temporary gets its PID file's name (replacing the file there only with

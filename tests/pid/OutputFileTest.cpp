@@ -6,6 +6,7 @@
 
 #include "pid/OutputFileSet.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -367,7 +368,7 @@ private:
 // even that fails.
 TEST(OutputFileSetTest, OrderOfThePutInPlaceAndItsUndoing)
 {
-    const std::vector<std::string> kPrepare = {"attributes b.pid", "sync files", "backup b.pid"};
+    const std::vector<std::string> kPrepare = {"sync files", "attributes b.pid", "backup b.pid"};
     struct Case {
         std::multiset<std::string> setFailing;
         std::vector<std::string> arrAfterPrepare; // steps after kPrepare ("" for none: it failed)
@@ -411,7 +412,7 @@ TEST(OutputFileSetTest, OrderOfThePutInPlaceAndItsUndoing)
 
         std::vector<std::string> arrExpected = kPrepare;
         if (c.arrAfterPrepare.front().empty()) {
-            arrExpected.resize(2); // stopped at the sync
+            arrExpected.resize(1); // stopped at the sync
             arrExpected.insert(arrExpected.end(), {"sync folder", "remove a.pid~tmp", "remove b.pid~tmp"});
         } else {
             arrExpected.insert(arrExpected.end(), c.arrAfterPrepare.begin(), c.arrAfterPrepare.end());
@@ -422,7 +423,11 @@ TEST(OutputFileSetTest, OrderOfThePutInPlaceAndItsUndoing)
         if (nLetters != std::string::npos) {
             strLast.replace(nLetters - 6, 6, "XXXXXX");
         }
-        EXPECT_EQ(strLast, c.pszLastLine == nullptr ? "" : c.pszLastLine);
+        std::string strExpected = c.pszLastLine == nullptr ? "" : c.pszLastLine;
+#ifdef _WIN32
+        std::replace(strExpected.begin(), strExpected.end(), '/', '\\'); // the folder's separator
+#endif
+        EXPECT_EQ(strLast, strExpected);
         if (c.pszLastLine != nullptr && *c.pszLastLine == 'N') {
             EXPECT_EQ(folder.m_mapNames, (std::map<std::string, std::uint64_t>{{"b.pid", 1000}}));
         }
