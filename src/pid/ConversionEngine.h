@@ -59,7 +59,9 @@ public:
     ~CConversionEngine();
 
     // Runs one conversion of the CAP-H file at strCapHPath into
-    // m_strOutputPath. True exactly when the run logged "Completed".
+    // m_strOutputPath. True exactly when every output file is in place; the
+    // run then logged "Completed" (or, when the log could not take it, said
+    // so and the line through ReportUnlogged).
     // A CAP-H file that cannot be opened is reported (results pane, or
     // ReportUnlogged without a window) and leaves the run state untouched.
     // Running out of memory, or any other error that escapes a step, stops
