@@ -3,6 +3,7 @@
 #include "pid/OutputFolder.h"
 
 #include <cerrno>
+#include <memory>
 #include <system_error>
 
 #include <dirent.h>
@@ -100,9 +101,13 @@ public:
             ::fchown(nFd, static_cast<uid_t>(-1), old.st_gid) != 0) {
             errno = 0; // the process's own owner and group stay
         }
-        const bool bOk = ::fchmod(nFd, old.st_mode & 0777) == 0 || Fail(strError);
+        const int nErrno = ::fchmod(nFd, old.st_mode & 0777) == 0 ? 0 : errno;
         ::close(nFd);
-        return bOk;
+        if (nErrno != 0) {
+            strError = Reason(nErrno);
+            return false;
+        }
+        return true;
     }
 
     bool SyncFiles(const std::vector<std::string>& arrNames, std::string& strError) override
@@ -189,17 +194,17 @@ public:
     bool ListNames(std::vector<std::string>& arrNames) override
     {
         const int nFd = m_bReadable ? OpenAt(".", O_RDONLY | O_DIRECTORY) : -1;
-        DIR* const pDir = nFd >= 0 ? ::fdopendir(nFd) : nullptr;
-        if (pDir == nullptr) {
+        // Closed however this ends, also when a name cannot be stored.
+        const std::unique_ptr<DIR, int (*)(DIR*)> pDir(nFd >= 0 ? ::fdopendir(nFd) : nullptr, ::closedir);
+        if (!pDir) {
             if (nFd >= 0) {
                 ::close(nFd);
             }
             return false;
         }
-        while (const dirent* pEntry = ::readdir(pDir)) {
+        while (const dirent* pEntry = ::readdir(pDir.get())) {
             arrNames.emplace_back(pEntry->d_name);
         }
-        ::closedir(pDir);
         return true;
     }
 
