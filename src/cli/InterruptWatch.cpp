@@ -1,5 +1,7 @@
 #include "cli/InterruptWatch.h"
 
+#include "cli/Usage.h"
+
 #include "common/MessageTable.h"
 #include "pid/ConversionEngine.h"
 #include "pid/RunMessages.h"
@@ -59,28 +61,27 @@ void CInterruptWatch::Watch(CConversionEngine* pEngine)
 void CInterruptWatch::WaitForSignals()
 {
     const sigset_t signals = StopSignals();
-    for (;;) {
-        int nSignal = 0;
-        while (sigwait(&signals, &nSignal) != 0) {
-        }
-        // Held until the process ends: the run cannot be handed back meanwhile.
-        m_mtxEngine.lock();
-        const CConversionEngine::EAbandoned abandoned =
-            m_pEngine != nullptr
-                ? m_pEngine->AbandonRun(FormatMessageText(kMsgInterrupted, {SignalName(nSignal)}))
-                : CConversionEngine::EAbandoned::NoRun;
-        if (abandoned != CConversionEngine::EAbandoned::TooLate) {
-            _exit(128 + nSignal);
-        }
-        // The run put its files in place (or failed to and undid it): its own
-        // outcome decides the exit status; the user learns why the signal
-        // changed nothing.
+    int nSignal = 0;
+    while (sigwait(&signals, &nSignal) != 0) {
+    }
+    // Held until the process ends: the run cannot be handed back meanwhile.
+    m_mtxEngine.lock();
+    using EAbandoned = CConversionEngine::EAbandoned;
+    const EAbandoned abandoned =
+        m_pEngine != nullptr
+            ? m_pEngine->AbandonRun(FormatMessageText(kMsgInterrupted, {SignalName(nSignal)}))
+            : EAbandoned::NoRun;
+    if (abandoned == EAbandoned::TooLateCompleted || abandoned == EAbandoned::TooLateStopped) {
+        // The run finished putting its files in place (or failed to and
+        // undid it), and its log and echo are closed: its own outcome decides
+        // the exit status, and the user learns why the signal changed nothing.
         const std::string strNote =
             "Pinweave: " + FormatMessageText(kMsgInterruptedTooLate, {SignalName(nSignal)}) + "\n";
         ssize_t nIgnored = write(STDERR_FILENO, strNote.data(), strNote.size());
         (void)nIgnored;
-        m_mtxEngine.unlock();
+        _exit(abandoned == EAbandoned::TooLateCompleted ? kExitCompleted : kExitStopped);
     }
+    _exit(128 + nSignal);
 }
 
 void OpenMissingStandardStreams()

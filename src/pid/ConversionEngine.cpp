@@ -192,7 +192,7 @@ CConversionEngine::EAbandoned CConversionEngine::AbandonRun(const std::string& s
 {
     std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
     if (m_bPlacing) {
-        return EAbandoned::TooLate;
+        return m_bFilesPlaced ? EAbandoned::TooLateCompleted : EAbandoned::TooLateStopped;
     }
     if (!m_bRunning || m_bAbandoned) {
         return EAbandoned::NoRun;

@@ -73,8 +73,10 @@ public:
     enum class EAbandoned {
         Stopped, // the run stopped: the caller ends the process
         NoRun,   // no run had begun
-        TooLate, // the run had begun to put its files in place (or has ended
-                 // since): it finished that step, and its outcome stands
+        // The run had begun to put its files in place (or has ended since):
+        // it finished that step and has ended; its outcome stands.
+        TooLateCompleted, // every output file is in place
+        TooLateStopped,   // the run stopped, and said so
     };
 
     // Stops the run that RunConversion is carrying out on another thread
