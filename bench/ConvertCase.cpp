@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace pinweave {
 
@@ -116,10 +117,11 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
     const double dConnectors = NowSeconds();
     bOk = bOk && engine.WriteBodySections();
     const double dBody = NowSeconds();
-    for (const std::unique_ptr<COutputFile>& pFile : engine.m_arrOutputFiles) {
-        std::string strError;
-        bOk = pFile->PutInPlace(strError) && bOk;
+    for (std::size_t i = 0; i < engine.m_arrOutputFiles.size(); ++i) {
+        bOk = engine.m_arrOutputFiles[i]->Flush() && bOk;
     }
+    std::vector<std::string> arrLines;
+    bOk = bOk && engine.m_arrOutputFiles.PutInPlace(arrLines);
     const double dDone = NowSeconds();
     const double dCpu = CpuSeconds() - dCpuStart;
     std::printf("write_s=%.6f cpu_s=%.6f header_s=%.6f connectors_s=%.6f body_s=%.6f close_s=%.6f "

@@ -195,15 +195,6 @@ std::string FolderInTheWayReason()
     return Reason(ERROR_ACCESS_DENIED);
 }
 
-bool ReplaceName(const std::string& strFrom, const std::string& strTo, std::string& strError)
-{
-    if (!MoveFileExA(strFrom.c_str(), strTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        strError = LastReason();
-        return false;
-    }
-    return true;
-}
-
 bool RemoveFile(const std::string& strPath, std::string& strError)
 {
     if (!DeleteFileA(strPath.c_str())) {
@@ -236,38 +227,6 @@ CAppendFile::~CAppendFile()
     if (IsOpen()) {
         CloseHandle(ToHandle(m_nHandle));
     }
-}
-
-bool CAppendFile::CreateNew(const std::string& strPath, std::string& strError)
-{
-    const HANDLE hFile = CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        strError = LastReason();
-        return false;
-    }
-    m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
-    return true;
-}
-
-bool CAppendFile::OpenExisting(const std::string& strPath, std::string& strError)
-{
-    // FILE_FLAG_OPEN_REPARSE_POINT: a link that took the name meanwhile is
-    // opened itself, and refused below, rather than written through.
-    const HANDLE hFile =
-        CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        strError = LastReason();
-        return false;
-    }
-    if (!IsDiskFile(hFile) || EntryAt(strPath) != EEntry::File) {
-        CloseHandle(hFile);
-        strError = kReasonNotRegularFile;
-        return false;
-    }
-    m_nHandle = reinterpret_cast<std::intptr_t>(hFile);
-    return true;
 }
 
 bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)

@@ -1,5 +1,7 @@
 #include "cli/InterruptWatch.h"
 
+#include "cli/Usage.h"
+
 #include "common/MessageTable.h"
 #include "pid/ConversionEngine.h"
 #include "pid/RunMessages.h"
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 #include <thread>
 
 namespace pinweave {
@@ -63,8 +66,20 @@ void CInterruptWatch::WaitForSignals()
     }
     // Held until the process ends: the run cannot be handed back meanwhile.
     m_mtxEngine.lock();
-    if (m_pEngine != nullptr) {
-        m_pEngine->AbandonRun(FormatMessageText(kMsgInterrupted, {SignalName(nSignal)}));
+    using EAbandoned = CConversionEngine::EAbandoned;
+    const EAbandoned abandoned =
+        m_pEngine != nullptr
+            ? m_pEngine->AbandonRun(FormatMessageText(kMsgInterrupted, {SignalName(nSignal)}))
+            : EAbandoned::NoRun;
+    if (abandoned == EAbandoned::TooLateCompleted || abandoned == EAbandoned::TooLateStopped) {
+        // The run finished putting its files in place (or failed to and
+        // undid it), and its log and echo are closed: its own outcome decides
+        // the exit status, and the user learns why the signal changed nothing.
+        const std::string strNote =
+            "Pinweave: " + FormatMessageText(kMsgInterruptedTooLate, {SignalName(nSignal)}) + "\n";
+        ssize_t nIgnored = write(STDERR_FILENO, strNote.data(), strNote.size());
+        (void)nIgnored;
+        _exit(abandoned == EAbandoned::TooLateCompleted ? kExitCompleted : kExitStopped);
     }
     _exit(128 + nSignal);
 }

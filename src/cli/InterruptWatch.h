@@ -2,7 +2,9 @@
 // terminal that goes away): SIGINT, SIGTERM and SIGHUP stop the run like any
 // other stop. The run's temporaries are removed, the log says why the run
 // stopped and that no output file was changed, and the process ends with
-// status 128 plus the signal's number (130, 143, 129).
+// status 128 plus the signal's number (130, 143, 129). A signal that comes
+// while the run puts its files in place is acted on after that step: the run
+// finishes it, and its outcome decides the status; standard error says so.
 //
 // The signals are taken on a thread of their own (sigwait), not in a signal
 // handler: stopping a run writes files and the log, which a handler could not

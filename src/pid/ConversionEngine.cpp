@@ -92,7 +92,8 @@ bool CConversionEngine::Convert(const std::string& strCapHPath)
         m_bRunning = true;
         m_bAbandoned = false;
         m_bLogFailed = false;
-        m_bMadeTemporaries = false;
+        m_bPlacing = false;
+        m_bFilesPlaced = false;
     }
     m_strCapHPath = strCapHPath;
     bool bOk = false;
@@ -102,17 +103,21 @@ bool CConversionEngine::Convert(const std::string& strCapHPath)
         bOk = RunSteps(fileCapH);
     }
     // From putting the files in place to "Completed", nothing can stop the
-    // run half way: an AbandonRun waits, and then finds the run complete; and
-    // the room for the line is taken first, so that no lack of memory keeps
-    // a run whose files are in place from saying so.
+    // run half way: an AbandonRun waits, and then finds the run past that
+    // point; and the room for the line is taken first, so that no lack of
+    // memory keeps a run whose files are in place from saying so. A log that
+    // cannot take the line then does not undo the run: the line goes where
+    // the user sees it (standard error), and the run has completed.
     std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
     ReserveLogLine(std::strlen(MessageText(IDS_COMPLETED)));
     bOk = FinishOutputFiles(bOk);
     ResetRunState();
-    bOk = bOk && LogMessage(MessageText(IDS_COMPLETED));
+    if (bOk) {
+        LogMessage(MessageText(IDS_COMPLETED));
+    }
     CloseLog();
     m_bRunning = false;
-    return bOk && !m_bLogFailed;
+    return bOk;
 }
 
 bool CConversionEngine::RunSteps(CCapHFile& fileCapH)
@@ -123,28 +128,24 @@ bool CConversionEngine::RunSteps(CCapHFile& fileCapH)
 
 bool CConversionEngine::StopEscapedRun(const std::string& strReason)
 {
-    // An error while the files were put in place leaves some of them
-    // replaced: they are counted before the run state, and with it the
-    // other temporaries, goes. Then what the run held is free again, and
-    // saying so needs no memory it cannot get.
-    int nPlaced = 0;
-    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
-        nPlaced += pFile->IsInPlace() ? 1 : 0;
-    }
-    const std::size_t nFiles = m_arrOutputFiles.size();
+    // The run state, and with it every temporary, goes first: then what the
+    // run held is free again, and saying so needs no memory it cannot get.
+    // Putting the files in place takes no memory once it renames, so an
+    // error escapes it only before the first rename or after the last.
+    const bool bMadeTemporaries = m_arrOutputFiles.MadeTemporaries();
     ResetRunState();
-    StopRun(strReason);
-    if (nPlaced > 0) {
-        StopRun(
-            FormatMessageText(kMsgOutputsPartlyReplaced, {std::to_string(nPlaced), std::to_string(nFiles),
-                                                          "the other " + std::to_string(nFiles - nPlaced)}));
-    } else if (m_bMadeTemporaries) {
-        StopRun(kMsgNoOutputChanged);
+    if (m_bFilesPlaced) {
+        LogMessage(MessageText(IDS_COMPLETED));
+    } else {
+        StopRun(strReason);
+        if (bMadeTemporaries) {
+            StopRun(kMsgNoOutputChanged);
+        }
     }
     CloseLog();
     std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
     m_bRunning = false;
-    return false;
+    return m_bFilesPlaced;
 }
 
 bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
@@ -211,11 +212,14 @@ bool CConversionEngine::StopRun(const std::string& strMessage)
     return false;
 }
 
-bool CConversionEngine::AbandonRun(const std::string& strReason)
+CConversionEngine::EAbandoned CConversionEngine::AbandonRun(const std::string& strReason)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
+    if (m_bPlacing) {
+        return m_bFilesPlaced ? EAbandoned::TooLateCompleted : EAbandoned::TooLateStopped;
+    }
     if (!m_bRunning || m_bAbandoned) {
-        return false;
+        return EAbandoned::NoRun;
     }
     StopRun(strReason);
     // Only the temporaries go: the files themselves belong to the thread of
@@ -223,7 +227,7 @@ bool CConversionEngine::AbandonRun(const std::string& strReason)
     DiscardOutputFiles(true);
     FlushLog();
     m_bAbandoned = true;
-    return true;
+    return EAbandoned::Stopped;
 }
 
 void CConversionEngine::ResetRunState()
@@ -232,7 +236,7 @@ void CConversionEngine::ResetRunState()
     // their destructors remove them.
     {
         std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
-        m_arrOutputFiles.clear();
+        m_arrOutputFiles.Clear();
     }
     m_strCapHPath.clear();
     ReleaseTrees();

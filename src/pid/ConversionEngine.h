@@ -14,10 +14,11 @@
 // outlive runs.
 //
 // All or nothing: the files are written as temporaries beside the PID files
-// (COutputFile), and only a run that has written all of them gives them the
-// PID files' names. A run that stops, for whatever reason, removes its
-// temporaries and says that no output file was changed, so the output folder
-// holds exactly what it held before.
+// (COutputFile, owned by the run's COutputFileSet), and only a run that has
+// written all of them gives them the PID files' names, synced to the disk,
+// with backups that undo every rename if one fails. A run that stops, for
+// whatever reason, removes its temporaries and says that no output file was
+// changed, so the output folder holds exactly what it held before.
 //
 // The writer operations and the run state are public so that each step can
 // be driven and checked on its own; outside a run only the stored values and
@@ -28,7 +29,7 @@
 #include "caph/CapHElement.h"
 #include "pid/FrontEnd.h"
 #include "pid/LogFile.h"
-#include "pid/OutputFile.h"
+#include "pid/OutputFileSet.h"
 #include "pid/PartBody.h"
 #include "pid/PinEnds.h"
 #include "pid/PinTable.h"
@@ -58,7 +59,9 @@ public:
     ~CConversionEngine();
 
     // Runs one conversion of the CAP-H file at strCapHPath into
-    // m_strOutputPath. True exactly when the run logged "Completed".
+    // m_strOutputPath. True exactly when every output file is in place; the
+    // run then logged "Completed" (or, when the log could not take it, said
+    // so and the line through ReportUnlogged).
     // A CAP-H file that cannot be opened is reported (results pane, or
     // ReportUnlogged without a window) and leaves the run state untouched.
     // Running out of memory, or any other error that escapes a step, stops
@@ -66,14 +69,24 @@ public:
     // log says why.
     bool RunConversion(const std::string& strCapHPath);
 
+    // What AbandonRun did.
+    enum class EAbandoned {
+        Stopped, // the run stopped: the caller ends the process
+        NoRun,   // no run had begun
+        // The run had begun to put its files in place (or has ended since):
+        // it finished that step and has ended; its outcome stands.
+        TooLateCompleted, // every output file is in place
+        TooLateStopped,   // the run stopped, and said so
+    };
+
     // Stops the run that RunConversion is carrying out on another thread
     // (the Linux program's answer to SIGINT, SIGTERM and SIGHUP): removes the
     // run's temporaries, logs strReason and that no output file was changed,
     // and hands every logged line to the log file and the front end. The run
     // writes nothing more after that, to the log or to the output folder; the
-    // caller ends the process. A run that has put its files in place already
-    // has completed, and is left as it is. False when there was no run to stop.
-    bool AbandonRun(const std::string& strReason);
+    // caller ends the process. A run that is putting its files in place is
+    // waited for and left as it is.
+    EAbandoned AbandonRun(const std::string& strReason);
 
     // Empties everything that belongs to one run (roots, part numbers, open
     // output files, pin table, splice numbers) and clears m_bOverwriteAll;
@@ -146,8 +159,8 @@ public:
     CCapHElement m_rootConnector;
     int m_nPartCount = 0;
     std::vector<std::string> m_arrPartNumbers;
-    std::vector<std::unique_ptr<COutputFile>> m_arrOutputFiles; // files created so far, in index order
-    CPinTable m_pinTable; // every fixture pin, its index and the [pins] block without wire ends
+    COutputFileSet m_arrOutputFiles; // files created so far, in index order
+    CPinTable m_pinTable;            // every fixture pin, its index and the [pins] block without wire ends
     // The wire ends on fixture pins, in attach order, and the splice numbers
     // as text under views of the splice names, that AttachWireEnd gave.
     CPinEnds m_pinEnds;
@@ -168,7 +181,12 @@ private:
     // whether the run may log "Completed".
     bool FinishOutputFiles(bool bRunOk);
     bool FlushOutputFiles();
-    bool PutOutputFilesInPlace();
+    // Logs, in one line, temporaries and backups of this run's names that a
+    // killed run left. False when the log failed.
+    bool ReportLeftovers(const std::string& strBaseName);
+    // Shows a message box that stops the run; without a window the log
+    // holds its text too. Always false.
+    bool ShowStop(const std::string& strText);
     // Removes every temporary and says that no output file was changed (or
     // which temporaries stayed). bFromOtherThread: only the files on disk are
     // removed; the objects, which the run's thread may be using, stay as
@@ -202,7 +220,7 @@ private:
     // Set when the log file failed in this run: the run stops, and the lines
     // that follow go to ReportUnlogged instead.
     bool m_bLogFailed = false;
-    CLogFile m_log; // open from a run's first line to its end
+    CLogFile m_log;                // open from a run's first line to its end
     std::mt19937_64 m_randomNames; // the random letters of the temporaries' names
     // The lines gathered in m_log, as the front end's OnLogLine takes them.
     struct CPendingLine {
@@ -216,9 +234,10 @@ private:
     // made, put in place or removed), and the two flags below. Recursive: a
     // step that holds it logs its lines.
     std::recursive_mutex m_mtxRun;
-    bool m_bRunning = false;   // between the CAP-H file's opening and the run's end
-    bool m_bAbandoned = false; // AbandonRun stopped this run: it writes nothing more
-    bool m_bMadeTemporaries = false; // this run made output temporaries
+    bool m_bRunning = false;     // between the CAP-H file's opening and the run's end
+    bool m_bAbandoned = false;   // AbandonRun stopped this run: it writes nothing more
+    bool m_bPlacing = false;     // the run began to put its files in place (or ended)
+    bool m_bFilesPlaced = false; // every output file of this run is in place
 };
 
 } // namespace pinweave

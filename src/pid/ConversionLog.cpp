@@ -206,7 +206,8 @@ bool CConversionEngine::PassOnLoggedLines(bool bLogOk, std::size_t nLinesWritten
     if (!bLogOk) {
         m_bLogFailed = true;
         m_frontEnd.ReportUnlogged(
-            FormatMessageText(kMsgLogWriteError, {LogFilePathOf(m_strInputPath), strError}));
+            FormatMessageText(m_bFilesPlaced ? kMsgLogWriteErrorAfterPlacing : kMsgLogWriteError,
+                              {LogFilePathOf(m_strInputPath), strError}));
         for (std::size_t i = nLinesWritten; i < m_arrPendingLines.size(); ++i) {
             m_frontEnd.ReportUnlogged(m_arrPendingLines[i].m_strText);
         }

@@ -34,7 +34,8 @@ bool IsSameFile(const std::string& strPath1, const std::string& strPath2);
 
 // Whether this user may replace the regular file at strPath: a file the user
 // may not write to (read-only, or another user's) keeps its content, as it
-// would if it were written over. False with the system's reason.
+// would if it were written over; so does another user's file in a folder with
+// the sticky bit. False with the system's reason.
 bool MayReplaceFile(const std::string& strPath, std::string& strError);
 
 // The system's sentence for a file that cannot be replaced because a folder
@@ -52,11 +53,6 @@ std::string NameTooLongReason();
 inline constexpr const char* kReasonNotRegularFile =
     "It is not a regular file (it may be a FIFO or a device)";
 
-// Gives strTo the file strFrom, replacing whatever had that name (a file, a
-// link or a FIFO itself, never what a link points to). False with the
-// system's reason when the name could not be given.
-bool ReplaceName(const std::string& strFrom, const std::string& strTo, std::string& strError);
-
 // Removes the file. False with the system's reason.
 bool RemoveFile(const std::string& strPath, std::string& strError);
 
@@ -72,15 +68,6 @@ public:
     CAppendFile(const CAppendFile&) = delete;
     CAppendFile& operator=(const CAppendFile&) = delete;
     ~CAppendFile();
-
-    // Makes a new, empty file that no other name refers to; false when the
-    // name exists or cannot be made. Other programs may read it while it is
-    // open, not write it.
-    bool CreateNew(const std::string& strPath, std::string& strError);
-
-    // Opens an existing regular file made by CreateNew, to add to its end;
-    // false for anything else at the name (a link included).
-    bool OpenExisting(const std::string& strPath, std::string& strError);
 
     // Opens a log file to add to its end: an existing regular file, or a
     // link to one; when the name is missing, a new file is made under it,
@@ -129,6 +116,10 @@ public:
     bool Size(std::uint64_t& nSize) const;
 
     bool IsOpen() const { return m_nHandle != kNoHandle; }
+
+    // Takes over an open descriptor (a Windows file handle there) to write at
+    // the end of its file; the object closes it. Only when not open.
+    void Adopt(std::intptr_t nHandle) { m_nHandle = nHandle; }
 
 private:
     static constexpr std::intptr_t kNoHandle = -1;

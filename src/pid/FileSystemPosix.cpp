@@ -85,21 +85,23 @@ bool MayReplaceFile(const std::string& strPath, std::string& strError)
         strError = Reason(errno);
         return false;
     }
+    // In a folder with the sticky bit (a shared /tmp-like folder) only the
+    // owner of the file or of the folder may give the name another file.
+    const std::size_t nSlash = strPath.rfind('/');
+    const std::string strFolder = nSlash == std::string::npos ? "." : strPath.substr(0, nSlash + 1);
+    struct stat file {};
+    struct stat folder {};
+    if (::geteuid() != 0 && ::lstat(strPath.c_str(), &file) == 0 && ::stat(strFolder.c_str(), &folder) == 0 &&
+        (folder.st_mode & S_ISVTX) != 0 && file.st_uid != ::geteuid() && folder.st_uid != ::geteuid()) {
+        strError = Reason(EPERM);
+        return false;
+    }
     return true;
 }
 
 std::string FolderInTheWayReason()
 {
     return Reason(EISDIR);
-}
-
-bool ReplaceName(const std::string& strFrom, const std::string& strTo, std::string& strError)
-{
-    if (std::rename(strFrom.c_str(), strTo.c_str()) != 0) {
-        strError = Reason(errno);
-        return false;
-    }
-    return true;
 }
 
 bool RemoveFile(const std::string& strPath, std::string& strError)
@@ -125,37 +127,6 @@ CAppendFile::~CAppendFile()
     if (IsOpen()) {
         ::close(static_cast<int>(m_nHandle));
     }
-}
-
-bool CAppendFile::CreateNew(const std::string& strPath, std::string& strError)
-{
-    // O_EXCL: a name that exists, a dangling link included, is never used.
-    const int nFd = OpenRetrying(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND, 0666);
-    if (nFd < 0) {
-        strError = Reason(errno);
-        return false;
-    }
-    m_nHandle = nFd;
-    return true;
-}
-
-bool CAppendFile::OpenExisting(const std::string& strPath, std::string& strError)
-{
-    // O_NOFOLLOW and O_NONBLOCK: whatever took the name meanwhile, neither a
-    // link nor a FIFO is written through or waited for.
-    const int nFd = OpenRetrying(strPath.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK);
-    if (nFd < 0) {
-        strError = Reason(errno);
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(nFd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(nFd);
-        strError = kReasonNotRegularFile;
-        return false;
-    }
-    m_nHandle = nFd;
-    return true;
 }
 
 bool CAppendFile::OpenLog(const std::string& strPath, std::string& strError)

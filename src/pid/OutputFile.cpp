@@ -49,21 +49,25 @@ COutputFile::~COutputFile()
     Discard(strIgnored);
 }
 
-bool COutputFile::Create(const std::string& strPath, std::mt19937_64& random, std::string& strError)
+bool COutputFile::Create(IOutputFolder& folder, const std::string& strFolderPath, const std::string& strName,
+                         std::mt19937_64& random, std::string& strError)
 {
-    m_strPath = strPath;
+    m_pFolder = &folder;
+    m_strName = strName;
+    m_strPath = JoinPath(strFolderPath, strName);
     for (int i = 0; i < kNameAttempts; ++i) {
         // The name is kept before the file exists: once it does, nothing may
         // fail before this object knows what to remove.
-        m_strTemporaryPath = TemporaryPathFor(strPath, TemporarySuffix(random));
-        CAppendFile file;
-        if (file.CreateNew(m_strTemporaryPath, strError)) {
-            m_bWritable = file.Close(strError);
-            return m_bWritable;
+        m_strTemporaryPath = TemporaryPathFor(m_strPath, TemporarySuffix(random));
+        m_strTemporaryName = std::string(FileNameOf(m_strTemporaryPath));
+        if (folder.CreateNew(m_strTemporaryName, m_id, strError)) {
+            m_bWritable = true;
+            return true;
         }
         // Only a name that is taken is worth another try.
         const bool bTaken = EntryAt(m_strTemporaryPath) != EEntry::Missing;
         m_strTemporaryPath.clear();
+        m_strTemporaryName.clear();
         if (!bTaken) {
             return false;
         }
@@ -123,7 +127,7 @@ bool COutputFile::WriteOutBuffer(std::initializer_list<std::string_view> lstAfte
     // a time, however many part numbers it has.
     CAppendFile file;
     std::string strError;
-    if (!file.OpenExisting(m_strTemporaryPath, strError)) {
+    if (!m_pFolder->OpenToAppend(m_strTemporaryName, m_id, file, strError)) {
         return Fail(strError);
     }
     std::size_t nWritten = 0;
@@ -175,21 +179,6 @@ bool COutputFile::FlushInto(COutputFile& next)
     return bOk;
 }
 
-bool COutputFile::PutInPlace(std::string& strError)
-{
-    if (!Flush()) {
-        strError = m_strError;
-    } else if (ReplaceName(m_strTemporaryPath, m_strPath, strError)) {
-        m_strTemporaryPath.clear();
-        m_bWritable = false;
-        m_bInPlace = true;
-        return true;
-    }
-    std::string strIgnored;
-    Discard(strIgnored);
-    return false;
-}
-
 bool COutputFile::Discard(std::string& strError)
 {
     m_bWritable = false;
@@ -198,10 +187,11 @@ bool COutputFile::Discard(std::string& strError)
         return true;
     }
     // A temporary that is gone already is what Discard is for.
-    if (!RemoveFile(m_strTemporaryPath, strError) && EntryAt(m_strTemporaryPath) != EEntry::Missing) {
+    if (!m_pFolder->Remove(m_strTemporaryName, strError) && m_pFolder->IsFile(m_strTemporaryName, m_id)) {
         return false;
     }
     m_strTemporaryPath.clear();
+    m_strTemporaryName.clear();
     return true;
 }
 

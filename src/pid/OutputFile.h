@@ -2,19 +2,24 @@
 // output folder, named after the PID file with ".pinweave-XXXXXX.tmp" added
 // (never ending in ".pid", so nothing that imports PID files sees it half
 // written), through a large buffer of its own. Only when the whole run has
-// succeeded does PutInPlace give the PID file's name to the temporary; a run
-// that stops removes it, and so does the destructor of a file never put in
-// place. An existing PID file is therefore never touched before the run
-// completes.
+// succeeded does the run's COutputFileSet give the PID file's name to the
+// temporary; a run that stops removes it, and so does the destructor of a
+// file never put in place. An existing PID file is therefore never touched
+// before the run completes.
 //
 // The temporary is open only while bytes are passed to it: a run keeps at
-// most one output file open, whatever its number of part numbers. While it is
-// open, other programs may read it but not write it.
+// most one output file open, whatever its number of part numbers. Each
+// reopening checks that the name still refers to the file made at the start
+// (IOutputFolder::OpenToAppend), so a name given to another file meanwhile
+// is refused, never written to. While it is open, other programs may read it
+// but not write it.
 //
 // Failures are sticky: once a write fails, the file keeps the system's
 // reason, and every later Write answers false at once.
 #ifndef PINWEAVE_PID_OUTPUTFILE_H
 #define PINWEAVE_PID_OUTPUTFILE_H
+
+#include "pid/OutputFolder.h"
 
 #include <cstdio>
 #include <cstring>
@@ -45,13 +50,15 @@ public:
     // Removes the temporary unless it was put in place, without reporting.
     ~COutputFile();
 
-    // Makes the empty temporary that stands for the PID file strPath until
-    // the run completes, its name's random letters drawn from random (one
-    // sequence per run: the system's random source costs up to a millisecond
-    // a draw on a virtual machine). False with the system's reason in
-    // strError when it cannot be made (the folder refuses it, the name is
-    // too long ...).
-    bool Create(const std::string& strPath, std::mt19937_64& random, std::string& strError);
+    // Makes the empty temporary that stands for the PID file strName of the
+    // folder (opened on the path strFolderPath, which must outlive this
+    // object) until the run completes, its name's random letters drawn from
+    // random (one sequence per run: the system's random source costs up to a
+    // millisecond a draw on a virtual machine). False with the system's
+    // reason in strError when it cannot be made (the folder refuses it, the
+    // name is too long ...).
+    bool Create(IOutputFolder& folder, const std::string& strFolderPath, const std::string& strName,
+                std::mt19937_64& random, std::string& strError);
 
     // Appends the bytes; false (reason in Error()) when they cannot be written.
     bool Write(std::string_view strBytes) { return WritePieces(strBytes); }
@@ -81,18 +88,26 @@ public:
     // False when the buffer could not be written.
     bool FlushInto(COutputFile& next);
 
-    // Writes out the buffer, then gives the temporary the PID file's name,
-    // replacing whatever had it. False with the system's reason in strError;
-    // the temporary is then removed and the PID file's name keeps what it had.
-    bool PutInPlace(std::string& strError);
+    // Records that the temporary now has the PID file's name.
+    void MarkInPlace()
+    {
+        m_strTemporaryName.clear();
+        m_strTemporaryPath.clear();
+        m_bWritable = false;
+        m_bInPlace = true;
+    }
 
     // Removes the temporary. False with the system's reason when it is still
     // there afterwards. Harmless when there is none.
     bool Discard(std::string& strError);
 
-    // The PID file's path, and the temporary's while there is one.
+    // The PID file's path, and the temporary's while there is one; their
+    // names in the folder; the temporary's identity.
     const std::string& Path() const { return m_strPath; }
     const std::string& TemporaryPath() const { return m_strTemporaryPath; }
+    const std::string& Name() const { return m_strName; }
+    const std::string& TemporaryName() const { return m_strTemporaryName; }
+    const CFileIdentity& Identity() const { return m_id; }
     // Whether a temporary of this file is on disk.
     bool HasTemporary() const { return !m_strTemporaryPath.empty(); }
     // Whether PutInPlace gave it the PID file's name.
@@ -112,8 +127,12 @@ private:
     void ReleaseBuffer();
     bool Fail(const std::string& strReason);
 
+    IOutputFolder* m_pFolder = nullptr;
     std::string m_strPath;
+    std::string m_strName;
     std::string m_strTemporaryPath; // empty when there is no temporary on disk
+    std::string m_strTemporaryName;
+    CFileIdentity m_id;
     // m_nBuffered bytes not yet written, in a buffer of m_nCapacity bytes
     // (at most kBufferSize) that grows as the file is written.
     std::unique_ptr<char[]> m_pBuffer;

@@ -15,17 +15,21 @@ namespace pinweave {
 bool CConversionEngine::CreateOutputFiles()
 {
     if (m_strOutputPath.empty() || !IsFolder(m_strOutputPath)) {
-        m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {m_strOutputPath}));
-        return false;
+        return ShowStop(FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {m_strOutputPath}));
     }
     const std::string strBaseName = BaseNameOf(m_strInputPath);
     // Seeded once per run from the system: two runs at the same moment draw
     // different names.
     m_randomNames.seed(std::random_device()());
+    std::string strError;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
-        m_arrOutputFiles.clear();
-        m_arrOutputFiles.reserve(static_cast<std::size_t>(m_nPartCount));
+        if (!m_arrOutputFiles.Open(m_strOutputPath, strError)) {
+            return ShowStop(FormatTableMessage(IDS_FILE_OPEN_ERROR, {m_strOutputPath, strError}));
+        }
+    }
+    if (!ReportLeftovers(strBaseName)) {
+        return false;
     }
     for (int i = 0; i < m_nPartCount; ++i) {
         if (!CreateOutputFile(m_strOutputPath, strBaseName, i)) {
@@ -35,6 +39,24 @@ bool CConversionEngine::CreateOutputFiles()
     return true;
 }
 
+bool CConversionEngine::ReportLeftovers(const std::string& strBaseName)
+{
+    std::vector<std::string> arrNames;
+    arrNames.reserve(static_cast<std::size_t>(m_nPartCount));
+    for (int i = 0; i < m_nPartCount; ++i) {
+        arrNames.push_back(OutputFileName(strBaseName, i));
+    }
+    // Never removed here: another run may be writing them right now.
+    const std::size_t nLeft = m_arrOutputFiles.CountLeftovers(arrNames);
+    if (nLeft == 0) {
+        return true;
+    }
+    const std::string strPattern = strBaseName + "*.pid" + std::string(COutputFile::kTemporaryMarker) +
+                                   "XXXXXX" + std::string(COutputFile::kTemporaryExtension) + " or " +
+                                   std::string(COutputFileSet::kBackupExtension);
+    return LogMessage(FormatMessageText(kMsgLeftovers, {std::to_string(nLeft), strPattern}));
+}
+
 bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std::string& strBaseName,
                                          int nIndex)
 {
@@ -42,7 +64,8 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
     const std::string strPath = JoinPath(strFolder, strFileName);
 
     // Anything of that name counts: a file, a folder, a link (dangling or
-    // not), a FIFO or a device.
+    // not), a FIFO or a device. Whatever has the name when the run ends is
+    // replaced only with consent: /Y, "Yes" or "Yes to All".
     const EEntry entry = EntryAt(strPath);
     if (!m_bOverwriteAll && entry != EEntry::Missing) {
         if (!m_frontEnd.HasWindow()) {
@@ -58,6 +81,7 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
             return false;
         }
     }
+    const bool bMayReplace = m_bOverwriteAll || entry != EEntry::Missing;
 
     // With consent, the name is replaced when the run completes: a link, a
     // FIFO or a device there is replaced itself, never written to. A folder
@@ -78,13 +102,28 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
         if (m_bAbandoned) {
             return false;
         }
-        auto pFile = std::make_unique<COutputFile>();
-        if (pFile->Create(strPath, m_randomNames, strError)) {
-            m_arrOutputFiles.push_back(std::move(pFile));
+        if (m_arrOutputFiles.Add(strFileName, bMayReplace, m_randomNames, strError)) {
             return true;
         }
     }
-    m_frontEnd.ShowMessageBox(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, strError}));
+    return ShowStop(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, strError}));
+}
+
+bool CConversionEngine::ShowStop(const std::string& strText)
+{
+    m_frontEnd.ShowMessageBox(strText);
+    if (m_frontEnd.HasWindow()) {
+        return false;
+    }
+    // Without a window the log says it too, each "\r\n" of the box a line
+    // end there.
+    std::string strLine;
+    for (std::size_t i = 0; i < strText.size(); ++i) {
+        if (strText[i] != '\r' || i + 1 == strText.size() || strText[i + 1] != '\n') {
+            strLine += strText[i];
+        }
+    }
+    LogLine(strLine, false);
     return false;
 }
 
@@ -94,71 +133,45 @@ bool CConversionEngine::FinishOutputFiles(bool bRunOk)
     if (m_bAbandoned) {
         return false; // AbandonRun took the temporaries away and said so
     }
-    // Every temporary holds its whole content before the first is put in
-    // place, so a write error still leaves every PID file as it was.
-    bRunOk = bRunOk && FlushOutputFiles() && PutOutputFilesInPlace();
+    m_bPlacing = true;
+    // Every temporary holds its whole content, and the log every line so
+    // far, before the first is put in place: a write error still leaves
+    // every PID file as it was.
+    bRunOk = bRunOk && FlushOutputFiles() && FlushLog();
     if (!bRunOk) {
         DiscardOutputFiles();
+        m_arrOutputFiles.Clear();
+        return false;
     }
-    m_arrOutputFiles.clear();
-    return bRunOk;
+    std::vector<std::string> arrLines;
+    m_bFilesPlaced = m_arrOutputFiles.PutInPlace(arrLines);
+    for (const std::string& strLine : arrLines) {
+        m_bFilesPlaced ? LogMessage(strLine) : StopRun(strLine);
+    }
+    m_arrOutputFiles.Clear();
+    return m_bFilesPlaced;
 }
 
 bool CConversionEngine::FlushOutputFiles()
 {
-    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
-        if (!pFile->Flush()) {
-            return StopRun(FormatMessageText(kMsgOutputWriteError, {pFile->Path(), pFile->Error()}));
+    for (std::size_t i = 0; i < m_arrOutputFiles.size(); ++i) {
+        COutputFile& file = *m_arrOutputFiles[i];
+        if (!file.Flush()) {
+            return StopRun(FormatMessageText(kMsgOutputWriteError, {file.Path(), file.Error()}));
         }
     }
     return true;
 }
 
-bool CConversionEngine::PutOutputFilesInPlace()
-{
-    // Each file that cannot take its name keeps its old content; the others
-    // are replaced all the same: a file held open by another program should
-    // not keep the rest of the run from its place.
-    int nReplaced = 0;
-    std::string strKept;
-    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
-        std::string strError;
-        if (pFile->PutInPlace(strError)) {
-            ++nReplaced;
-        } else {
-            strKept += (strKept.empty() ? "'" : ", '") + pFile->Path() + "' (" + strError + ")";
-        }
-    }
-    if (strKept.empty()) {
-        return true;
-    }
-    return StopRun(
-        FormatMessageText(kMsgOutputsPartlyReplaced,
-                          {std::to_string(nReplaced), std::to_string(m_arrOutputFiles.size()), strKept}));
-}
-
 void CConversionEngine::DiscardOutputFiles(bool bFromOtherThread)
 {
-    bool bAnyTemporary = false;
+    if (!m_arrOutputFiles.MadeTemporaries()) {
+        return;
+    }
     std::string strNotRemoved;
-    for (const std::unique_ptr<COutputFile>& pFile : m_arrOutputFiles) {
-        if (!pFile->HasTemporary()) {
-            continue;
-        }
-        bAnyTemporary = true;
-        const std::string strTemporary = pFile->TemporaryPath();
-        std::string strError;
-        const bool bRemoved =
-            bFromOtherThread ? RemoveFile(strTemporary, strError) || EntryAt(strTemporary) == EEntry::Missing
-                             : pFile->Discard(strError);
-        if (!bRemoved) {
-            strNotRemoved += (strNotRemoved.empty() ? "'" : ", '") + strTemporary + "' (" + strError + ")";
-        }
-    }
-    if (bAnyTemporary) {
-        StopRun(strNotRemoved.empty() ? kMsgNoOutputChanged
-                                      : FormatMessageText(kMsgTemporariesLeft, {strNotRemoved}));
-    }
+    StopRun(m_arrOutputFiles.Discard(bFromOtherThread, strNotRemoved)
+                ? kMsgNoOutputChanged
+                : FormatMessageText(kMsgTemporariesLeft, {strNotRemoved}));
 }
 
 bool CConversionEngine::WriteOutput(std::string_view strText, int nIndex)

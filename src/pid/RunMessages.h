@@ -82,12 +82,69 @@ inline constexpr const char* kMsgNoOutputChanged = "No output file was changed."
 inline constexpr const char* kMsgTemporariesLeft =
     "No output file was changed. These temporary files could not be removed: %s";
 
-// Putting the finished files in place failed for some of them (a file held
-// open by another program): how many were replaced, of how many, and the
-// quoted full paths of those that kept their old content, with the system's
-// reasons, separated by ", ".
-inline constexpr const char* kMsgOutputsPartlyReplaced =
-    "%i of %i output files were replaced. These kept their old content: %s. Conversion aborted.";
+// Putting the finished files in place. Each stop line is followed by what
+// the folder holds then: "No output file was changed." once every name has
+// its old file back, or kMsgUndoIncomplete.
+
+// The output folder's path names another folder than at the run's start, or
+// none: the folder's path.
+inline constexpr const char* kMsgOutputFolderMoved =
+    "The output folder '%s' was moved or removed during the run. Conversion aborted.";
+
+// A finished file could not take over the permissions of the file it
+// replaces: full path, the system's reason.
+inline constexpr const char* kMsgCannotKeepAttributes =
+    "Cannot give output file '%s' the permissions of the file it replaces: %s. Conversion aborted.";
+
+// The finished files could not be stored on the disk: folder, the system's
+// reason.
+inline constexpr const char* kMsgSyncError =
+    "Cannot store the output files in '%s' on the disk: %s. Conversion aborted.";
+
+// A file about to be replaced could not be kept under a backup name: full
+// path, the system's reason.
+inline constexpr const char* kMsgBackupError =
+    "Cannot keep a backup of output file '%s' while the files are put in place: %s. Conversion aborted.";
+
+// A name without the user's consent to replace it was taken by someone else
+// after the run checked it: full path.
+inline constexpr const char* kMsgOutputAppeared =
+    "The output file '%s' appeared during the run; it was not replaced. Conversion aborted.";
+
+// A finished file could not take its name: full path, the system's reason.
+inline constexpr const char* kMsgCannotPutInPlace =
+    "Cannot put output file '%s' in place: %s. Conversion aborted.";
+
+// The folder's new names could not be stored on the disk: folder, the
+// system's reason.
+inline constexpr const char* kMsgFolderSyncError =
+    "Cannot store the new names in the output folder '%s' on the disk: %s. Conversion aborted.";
+
+// Giving the names back their old files failed part way: the system's
+// reason; the quoted paths that hold their new content; those of them whose
+// old content is kept under a backup name, each as "'path' in 'backup'";
+// the run's temporaries and backups that stay besides (or "none").
+inline constexpr const char* kMsgUndoIncomplete =
+    "The output folder could not be put back as it was: %s. These output files hold their new content: %s; "
+    "every other output file holds its old content. The old content of replaced files is kept: %s. Files of "
+    "this run left in the folder: %s.";
+
+// Every file is in place, but backups of replaced files could not be
+// removed: their quoted paths with the system's reasons.
+inline constexpr const char* kMsgBackupsLeft =
+    "These backups of replaced output files could not be removed; they can be deleted: %s";
+
+// The output folder holds temporaries or backups of this run's names: an
+// earlier run left them when it was killed or lost its power, or another run
+// is writing them right now. How many, and the pattern of their names.
+inline constexpr const char* kMsgLeftovers =
+    "The output folder holds %i file(s) named like this run's temporary files (%s): another run is writing "
+    "them, or a run that was stopped abruptly left them, and then they can be deleted.";
+
+// The log could not take its last lines after every file was put in place:
+// log path, the system's reason. The run has completed all the same.
+inline constexpr const char* kMsgLogWriteErrorAfterPlacing =
+    "Cannot write log file '%s': %s. Every output file is in place.";
 
 // A step ran out of memory.
 inline constexpr const char* kMsgOutOfMemory = "Out of memory. Conversion aborted.";
@@ -98,6 +155,11 @@ inline constexpr const char* kMsgInternalError = "Internal error: %s. Conversion
 // The run was stopped from outside (the Linux program's signals): the
 // signal's name, as in SIGINT.
 inline constexpr const char* kMsgInterrupted = "Interrupted by %s. Conversion aborted.";
+
+// A signal came while the files were put in place: the signal's name. That
+// step was finished first, and the run's own outcome stands.
+inline constexpr const char* kMsgInterruptedTooLate =
+    "%s came while the output files were put in place; that step was finished first.";
 
 } // namespace pinweave
 

@@ -292,15 +292,15 @@ const FolderCase kInvalidFolders[] = {
 
 class InvalidFolderTest : public ProgramTest, public testing::WithParamInterface<FolderCase> {};
 
-TEST_P(InvalidFolderTest, ReportedOnStandardErrorNotLogged)
+TEST_P(InvalidFolderTest, ReportedOnStandardErrorAndLogged)
 {
     const ProgramResult result = Run({"job.tst", GetParam().strFolder});
     EXPECT_EQ(1, result.nStatus);
-    EXPECT_EQ("Pinweave: The output file path '" + GetParam().strFolder +
-                  "' is not a valid folder.  Please select a valid folder path.\n",
-              result.strErr);
+    const std::string strStop = "The output file path '" + GetParam().strFolder +
+                                "' is not a valid folder.  Please select a valid folder path.";
+    EXPECT_EQ("Pinweave: " + strStop + "\n", result.strErr);
     const std::vector<std::string> arrLogged = {"Starting conversion of 'job.tst'",
-                                                "2 Part Number(s) detected."};
+                                                "2 Part Number(s) detected.", strStop};
     EXPECT_EQ(CrLfLines(arrLogged), ReadFileBytes(Log()));
     EXPECT_EQ(LfLines(arrLogged), result.strOut);
     EXPECT_EQ(kTwoPartCapH, ReadFileBytes(Job() / "job.tst"));

@@ -135,6 +135,23 @@ private:
 
 const Lines kOverwriting = {"/Y", "job.tst", "out"};
 
+// The temporaries of one PID file of the job.
+std::vector<fs::path> TemporariesOf(const CJob& job, const std::string& strName)
+{
+    std::vector<fs::path> arrFound;
+    for (const fs::directory_entry& entry : fs::directory_iterator(job.Out())) {
+        if (entry.path().filename().string().rfind(strName + ".pinweave-", 0) == 0) {
+            arrFound.push_back(entry.path());
+        }
+    }
+    return arrFound;
+}
+
+std::string OutputName(int nIndex)
+{
+    return nIndex == 0 ? "job.pid" : "job_" + std::to_string(nIndex) + ".pid";
+}
+
 void FillLogToTheLimit(const CJob& job, std::uint64_t nLimit, std::size_t nRoom)
 {
     WriteFileBytes(job.Dir() / "job.log", std::string(nLimit - nRoom, 'x') + "\r\n");
@@ -148,6 +165,11 @@ struct StopCase {
     std::uint64_t nFileSizeLimit;
     std::function<void(const CJob&)> fnFault;
     const char* pszStopLine; // a line the log must hold, with "Conversion aborted." where it has one
+    // During the run: once fnWhen holds, fnThen acts; pszAppears names a
+    // file it makes in out/ that stays ("appeared\r\n").
+    std::function<bool(const CJob&)> fnWhen = nullptr;
+    std::function<void(const CJob&)> fnThen = nullptr;
+    const char* pszAppears = nullptr;
 };
 
 void PrintTo(const StopCase& c, std::ostream* pStream)
@@ -181,6 +203,18 @@ const StopCase kStopCases[] = {
     {"SurplusPartGroup", JobCapH(3, 3, 0, true), 3, kOverwriting, 0, nullptr,
      "The CAP-H file 'job.tst' has more part groups in its connection section than its 3 part number(s). "
      "Conversion aborted."},
+    {"TemporaryGivenToAnotherFile", kJob, 3, kOverwriting, 0, nullptr,
+     "Write error on output file 'out/job_2.pid': It is no longer the file this run made. Conversion aborted.",
+     [](const CJob& job) { return !TemporariesOf(job, "job_2.pid").empty(); },
+     [](const CJob& job) {
+         const fs::path pathTemporary = TemporariesOf(job, "job_2.pid").front();
+         fs::remove(pathTemporary);
+         fs::create_hard_link(job.Dir() / "outside.txt", pathTemporary);
+     }},
+    {"NameAppearsWithoutConsent", JobCapH(2000, 1), 0, {"job.tst", "out"}, 0, nullptr,
+     "The output file 'out/job_1999.pid' appeared during the run; it was not replaced. Conversion aborted.",
+     [](const CJob& job) { return job.Log().find("PID File 'job_1999.pid' generated") != std::string::npos; },
+     [](const CJob& job) { WriteFileBytes(job.Out() / "job_1999.pid", "appeared\r\n"); }, "job_1999.pid"},
 };
 // clang-format on
 
@@ -193,14 +227,24 @@ TEST_P(StoppedRunTest, LeavesTheFolderAsItWas)
     if (c.fnFault) {
         c.fnFault(job);
     }
-    const Snapshot before = TakeSnapshot(job.Out());
+    WriteFileBytes(job.Dir() / "outside.txt", "outside\r\n");
+    Snapshot before = TakeSnapshot(job.Out());
     const std::string strLogBefore = job.Log();
     ChildOptions options = job.Options(c.arrArgs);
     options.nFileSizeLimit = c.nFileSizeLimit;
-    const ChildResult result = RunChild(PINWEAVE_PROGRAM, options);
+    ChildResult result;
+    {
+        const CWhen during([&] { return c.fnWhen && c.fnWhen(job); }, [&] { c.fnThen(job); });
+        result = RunChild(PINWEAVE_PROGRAM, options);
+        EXPECT_EQ(during.Acted(), c.fnWhen != nullptr);
+    }
+    if (c.pszAppears != nullptr) {
+        before[c.pszAppears] = "appeared\r\n";
+    }
 
     EXPECT_EQ(result.nStatus, 1) << result.strErr;
     EXPECT_EQ(TakeSnapshot(job.Out()), before) << "every file as it was, and no temporary";
+    EXPECT_EQ(ReadFileBytes(job.Dir() / "outside.txt"), "outside\r\n");
     const Lines arrAdded = AddedLines(strLogBefore, job.Log());
     EXPECT_FALSE(Contains(arrAdded, "Completed"));
     if (c.pszStopLine != nullptr) {
@@ -423,6 +467,104 @@ TEST(OpenFileLimitTest, ThousandsOfPartNumbersUnderATightLimit)
     const ChildResult result = RunChild(PINWEAVE_PROGRAM, options);
     EXPECT_EQ(result.nStatus, 0) << result.strErr;
     EXPECT_EQ(TakeSnapshot(job.Out()).size(), static_cast<std::size_t>(kParts));
+}
+
+// A signal while the files are put in place waits for that step: the run
+// completes, and says on standard error why the signal changed nothing.
+TEST(PutInPlaceTest, InterruptDuringTheRenamesWaitsForThem)
+{
+    constexpr int kParts = 3000;
+    CJob job(JobCapH(kParts, 1), 0);
+    const ChildOptions options = job.Options({"job.tst", "out"});
+    const pid_t pid = StartChild(PINWEAVE_PROGRAM, options);
+    ChildResult result;
+    {
+        const CWhen during([&] { return fs::exists(job.Out() / "job.pid"); }, [&] { kill(pid, SIGINT); });
+        result = WaitChild(pid, options);
+        EXPECT_TRUE(during.Acted());
+    }
+    EXPECT_EQ(result.nStatus, 0) << result.strErr;
+    EXPECT_EQ(AddedLines("", job.Log()).back(), "Completed");
+    EXPECT_EQ(TakeSnapshot(job.Out()).size(), static_cast<std::size_t>(kParts)) << "no temporary is left";
+    EXPECT_NE(
+        result.strErr.find("Pinweave: SIGINT came while the output files were put in place; that step was "
+                           "finished first.\n"),
+        std::string::npos)
+        << result.strErr;
+}
+
+// A folder that loses its write permission half way through the renames
+// cannot be put back as it was: the last line says exactly which files hold
+// new content and where their old content is kept, and the folder bears it
+// out name by name.
+TEST(PutInPlaceTest, FolderMadeReadOnlyDuringTheRenamesIsReportedExactly)
+{
+    if (!CanSwitchUser()) {
+        GTEST_SKIP() << "needs root to run the program as another user";
+    }
+    constexpr int kParts = 3000;
+    CJob job(JobCapH(kParts, 1), 0);
+    GiveToNobody(job.Dir());
+    GiveToNobody(job.Out());
+    for (int i = 0; i < kParts; ++i) {
+        WriteFileBytes(job.Out() / OutputName(i), "old\r\n");
+        GiveToNobody(job.Out() / OutputName(i));
+    }
+    ChildOptions options = job.Options(kOverwriting);
+    options.bAsNobody = true;
+    ChildResult result;
+    {
+        const CWhen during([&] { return ReadFileBytes(job.Out() / "job.pid") != "old\r\n"; },
+                           [&] {
+                               fs::permissions(job.Out(), fs::perms::owner_write | fs::perms::others_write,
+                                               fs::perm_options::remove);
+                           });
+        result = RunChild(PINWEAVE_PROGRAM, options);
+    }
+    ASSERT_EQ(result.nStatus, 1);
+    const std::string strLast = AddedLines("", job.Log()).back();
+    const std::string strHead = "The output folder could not be put back as it was: Permission denied. These "
+                                "output files hold their new content: ";
+    ASSERT_EQ(strLast.rfind(strHead, 0), 0u) << strLast.substr(0, 300);
+    const std::string strNew = strLast.substr(strHead.size(), strLast.find("; every other") - strHead.size());
+    const std::string strKept = strLast.substr(strLast.find("is kept: ") + 9);
+    int nNew = 0;
+    for (int i = 0; i < kParts; ++i) {
+        const std::string strPath = "out/" + OutputName(i);
+        const bool bNew = (", " + strNew + ",").find(", '" + strPath + "',") != std::string::npos;
+        nNew += bNew ? 1 : 0;
+        EXPECT_EQ(ReadFileBytes(job.Dir() / strPath) == "old\r\n", !bNew) << strPath;
+        if (bNew) {
+            const std::size_t nAt = strKept.find("'" + strPath + "' in '");
+            ASSERT_NE(nAt, std::string::npos) << strPath;
+            const std::size_t nBackup = nAt + strPath.size() + 7;
+            EXPECT_EQ(
+                ReadFileBytes(job.Dir() / strKept.substr(nBackup, strKept.find('\'', nBackup) - nBackup)),
+                "old\r\n");
+        }
+    }
+    EXPECT_GT(nNew, 0);
+    EXPECT_LT(nNew, kParts);
+    fs::permissions(job.Out(), fs::perms::owner_write, fs::perm_options::add);
+}
+
+// A replaced file keeps its permission bits and its owner; a new one gets
+// the defaults.
+TEST(PutInPlaceTest, AReplacedFileKeepsItsPermissionsAndOwner)
+{
+    CJob job(JobCapH(3, 3), 2);
+    fs::permissions(job.Out() / "job_1.pid", fs::perms::owner_read | fs::perms::owner_write);
+    GiveToNobody(job.Out() / "job_1.pid");
+    ASSERT_EQ(RunChild(PINWEAVE_PROGRAM, job.Options(kOverwriting)).nStatus, 0);
+    struct stat info {};
+    ASSERT_EQ(stat((job.Out() / "job_1.pid").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(info.st_uid, CanSwitchUser() ? kNobody : getuid());
+    EXPECT_EQ(ReadFileBytes(job.Out() / "job_1.pid").rfind("; ", 0), 0u);
+    ASSERT_EQ(stat((job.Out() / "job_2.pid").c_str(), &info), 0);
+    const mode_t nMask = umask(0);
+    umask(nMask);
+    EXPECT_EQ(info.st_mode & 07777, 0666u & ~nMask);
 }
 
 } // namespace

@@ -225,4 +225,25 @@ std::string WithoutDate(std::string strPid)
     return strPid;
 }
 
+CWhen::CWhen(std::function<bool()> fnReady, std::function<void()> fnAct)
+    : m_thread([this, fnReady = std::move(fnReady), fnAct = std::move(fnAct)] {
+          const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+          while (!m_bStop && std::chrono::steady_clock::now() < end) {
+              if (fnReady()) {
+                  fnAct();
+                  m_bActed = true;
+                  return;
+              }
+              std::this_thread::sleep_for(std::chrono::microseconds(50));
+          }
+      })
+{
+}
+
+CWhen::~CWhen()
+{
+    m_bStop = true;
+    m_thread.join();
+}
+
 } // namespace pinweave::test

@@ -8,9 +8,12 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace pinweave::test {
@@ -81,6 +84,23 @@ void WriteFileBytes(const fs::path& path, const std::string& strBytes);
 // The lines joined, each ended by CR LF / by LF.
 std::string CrLfLines(const std::vector<std::string>& arrLines);
 std::string LfLines(const std::vector<std::string>& arrLines);
+
+// Acts on a run while it runs: checks fnReady on a thread of its own, every
+// 50 microseconds for up to a minute, and calls fnAct once it holds. The
+// destructor waits for the thread.
+class CWhen {
+public:
+    CWhen(std::function<bool()> fnReady, std::function<void()> fnAct);
+    CWhen(const CWhen&) = delete;
+    CWhen& operator=(const CWhen&) = delete;
+    ~CWhen();
+    bool Acted() const { return m_bActed; }
+
+private:
+    std::atomic<bool> m_bActed{false};
+    std::atomic<bool> m_bStop{false};
+    std::thread m_thread;
+};
 
 // A PID file without its generation date, the one line that differs from run
 // to run.

@@ -34,8 +34,8 @@ TEST(MembersTest, StoredNamesCountAndValuesAreFoundAmongMany)
 
     engine.m_strCapHPath = run.m_strCapHPath;
     ASSERT_TRUE(engine.WriteHeaderSection() && engine.BuildConnectorsSection() && engine.WriteBodySections());
-    std::string strError;
-    ASSERT_TRUE(engine.m_arrOutputFiles.at(0)->PutInPlace(strError)) << strError;
+    std::vector<std::string> arrLines;
+    ASSERT_TRUE(engine.m_arrOutputFiles[0]->Flush() && engine.m_arrOutputFiles.PutInPlace(arrLines));
     engine.ResetRunState();
     const std::string strPid = ReadBytes(run.Out("members.pid"));
     const std::size_t nWires = strPid.find("[wires]\r\n");

@@ -106,7 +106,7 @@ TEST(OutputFilesTest, FolderWhereAFileShouldBeIsAskedAboutThenRefused)
                     "3 Part Number(s) detected."}));
 }
 
-TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndNotLogged)
+TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndLoggedWithoutAWindow)
 {
     for (const char* pszFolder : {"", "missing", "harness.tst"}) {
         for (const bool bWindow : {false, true}) {
@@ -116,9 +116,12 @@ TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndNotLogged)
             EXPECT_FALSE(run.Run());
             EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
                       Lines{FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {run.m_engine.m_strOutputPath})});
-            EXPECT_EQ(bWindow ? run.m_engine.m_strResults : run.LogText(),
-                      CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
-                            "3 Part Number(s) detected."}));
+            Lines arrLogged = {FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
+                               "3 Part Number(s) detected."};
+            if (!bWindow) {
+                arrLogged.push_back(run.m_ui.m_arrMessageBoxes.at(0));
+            }
+            EXPECT_EQ(bWindow ? run.m_engine.m_strResults : run.LogText(), CrLf(arrLogged));
         }
     }
 }
@@ -155,7 +158,8 @@ TEST(OutputFilesTest, LongPathsWorkUntilTheSystemRefusesOne)
                                        {(pathDeep / (strBase + "_1.pid")).string(), "File name too long"})});
     EXPECT_TRUE(fs::is_empty(pathDeep)) << "the first file's temporary, its name cut to fit, is gone";
     EXPECT_EQ(run.LogText().substr(run.LogText().rfind("detected.") + 11),
-              CrLf({"No output file was changed."}));
+              CrLf({"File open error on file '" + (pathDeep / (strBase + "_1.pid")).string() + "'",
+                    "File name too long", "No output file was changed."}));
 
     // A name that only just fits is written, through a temporary whose name is cut.
     CRunFixture fits(std::string(249, 'y') + ".tst");
@@ -164,29 +168,32 @@ TEST(OutputFilesTest, LongPathsWorkUntilTheSystemRefusesOne)
     EXPECT_EQ(fits.OutputNames().back().size(), 255u); // y..y_2.pid
 }
 
-// When some files cannot take their names at the end (here a folder appears
-// at one), the others are put in place, and the run says which kept their
-// old content, and why, instead of "Completed".
-TEST(OutputFilesTest, NamesThatCannotBeGivenAreReported)
+// A folder that takes a free name during the run keeps it: with /Y the old
+// file there cannot be kept aside, without it the name was never the run's;
+// either way no output file changes.
+TEST(OutputFilesTest, ANameTakenDuringTheRunStopsItWithNothingChanged)
 {
-    CRunFixture run;
-    run.m_engine.m_bOverwriteAll = true;
-    WriteBytes(run.Out(kNames[1]), "old");
-    run.m_ui.m_fnOnLogLine = [&run](const std::string& strLine) {
-        if (strLine == "PID File 'harness.pid' generated") {
-            fs::create_directories(run.Out(kNames[0]) + "/in the way");
-        }
-    };
-    EXPECT_FALSE(run.Run());
-    EXPECT_TRUE(fs::is_directory(run.Out(kNames[0])));
-    EXPECT_NE(ReadBytes(run.Out(kNames[1])), "old");
-    EXPECT_TRUE(fs::is_regular_file(run.Out(kNames[2])));
-    ExpectNoTemporaries(run);
-    const std::string strLog = run.LogText();
-    EXPECT_EQ(strLog.substr(strLog.rfind("detected.") + 11),
-              CrLf({"Processing Part # P1", "PID File 'harness.pid' generated",
-                    "2 of 3 output files were replaced. These kept their old content: '" +
-                        run.Out(kNames[0]) + "' (" + kFolderInTheWay + "). Conversion aborted."}));
+    for (const bool bOverwriteAll : {true, false}) {
+        CRunFixture run;
+        run.m_engine.m_bOverwriteAll = bOverwriteAll;
+        run.m_ui.m_fnOnLogLine = [&run](const std::string& strLine) {
+            if (strLine == "PID File 'harness.pid' generated") {
+                fs::create_directories(run.Out(kNames[0]) + "/in the way");
+            }
+        };
+        EXPECT_FALSE(run.Run());
+        EXPECT_TRUE(fs::is_directory(run.Out(kNames[0])));
+        EXPECT_EQ(run.OutputNames(), Lines{kNames[0]});
+        const std::string strLog = run.LogText();
+        EXPECT_EQ(
+            strLog.substr(strLog.rfind("generated") + 11),
+            CrLf({bOverwriteAll ? "Cannot keep a backup of output file '" + run.Out(kNames[0]) +
+                                      "' while the files are put in place: Operation not permitted. "
+                                      "Conversion aborted."
+                                : "The output file '" + run.Out(kNames[0]) +
+                                      "' appeared during the run; it was not replaced. Conversion aborted.",
+                  "No output file was changed."}));
+    }
 }
 
 // Links, FIFOs and devices at output names are replaced themselves when the
