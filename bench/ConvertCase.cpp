@@ -96,7 +96,7 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
     engine.m_strCapHPath = strPath;
     {
         CCapHFile file;
-        CFileBytes bytes;
+        CFileBytes& bytes = engine.m_capHBytes; // the trees point into it
         std::string strError;
         if (!file.Open(strPath, strError) || !file.ReadAll(bytes, strError) ||
             !ScanSections(bytes.data(), bytes.size(), engine.m_rootHeader, engine.m_rootConnection,

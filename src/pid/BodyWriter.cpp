@@ -41,11 +41,11 @@ bool CConversionEngine::WriteBodySections()
     // their files ending after "[wires]"; a group beyond the last part number
     // has no file to go to and stops the run.
     std::vector<const CCapHElement*> lstGroups;
-    for (const CChildPtr& pGroup : m_rootConnection.m_lstChildren) {
+    for (const CCapHElement* pGroup : m_rootConnection.m_lstChildren) {
         if (lstGroups.size() == static_cast<std::size_t>(m_nPartCount)) {
             break;
         }
-        lstGroups.push_back(pGroup.get());
+        lstGroups.push_back(pGroup);
     }
     // With one core the bodies are made as they are taken.
     const unsigned nCores = std::thread::hardware_concurrency();

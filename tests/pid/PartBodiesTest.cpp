@@ -25,10 +25,10 @@ Lines ManyGroups(int nGroups)
                                                "SPLICE_B=S" + std::to_string(w % 3)});
                 break;
             case 1:
-                arrCapH.insert(arrCapH.end(), {"CONNECTOR_A=J9", "PIN_A=1"});  // undefined connector
+                arrCapH.insert(arrCapH.end(), {"CONNECTOR_A=J9", "PIN_A=1"}); // undefined connector
                 break;
             case 2:
-                arrCapH.insert(arrCapH.end(), {"PIN_A=1"});  // no end at all
+                arrCapH.insert(arrCapH.end(), {"PIN_A=1"}); // no end at all
                 break;
             default:
                 arrCapH.insert(arrCapH.end(), {"SPLICE_A=S1", "CONNECTOR_B=J1", "PIN_B=2"});
@@ -64,13 +64,13 @@ class PartBodiesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string strBytes = CrLf(ManyGroups(kGroups));
+        m_strBytes = CrLf(ManyGroups(kGroups));
         CConversionEngine& engine = m_run.m_engine;
         ASSERT_TRUE(
-            ScanSections(strBytes, engine.m_rootHeader, engine.m_rootConnection, engine.m_rootConnector));
+            ScanSections(m_strBytes, engine.m_rootHeader, engine.m_rootConnection, engine.m_rootConnector));
         ASSERT_TRUE(engine.BuildConnectorsSection());
-        for (const CChildPtr& pGroup : engine.m_rootConnection.m_lstChildren) {
-            m_lstGroups.push_back(pGroup.get());
+        for (const CCapHElement* pGroup : engine.m_rootConnection.m_lstChildren) {
+            m_lstGroups.push_back(pGroup);
         }
         ASSERT_EQ(m_lstGroups.size(), static_cast<std::size_t>(kGroups));
         for (const CCapHElement* pGroup : m_lstGroups) {
@@ -82,6 +82,7 @@ protected:
 
     static constexpr int kGroups = 40;
     CRunFixture m_run{"bodies.tst", ""};
+    std::string m_strBytes; // the trees point into it
     std::vector<const CCapHElement*> m_lstGroups;
     Lines m_lstExpected;
 };
@@ -106,8 +107,8 @@ TEST_F(PartBodiesTest, AWriterThatStopsEarlyLeavesNoMakerBehind)
         for (std::size_t i = 0; i < nTaken; ++i) {
             ASSERT_EQ(Describe(bodies.Take(i)), m_lstExpected[i]);
         }
-    }  // each maker must stop and be joined here
+    } // each maker must stop and be joined here
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave
