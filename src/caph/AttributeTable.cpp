@@ -27,12 +27,14 @@ std::string_view ValueAfter(const char* pValue)
     return {pValue, static_cast<std::size_t>(p - pValue)};
 }
 
-// Whether the line's name is the key, which holds no "=": the comparison
-// stops at the first byte that differs, so it never reads past the "=".
+// Whether the line's name is the key. The comparison stops at the first byte
+// that differs or at the "=" that ends the name, so it never reads past it,
+// and a key that holds "=" matches no line.
 bool NameIs(const char* pLine, std::string_view strKey)
 {
     for (const char c : strKey) {
-        if (*pLine++ != c) {
+        const char b = *pLine++;
+        if (b != c || b == '=') {
             return false;
         }
     }
@@ -54,9 +56,6 @@ std::uint32_t& CAttributeTable::SlotOf(std::string_view strKey) const
 
 const char* const* CAttributeTable::FindEntry(std::string_view strKey) const
 {
-    if (strKey.find('=') != std::string_view::npos) {
-        return nullptr; // no stored key holds one
-    }
     if (m_pExtra != nullptr && !m_pExtra->arrSlots.empty()) {
         const std::uint32_t nSlot = SlotOf(strKey);
         return nSlot != 0 ? &m_lstEntries[nSlot - 1] : nullptr;

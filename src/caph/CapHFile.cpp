@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -31,12 +33,16 @@ void CFileBytes::Reserve(std::size_t nCapacity)
     if (nCapacity <= m_nCapacity && m_pBytes != nullptr) {
         return;
     }
+    if (nCapacity >= std::numeric_limits<std::size_t>::max() / 2) {
+        throw std::bad_alloc();
+    }
     // Not zeroed: every byte is read into before it is used.
     std::unique_ptr<char[]> pNew(new char[nCapacity + 1]);
-    if (m_nSize > 0) {
-        std::memcpy(pNew.get(), m_pBytes.get(), m_nSize);
+    const std::size_t nKept = std::min(m_nSize, nCapacity);
+    if (nKept > 0) {
+        std::memcpy(pNew.get(), m_pBytes.get(), nKept);
     }
-    pNew[m_nSize] = '\0';
+    pNew[nKept] = '\0';
     m_pBytes = std::move(pNew);
     m_nCapacity = nCapacity;
 }
