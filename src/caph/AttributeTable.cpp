@@ -47,17 +47,34 @@ std::uint32_t& CAttributeTable::SlotOf(std::string_view strKey) const
 {
     std::vector<std::uint32_t>& arrSlots = m_pExtra->arrSlots;
     const std::size_t nMask = arrSlots.size() - 1;
-    std::size_t i = std::hash<std::string_view>()(strKey) & nMask;
-    while (arrSlots[i] != 0 && !NameIs(m_lstEntries[arrSlots[i] - 1], strKey)) {
+    const std::size_t nHash = std::hash<std::string_view>()(strKey);
+    const std::uint32_t nTag = TagOf(nHash);
+    std::size_t i = nHash & nMask;
+    // A slot whose tag differs holds another key: its line is not read.
+    while (arrSlots[i] != 0 && ((arrSlots[i] & ~m_pExtra->nEntryMask) != nTag ||
+                                !NameIs(m_lstEntries[(arrSlots[i] & m_pExtra->nEntryMask) - 1], strKey))) {
         i = (i + 1) & nMask;
     }
     return arrSlots[i];
 }
 
+std::uint32_t CAttributeTable::TagOf(std::size_t nHash) const
+{
+    // The bits above the entry number hold bits of the hash that the slot's
+    // place does not tell.
+    return static_cast<std::uint32_t>(nHash >> 32) & ~m_pExtra->nEntryMask;
+}
+
+void CAttributeTable::Index(std::size_t nEntry)
+{
+    const std::string_view strName = NameOf(m_lstEntries[nEntry]);
+    SlotOf(strName) = static_cast<std::uint32_t>(nEntry + 1) | TagOf(std::hash<std::string_view>()(strName));
+}
+
 const char* const* CAttributeTable::FindEntry(std::string_view strKey) const
 {
     if (m_pExtra != nullptr && !m_pExtra->arrSlots.empty()) {
-        const std::uint32_t nSlot = SlotOf(strKey);
+        const std::uint32_t nSlot = SlotOf(strKey) & m_pExtra->nEntryMask;
         return nSlot != 0 ? &m_lstEntries[nSlot - 1] : nullptr;
     }
     for (const char* const& pLine : m_lstEntries) {
@@ -119,17 +136,19 @@ void CAttributeTable::Append(const char* pLine)
         throw std::length_error("attribute table"); // beyond what the index numbers
     }
     std::vector<std::uint32_t>& arrSlots = GetExtra().arrSlots;
-    if (2 * nCount > arrSlots.size()) {
+    if (4 * nCount > 3 * arrSlots.size()) {
         std::vector<std::uint32_t> arrLarger(std::max<std::size_t>(4 * kIndexFrom, 2 * arrSlots.size()));
         m_lstEntries.push_back(pLine);
         arrSlots.swap(arrLarger);
+        // Entry numbers + 1 stay below the slot count, a power of two.
+        m_pExtra->nEntryMask = static_cast<std::uint32_t>(arrSlots.size() - 1);
         for (std::size_t i = 0; i < m_lstEntries.size(); ++i) {
-            SlotOf(NameOf(m_lstEntries[i])) = static_cast<std::uint32_t>(i + 1);
+            Index(i);
         }
         return;
     }
     m_lstEntries.push_back(pLine);
-    SlotOf(NameOf(pLine)) = static_cast<std::uint32_t>(nCount);
+    Index(nCount - 1);
 }
 
 const char* CAttributeTable::Copy(std::string_view strKey, std::string_view strValue)
