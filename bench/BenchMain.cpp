@@ -15,6 +15,7 @@
 #include "gen_caph.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -209,6 +210,27 @@ private:
         return strPath;
     }
 
+    // The physical floor: cat reading the input and writing the outputs'
+    // bytes (into one file), both from the page cache, timed from outside.
+    static bool CatFloor(const std::string& strFile, const fs::path& out, const fs::path& floor,
+                         double& dSeconds)
+    {
+        sync();
+        CChildResult result;
+        std::string strError;
+        const auto start = std::chrono::steady_clock::now();
+        if (!RunChild("/bin/sh",
+                      {"-c", "cat \"$1\" >/dev/null && find \"$2\" -type f -exec cat {} + >\"$3/all\"", "sh",
+                       strFile, out.string(), floor.string()},
+                      result, strError) ||
+            result.m_nExitCode != 0) {
+            std::fprintf(stderr, "pinweave_bench: the cat floor failed: %s\n", strError.c_str());
+            return false;
+        }
+        dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return true;
+    }
+
     bool Child(const std::vector<std::string>& lstArgs, std::map<std::string, double>& fields)
     {
         // Dirty pages of earlier cases would be written back during this one.
@@ -337,6 +359,13 @@ private:
             if (!Child(lstConvert, convert) || !Child({"floor", strFile, out.string(), floor.string()}, io)) {
                 return false;
             }
+            fs::remove_all(floor);
+            fs::create_directories(floor);
+            double dCat = 0;
+            if (!CatFloor(strFile, out, floor, dCat)) {
+                return false;
+            }
+            row.m_dCatSeconds = i == 0 ? dCat : std::min(row.m_dCatSeconds, dCat);
             if (static_cast<int>(convert["out_files"]) != m_nExpectedParts) {
                 std::fprintf(stderr,
                              "pinweave_bench: the conversion of '%s' wrote %g files for %d part numbers\n",
@@ -366,12 +395,12 @@ private:
             const double dIn = static_cast<double>(row.m_nInputBytes) / 1e6;
             const double dPeak = static_cast<double>(row.m_nPeakKb) * 1024.0 / 1e6;
             // A small file's peak is dwarfed by fixed costs (code, pin table).
-            const bool bMemory = dPeak <= 3 * dIn || dIn < 5;
+            const bool bMemory = dPeak <= 1.5 * dIn || dIn < 5;
             if (dIn >= 5) {
                 dWorstMemory = std::max(dWorstMemory, dPeak / dIn);
             }
             if (!bMemory) {
-                std::printf("  MISSED  %s %.0f MB: peak memory %.2f x input (target <= 3)\n",
+                std::printf("  MISSED  %s %.0f MB: peak memory %.2f x input (target <= 1.5)\n",
                             row.m_strCase.c_str(), dIn, dPeak / dIn);
             }
             if (row.m_strCase == "scan" && dIn >= 90 && dIn <= 110) {
@@ -384,17 +413,27 @@ private:
                 std::printf("  %-7s conversion of %.0f MB, %d parts: %.2f x the I/O floor (target <= 2)\n",
                             dRatio <= 2 ? "ok" : "MISSED", dIn, row.m_nParts, dRatio);
             }
+            if (row.m_dCatSeconds > 0 &&
+                ((row.m_strCase == "convert" && row.m_nParts == 20 && dIn >= 15 && dIn <= 25) ||
+                 row.m_strCase == "warnings")) {
+                const double dRatio = row.m_dSeconds / row.m_dCatSeconds;
+                const double dTarget = row.m_strCase == "warnings" ? 6 : 5;
+                std::printf(
+                    "  %-7s %s of %.0f MB, %d parts: %.2f x cat from the page cache (target <= %.0f)\n",
+                    dRatio <= dTarget ? "ok" : "MISSED", row.m_strCase.c_str(), dIn, row.m_nParts, dRatio,
+                    dTarget);
+            }
             if (row.m_strCase == "warnings") {
                 const double dRatio = row.m_dSeconds / row.m_dFloorSeconds;
                 std::printf(
                     "  %-7s conversion of %.0f MB with %.1f MB of warning lines: %.2f x the I/O floor "
-                    "(target <= 2.5)\n",
-                    dRatio <= 2.5 ? "ok" : "MISSED", dIn, static_cast<double>(row.m_nLogBytes) / 1e6, dRatio);
+                    "(target <= 2)\n",
+                    dRatio <= 2 ? "ok" : "MISSED", dIn, static_cast<double>(row.m_nLogBytes) / 1e6, dRatio);
             }
         }
         if (dWorstMemory > 0) {
-            std::printf("  %-7s peak memory of every case from 5 MB: at most %.2f x input (target <= 3)\n",
-                        dWorstMemory <= 3 ? "ok" : "MISSED", dWorstMemory);
+            std::printf("  %-7s peak memory of every case from 5 MB: at most %.2f x input (target <= 1.5)\n",
+                        dWorstMemory <= 1.5 ? "ok" : "MISSED", dWorstMemory);
         }
         for (const char* pszCase : {"scan", "convert"}) {
             const double d10 = RowSeconds(m_lstRows, pszCase, 10000000);

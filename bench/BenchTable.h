@@ -14,11 +14,12 @@ struct CBenchRow {
     int m_nParts = 0;
     std::uint64_t m_nOutputBytes = 0; // 0 for the scan
     std::size_t m_nOutputFiles = 0;
-    double m_dFloorSeconds = 0; // the I/O floor: reading (and for a conversion writing) the bytes
-    double m_dSeconds = 0;      // the measured work (the scan excludes reading the file)
-    double m_dCpuSeconds = 0;   // the processor time of that work (user and system)
-    std::int64_t m_nPeakKb = 0; // peak resident memory above the process's baseline
+    double m_dFloorSeconds = 0;    // the I/O floor: reading (and for a conversion writing) the bytes
+    double m_dSeconds = 0;         // the measured work (the scan excludes reading the file)
+    double m_dCpuSeconds = 0;      // the processor time of that work (user and system)
+    std::int64_t m_nPeakKb = 0;    // peak resident memory above the process's baseline
     std::uint64_t m_nLogBytes = 0; // what the conversion logged
+    double m_dCatSeconds = 0; // the physical floor: cat reading the input and writing the outputs; 0: none
 };
 
 // The table as text, one line per row under a header line. MB are 10^6 bytes.

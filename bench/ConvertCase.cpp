@@ -97,7 +97,7 @@ int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
     engine.m_strCapHPath = strPath;
     {
         CCapHFile file;
-        CFileBytes bytes;
+        CFileBytes& bytes = engine.m_capHBytes; // the trees point into it
         std::string strError;
         EFileKind kind = EFileKind::RegularFile;
         if (!file.Open(strPath, strError, kind) || !file.ReadAll(bytes, strError) ||

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,9 @@ bool ReadLine(const std::string& strFile, std::size_t& nOffset, std::string& str
 
 const char* const kNames[] = {"HEADER", "CONNECTION", "CONNECTOR"};
 
+// lstTexts keeps the section texts, which the trees point into.
 bool ReferenceScan(const std::string& strFile, CCapHElement* const roots[3],
-                   pinweave::CScanFindings& findings)
+                   pinweave::CScanFindings& findings, std::deque<std::string>& lstTexts)
 {
     std::size_t nOffset = 0;
     std::size_t nLineStart = 0;
@@ -87,7 +89,7 @@ bool ReferenceScan(const std::string& strFile, CCapHElement* const roots[3],
             const std::size_t nAt = strUpper.find(strEnd);
             if (nAt != std::string::npos) {
                 const std::size_t nSectionEnd = nLineStart + nAt + strEnd.size();
-                std::string strText;
+                std::string& strText = lstTexts.emplace_back();
                 for (std::size_t i = nSectionStart; i < nSectionEnd; ++i) {
                     if (!(strFile[i] == '\r' && i + 1 < nSectionEnd && strFile[i + 1] == '\n')) {
                         strText += strFile[i];
@@ -126,7 +128,7 @@ void CheckSameTree(const CCapHElement& a, const CCapHElement& b)
         FuzzCheck(pA->Value("NAME") == pB->Value("NAME"), "the same NAME values");
         FuzzCheck(pA->m_lstChildren.size() == pB->m_lstChildren.size(), "the same children");
         for (std::size_t i = 0; i < pA->m_lstChildren.size(); ++i) {
-            lstPending.emplace_back(pA->m_lstChildren[i].get(), pB->m_lstChildren[i].get());
+            lstPending.emplace_back(pA->m_lstChildren[i], pB->m_lstChildren[i]);
         }
     }
 }
@@ -153,10 +155,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     reports.m_lstMessages.clear();
     FuzzCheck(lstScanMessages.size() == (bScanned ? 0U : 1U), "one message exactly when the scan fails");
 
+    std::deque<std::string> lstReferenceTexts;
     CCapHElement references[3];
     CCapHElement* const pReferences[3] = {&references[0], &references[1], &references[2]};
     pinweave::CScanFindings referenceFindings;
-    const bool bReference = ReferenceScan(strOriginal, pReferences, referenceFindings);
+    const bool bReference = ReferenceScan(strOriginal, pReferences, referenceFindings, lstReferenceTexts);
     FuzzCheck(bScanned == bReference, "the scan agrees with the plain reading");
     if (bScanned) {
         CheckSameFindings(findings, referenceFindings);
@@ -167,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     }
 
     std::string strJoined = strOriginal;
-    strJoined.resize(pinweave::CCrLfJoiner(strJoined.data(), 0).Finish(strJoined.size()));
+    strJoined.resize(pinweave::JoinCrLf(strJoined.data(), 0, strJoined.size()));
     reports.m_lstMessages.clear();
     CCapHElement joinedRoots[3];
     pinweave::CScanFindings joinedFindings;

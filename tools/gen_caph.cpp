@@ -485,7 +485,7 @@ bool ParseGenCommandLine(const std::vector<std::string>& lstArgs, CGenCommandLin
         if (strArg == "--size") {
             bOk = ParseByteSize(strValue, options.m_nTargetBytes) && options.m_nTargetBytes > 0;
         } else if (strArg == "--parts") {
-            bOk = ParseInt(strValue, 1, 100000, nValue);
+            bOk = ParseInt(strValue, 1, 1000000, nValue);
             options.m_nPartCount = static_cast<int>(nValue);
         } else if (strArg == "--fixtures") {
             bOk = ParseInt(strValue, 1, 1000000, nValue);

@@ -13,21 +13,11 @@ CCapHElement::~CCapHElement()
 
 void CCapHElement::Clear()
 {
-    // Destroying children one by one from an explicit list keeps the stack flat
-    // however deep the tree is: each child hands its own children to the list
-    // before it dies, so no destructor ever recurses.
-    std::vector<CCapHElement*> lstPending;
-    m_lstChildren.ReleaseInto(lstPending);
-    while (!lstPending.empty()) {
-        CCapHElement* const pElement = lstPending.back();
-        lstPending.pop_back();
-        pElement->m_lstChildren.ReleaseInto(lstPending);
-        delete pElement;
-    }
+    // The elements made here hold no one: each dies without recursing.
+    m_pMade.reset();
+    CChildList().swap(m_lstChildren);
     m_mapAttributes.RemoveAll();
     std::string().swap(m_strType);
-    // Last: the table may have had its block in the arena.
-    m_pArena.reset();
 }
 
 std::string_view CCapHElement::Value(std::string_view strKey) const
@@ -65,4 +55,4 @@ bool EqualsNoCaseAscii(std::string_view a, std::string_view b)
     return true;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

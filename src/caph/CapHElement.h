@@ -23,14 +23,13 @@
 // opening tag, 405 no "[" at the start) goes to the report hook with code 16,
 // and Parse returns false. Everything stored before the fault stays in the tree.
 // Nesting depth is limited only by memory: neither Parse nor destruction recurses.
-// The elements Parse makes, and their small attribute tables, live in an arena
-// that the parsed element owns and releases in Clear.
+//
+// Names and values are not copied: the tree points into the text it was read
+// from (see CAttributeTable), so the text must outlive the tree.
 #ifndef PINWEAVE_CAPH_CAPHELEMENT_H
 #define PINWEAVE_CAPH_CAPHELEMENT_H
 
 #include "caph/AttributeTable.h"
-#include "caph/ChildList.h"
-#include "caph/TreeArena.h"
 
 #include <cstdint>
 #include <functional>
@@ -40,6 +39,12 @@
 #include <vector>
 
 namespace pinweave {
+
+class CCapHElement;
+
+// The children of an element, in document order. They belong to the element
+// whose Parse made them (see CCapHElement::Clear).
+using CChildList = std::vector<CCapHElement*>;
 
 class CCapHElement {
 public:
@@ -60,13 +65,14 @@ public:
 
     // The opening tag, brackets included, ASCII upper-cased, e.g. "[PN=4711]".
     std::string m_strType;
-    // The elements nested directly in this one, in document order; owned.
+    // The elements nested directly in this one.
     CChildList m_lstChildren;
     // The attribute lines of this element under their keys.
     CAttributeTable m_mapAttributes;
 
-    // Destroys the whole subtree (iteratively), empties the table and the type.
-    // The element stays usable.
+    // Empties the children, the table and the type, and destroys every
+    // element that this element's Parse made, in one flat pass: neither the
+    // depth of the tree nor memory can make it fail. The element stays usable.
     void Clear();
 
     // The value under the key, or the empty text when it is absent: what every
@@ -77,27 +83,19 @@ public:
     // through its end tag into this element, adding to what it holds. On
     // success nPos stands on the first byte after the end tag; on failure it
     // stands on the offending byte (404), the terminating NUL (403) or where
-    // it started (405). Positions are 64-bit.
+    // it started (405). Positions are 64-bit. The text must outlive the tree.
     bool Parse(const char* pszText, std::int64_t& nPos);
 
-    // Parse for a text whose NUL is known to stand at nTextLength: a long one
-    // is read in pieces on the machine's cores, with exactly the same tree,
-    // position, result and message as the plain reading.
-    bool Parse(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength);
-
-    // That reading in up to nPieces pieces, however short the text.
-    bool ParseInPieces(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength, int nPieces);
-
-    // Reads one attribute line at nPos into this element's table; only Parse
-    // calls it. nPos is left on the control byte that ended the value.
+    // Reads one attribute line at nPos into this element's table. nPos is left
+    // on the control byte that ended the value.
     bool ParseAttribute(const char* pszText, std::int64_t& nPos);
 
     // Hands one finished message to the hook, line feeds removed.
     static void Report(int nCode, std::string strMessage);
 
 private:
-    // Where the elements that Parse added live; null until this element parses.
-    std::unique_ptr<CTreeArena> m_pArena;
+    // The elements this element's Parse made, at any depth; null until then.
+    std::unique_ptr<std::vector<std::unique_ptr<CCapHElement>>> m_pMade;
 };
 
 // Upper-cases the ASCII letters a-z in place; other bytes are left alone.
@@ -106,6 +104,6 @@ void MakeUpperAscii(std::string& str);
 // Compares two texts folding only ASCII letters.
 bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_CAPH_CAPHELEMENT_H
+#endif // PINWEAVE_CAPH_CAPHELEMENT_H

@@ -1,15 +1,15 @@
 #include "caph/CapHFile.h"
 
 #include "caph/CrLfJoiner.h"
-#include "caph/LargeMemory.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
+#include <limits>
+#include <memory>
+#include <new>
 #include <system_error>
-#include <thread>
+#include <utility>
 
 #include <sys/stat.h>
 #ifndef _WIN32
@@ -66,13 +66,17 @@ void CFileBytes::Reserve(std::size_t nCapacity)
     if (nCapacity <= m_nCapacity && m_pBytes != nullptr) {
         return;
     }
-    auto* const pNew = static_cast<char*>(AllocateLarge(nCapacity + 1));
-    if (m_nSize > 0) {
-        std::memcpy(pNew, m_pBytes, m_nSize);
+    if (nCapacity >= std::numeric_limits<std::size_t>::max() / 2) {
+        throw std::bad_alloc();
     }
-    pNew[m_nSize] = '\0';
-    FreeLarge(m_pBytes, m_nCapacity + 1);
-    m_pBytes = pNew;
+    // Not zeroed: every byte is read into before it is used.
+    std::unique_ptr<char[]> pNew(new char[nCapacity + 1]);
+    const std::size_t nKept = std::min(m_nSize, nCapacity);
+    if (nKept > 0) {
+        std::memcpy(pNew.get(), m_pBytes.get(), nKept);
+    }
+    pNew[nKept] = '\0';
+    m_pBytes = std::move(pNew);
     m_nCapacity = nCapacity;
 }
 
@@ -85,8 +89,7 @@ void CFileBytes::SetSize(std::size_t nSize)
 
 void CFileBytes::Release()
 {
-    FreeLarge(m_pBytes, m_nCapacity + 1);
-    m_pBytes = nullptr;
+    m_pBytes.reset();
     m_nSize = 0;
     m_nCapacity = 0;
 }
@@ -157,88 +160,6 @@ bool CCapHFile::Open(const std::string& strPath, std::string& strError, EFileKin
     return true;
 }
 
-namespace {
-
-// Reads in pieces of this size, so joining the lines of one piece overlaps
-// with reading the next.
-constexpr std::size_t kReadPiece = std::size_t(4) << 20;
-
-// Joins CR LF pairs on a thread of its own, behind the reading; without a
-// thread, right after each piece is read.
-class CJoinBehindReads {
-public:
-    CJoinBehindReads(CCrLfJoiner& joiner, bool bThread) : m_joiner(joiner)
-    {
-        if (!bThread) {
-            return;
-        }
-        try {
-            m_thread = std::thread([this] { JoinAsRead(); });
-        } catch (const std::system_error&) {
-            // The reading thread joins each piece itself.
-        }
-    }
-    CJoinBehindReads(const CJoinBehindReads&) = delete;
-    CJoinBehindReads& operator=(const CJoinBehindReads&) = delete;
-    ~CJoinBehindReads() { Stop(); }
-
-    // The text has been read up to nEnd.
-    void Published(std::size_t nEnd)
-    {
-        if (!m_thread.joinable()) {
-            m_joiner.Take(nEnd);
-            return;
-        }
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_nEnd = nEnd;
-        }
-        m_changed.notify_one();
-    }
-
-    // Returns once everything published is joined.
-    void Stop()
-    {
-        if (!m_thread.joinable()) {
-            return;
-        }
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_bStop = true;
-        }
-        m_changed.notify_one();
-        m_thread.join();
-    }
-
-private:
-    void JoinAsRead()
-    {
-        std::size_t nTaken = 0;
-        for (;;) {
-            std::size_t nEnd = 0;
-            {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_changed.wait(lock, [&] { return m_bStop || m_nEnd > nTaken; });
-                if (m_nEnd == nTaken) {
-                    return;  // stopped, with everything taken
-                }
-                nEnd = m_nEnd;
-            }
-            m_joiner.Take(nEnd);
-            nTaken = nEnd;
-        }
-    }
-
-    CCrLfJoiner& m_joiner;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_nEnd = 0;
-    bool m_bStop = false;
-    std::thread m_thread;
-};
-
-}  // namespace
-
 bool CCapHFile::ReadAll(CFileBytes& bytes, std::string& strError)
 {
     bytes.SetSize(0);
@@ -267,39 +188,26 @@ bool CCapHFile::ReadAll(CFileBytes& bytes, std::string& strError)
     bytes.Reserve(std::max<std::size_t>(nExpected + 1, std::size_t(64) << 10));
     std::size_t nUsed = 0;
     bool bReadFailed = false;
-    std::size_t nJoinedEnd = 0;
-    {
-        CCrLfJoiner joiner(bytes.data(), 0);
-        CJoinBehindReads join(joiner, nExpected > 2 * kReadPiece && std::thread::hardware_concurrency() > 1);
-        for (;;) {
-            if (nUsed == bytes.Capacity()) {
-                // The file is longer than it was: the buffer moves, so the
-                // joining catches up first, and goes on without a thread.
-                join.Stop();
-                nUsed = joiner.Settle(nUsed);
-                bytes.SetSize(nUsed);
-                bytes.Reserve(2 * bytes.Capacity());
-                joiner.Rebase(bytes.data());
-            }
-            const std::size_t nWanted = std::min(kReadPiece, bytes.Capacity() - nUsed);
-            errno = 0;
-            const std::size_t nRead = std::fread(bytes.data() + nUsed, 1, nWanted, m_pFile);
-            nUsed += nRead;
-            if (nRead < nWanted) {
-                bReadFailed = std::ferror(m_pFile) != 0;
-                break;
-            }
-            join.Published(nUsed);
+    for (;;) {
+        if (nUsed == bytes.Capacity()) {
+            bytes.SetSize(nUsed); // the file is longer than it was
+            bytes.Reserve(2 * bytes.Capacity());
         }
-        join.Stop();
-        nJoinedEnd = joiner.Finish(nUsed);
+        const std::size_t nWanted = bytes.Capacity() - nUsed;
+        errno = 0;
+        const std::size_t nRead = std::fread(bytes.data() + nUsed, 1, nWanted, m_pFile);
+        nUsed += nRead;
+        if (nRead < nWanted) {
+            bReadFailed = std::ferror(m_pFile) != 0;
+            break;
+        }
     }
     if (bReadFailed) {
         strError = std::generic_category().message(errno != 0 ? errno : EIO);
         bytes.Release();
         return false;
     }
-    bytes.SetSize(nJoinedEnd);
+    bytes.SetSize(JoinCrLf(bytes.data(), 0, nUsed));
     return true;
 }
 
@@ -311,4 +219,4 @@ void CCapHFile::Close()
     }
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -1,28 +1,29 @@
 // Reading a CAP-H file from disk: open it (shared with other readers and
 // writers; only a regular file, or a link to one), then take all its bytes
 // for the section scan. The scan reads sections with CR LF line ends joined
-// into LF; the reading joins them already, on a thread of its own behind the
-// reads of a large file, where the joining costs no time of its own.
+// into LF; the reading joins them already, in one pass once the bytes are in.
 #ifndef PINWEAVE_CAPH_CAPHFILE_H
 #define PINWEAVE_CAPH_CAPHFILE_H
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace pinweave {
 
 // The bytes of a whole file in one block, followed by one more byte that may
-// be written (a NUL once read), as the section scan needs. Large files take
-// large pages where the system grants them.
+// be written (a NUL once read), as the section scan needs.
 class CFileBytes {
 public:
     CFileBytes() = default;
     CFileBytes(const CFileBytes&) = delete;
     CFileBytes& operator=(const CFileBytes&) = delete;
-    ~CFileBytes() { Release(); }
+    CFileBytes(CFileBytes&&) = default;
+    CFileBytes& operator=(CFileBytes&&) = default;
+    ~CFileBytes() = default;
 
-    char* data() { return m_pBytes; }
+    char* data() { return m_pBytes.get(); }
     std::size_t size() const { return m_nSize; }
 
     // Room for nCapacity bytes and the one after, the content kept (up to size()).
@@ -33,9 +34,9 @@ public:
     void Release();
 
 private:
-    char* m_pBytes = nullptr;
+    std::unique_ptr<char[]> m_pBytes;
     std::size_t m_nSize = 0;
-    std::size_t m_nCapacity = 0;  // without the byte after
+    std::size_t m_nCapacity = 0; // without the byte after
 };
 
 // What a path names, as far as the opening of a CAP-H file tells it apart:
@@ -69,6 +70,6 @@ private:
     std::FILE* m_pFile = nullptr;
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_CAPH_CAPHFILE_H
+#endif // PINWEAVE_CAPH_CAPHFILE_H

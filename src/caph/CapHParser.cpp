@@ -2,17 +2,16 @@
 //
 // Parse walks the text once with an explicit stack of open elements instead of
 // recursion, so a section nested a million levels deep reads like a flat one.
+// The tree keeps pointers into the text (see CAttributeTable).
 // Every rule below mirrors the format as existing CAP-H files use it, quirks
 // included (the byte after a nested end tag is passed over unseen, a tab ends
 // a value).
 #include "caph/CapHElement.h"
-#include "caph/ParseCursor.h"
 
 #include "common/MessageTable.h"
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 namespace pinweave {
@@ -68,8 +67,8 @@ inline bool AtEndTag(const char* pszAt, const std::string& strType, std::size_t 
 std::string QuoteText(const char* pszText)
 {
     constexpr std::size_t kQuoteLength = 20;
-    const std::size_t nLength = static_cast<std::size_t>(
-        std::find(pszText, pszText + kQuoteLength, '\0') - pszText);
+    const std::size_t nLength =
+        static_cast<std::size_t>(std::find(pszText, pszText + kQuoteLength, '\0') - pszText);
     std::string strQuote(pszText, nLength);
     if (nLength == kQuoteLength) {
         strQuote += "...";
@@ -79,23 +78,25 @@ std::string QuoteText(const char* pszText)
 
 void ReportOutOfData(const char* pszText, const std::string& strType, std::int64_t nPos)
 {
-    CCapHElement::Report(CCapHElement::kReportCode,
-                         FormatTableMessage(IDS_PARSER_OUT_OF_DATA,
-                                       {strType, std::to_string(nPos), QuoteText(pszText)}));
+    CCapHElement::Report(
+        CCapHElement::kReportCode,
+        FormatTableMessage(IDS_PARSER_OUT_OF_DATA, {strType, std::to_string(nPos), QuoteText(pszText)}));
 }
 
 void ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
 {
-    CCapHElement::Report(CCapHElement::kReportCode,
-                         FormatTableMessage(IDS_PARSER_ILLEGAL_CHARACTER, {std::to_string(nPos), QuoteText(pszText)}));
+    CCapHElement::Report(
+        CCapHElement::kReportCode,
+        FormatTableMessage(IDS_PARSER_ILLEGAL_CHARACTER, {std::to_string(nPos), QuoteText(pszText)}));
 }
 
 void ReportNoBracket(const char* pszText)
 {
-    CCapHElement::Report(CCapHElement::kReportCode, FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
+    CCapHElement::Report(CCapHElement::kReportCode,
+                         FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
 }
 
-}  // namespace
+} // namespace
 
 void CCapHElement::Report(int nCode, std::string strMessage)
 {
@@ -105,21 +106,19 @@ void CCapHElement::Report(int nCode, std::string strMessage)
     }
 }
 
+namespace {
+
 // Reads one attribute line at nPos into element's table. nPos is left on the
 // control byte that ended the value. strKey is scratch, kept from line to line.
-static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, CTreeArena* pArena,
-                          bool bReport, std::string& strKey)
+bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std::string& strKey)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
-    // Names are nearly always upper-case already: they are then stored
-    // straight from the text, without a copy to upper-case first.
+    // Names are nearly always upper-case already: they then stay in the text.
     bool bLowerCase = false;
     while (t[p] != '=') {
         if (t[p] == '\0') {
-            if (bReport) {
-                ReportOutOfData(t, element.m_strType, p);
-            }
+            ReportOutOfData(t, element.m_strType, p);
             nPos = p;
             return false;
         }
@@ -135,18 +134,18 @@ static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nP
 
     const std::string_view strValue(t + v, static_cast<std::size_t>(p - v));
     if (strValue.find_first_not_of(' ') == std::string_view::npos) {
-        return true;  // empty or blank values are not stored
+        return true; // empty or blank values are not stored
     }
 
-    std::string_view strName(t + s, static_cast<std::size_t>(v - 1 - s));
+    const std::string_view strName(t + s, static_cast<std::size_t>(v - 1 - s));
+    CAttributeTable& table = element.m_mapAttributes;
+    strKey.clear();
     if (bLowerCase) {
         strKey.assign(strName);
         MakeUpperAscii(strKey);
-        strName = strKey;
     }
-    CAttributeTable& table = element.m_mapAttributes;
-    if (!table.Find(strName)) {
-        table.SetAtNew(strName, strValue, pArena);
+    if (!table.Find(bLowerCase ? std::string_view(strKey) : strName)) {
+        table.SetAtNew(t + s, strKey);
         return true;
     }
     // A repeated name: "||" and the entry count, until the key is free.
@@ -157,69 +156,80 @@ static bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nP
         strKey += "||";
         strKey += std::to_string(table.GetCount());
     } while (table.Find(strKey));
-    table.SetAtNew(strKey, strValue, pArena);
+    table.SetAtNew(t + s, strKey);
     return true;
 }
 
-bool ReadOpeningTag(CParseCursor& c, CCapHElement* pElement)
+// Reads the opening tag at nPos (a "[") into element: its type, and where the
+// name of its end tag ends within the type. False on an illegal byte (404). A
+// tag the text ends in is left to the body, which then reports the element as
+// out of data.
+bool ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, std::size_t& nNameEnd)
 {
-    const char* const t = c.t;
-    const std::int64_t s = c.p;
+    const std::int64_t s = nPos;
     std::int64_t p = s + 1;
     std::int64_t nLastEquals = -1;
     while (t[p] != '\0') {
         const char ch = t[p];
         if (IsControl(ch) || ch == '[') {
-            if (c.bReport) {
-                ReportIllegalCharacter(t, p);
-            }
-            c.p = p;
+            ReportIllegalCharacter(t, p);
+            nPos = p;
             return false;
         }
         if (ch == '=') {
             nLastEquals = p;
         } else if (ch == ']') {
-            pElement->m_strType.assign(t + s, static_cast<std::size_t>(p - s + 1));
-            MakeUpperAscii(pElement->m_strType);
-            c.nNameEnd = static_cast<std::size_t>((nLastEquals >= 0 ? nLastEquals : p) - s);
+            element.m_strType.assign(t + s, static_cast<std::size_t>(p - s + 1));
+            MakeUpperAscii(element.m_strType);
+            nNameEnd = static_cast<std::size_t>((nLastEquals >= 0 ? nLastEquals : p) - s);
             ++p;
             break;
         }
         ++p;
     }
-    c.p = p;
+    nPos = p;
     return true;
 }
 
-EParseStop ReadBody(CParseCursor& c)
+} // namespace
+
+bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
 {
-    const char* const t = c.t;
-    std::int64_t p = c.p;
-    CCapHElement* pElement = c.pElement;
-    std::size_t nNameEnd = c.nNameEnd;
-    EParseStop stop = EParseStop::Failed;
+    const char* const t = pszText;
+    if (t[nPos] != '[') {
+        ReportNoBracket(t);
+        return false;
+    }
+    std::size_t nNameEnd = 0;
+    if (!ReadOpeningTag(t, nPos, *this, nNameEnd)) {
+        return false;
+    }
+    if (m_pMade == nullptr) {
+        m_pMade = std::make_unique<std::vector<std::unique_ptr<CCapHElement>>>();
+    }
+    std::vector<std::unique_ptr<CCapHElement>>& lstMade = *m_pMade;
+    // The elements that enclose the one being read, outermost first.
+    std::vector<CCapHElement*> lstOpen;
+    CCapHElement* pElement = this;
+    std::string strKey;
+    std::int64_t p = nPos;
+    bool bClosed = false;
     for (;;) {
-        if (p >= c.nStopAt) {
-            stop = EParseStop::AtStop;
-            break;
-        }
         const char ch = t[p];
         if (ch == '\0') {
-            if (c.bReport) {
-                ReportOutOfData(t, pElement->m_strType, p);
-            }
+            ReportOutOfData(t, pElement->m_strType, p);
             break;
         }
         if (ch == '[') {
             if (!pElement->m_strType.empty() && AtEndTag(t + p, pElement->m_strType, nNameEnd)) {
                 p += static_cast<std::int64_t>(nNameEnd) + 4;
-                pElement->m_mapAttributes.Compact(c.pArena);
-                if (c.lstOpen.empty()) {
-                    stop = EParseStop::Closed;
+                pElement->m_mapAttributes.Compact();
+                if (lstOpen.empty()) {
+                    bClosed = true;
                     break;
                 }
-                pElement = c.lstOpen.back();
-                c.lstOpen.pop_back();
+                pElement = lstOpen.back();
+                lstOpen.pop_back();
                 nNameEnd = EndTagNameEnd(pElement->m_strType);
                 // The byte right after a nested end tag is passed over unseen.
                 if (t[p] != '\0') {
@@ -227,98 +237,33 @@ EParseStop ReadBody(CParseCursor& c)
                 }
                 continue;
             }
-            if (c.pbCancel != nullptr && c.pbCancel->load(std::memory_order_relaxed)) {
+            lstOpen.push_back(pElement);
+            CCapHElement* const pChild = lstMade.emplace_back(std::make_unique<CCapHElement>()).get();
+            pElement = pElement->m_lstChildren.emplace_back(pChild);
+            if (!ReadOpeningTag(t, p, *pElement, nNameEnd)) {
                 break;
             }
-            c.lstOpen.push_back(pElement);
-            pElement = &pElement->m_lstChildren.push_back_from_arena(c.pArena->NewElement());
-            c.p = p;
-            c.nNameEnd = nNameEnd;
-            if (!ReadOpeningTag(c, pElement)) {
-                p = c.p;
-                break;
-            }
-            p = c.p;
-            nNameEnd = c.nNameEnd;
             continue;
         }
         if (IsWhitespace(ch)) {
-            // A run of blanks (the indentation of every line) in one go, up
-            // to the stop position at the most.
-            const std::int64_t nLimit = c.nStopAt;
-            do {
-                ++p;
-            } while (p < nLimit && IsWhitespace(t[p]));
+            ++p;
             continue;
         }
-        if (!ReadAttribute(*pElement, t, p, c.pArena, c.bReport, c.strKey)) {
+        if (!ReadAttribute(*pElement, t, p, strKey)) {
             break;
         }
         if (t[p] != '\0') {
             ++p;
         }
     }
-    c.p = p;
-    c.pElement = pElement;
-    c.nNameEnd = nNameEnd;
-    return stop;
-}
-
-namespace {
-
-// Long texts are read in pieces of at least this size, one thread each.
-constexpr std::int64_t kMinPieceBytes = std::int64_t(1) << 20;
-constexpr int kMaxPieces = 8;
-
-int PiecesFor(std::int64_t nTextLength)
-{
-    const auto nCores = static_cast<std::int64_t>(std::thread::hardware_concurrency());
-    return static_cast<int>(std::max<std::int64_t>(
-        1, std::min<std::int64_t>({nCores, kMaxPieces, nTextLength / kMinPieceBytes})));
-}
-
-}  // namespace
-
-bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
-{
-    return ParseInPieces(pszText, nPos, -1, 1);
-}
-
-bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength)
-{
-    return ParseInPieces(pszText, nPos, nTextLength, PiecesFor(nTextLength - nPos));
-}
-
-bool CCapHElement::ParseInPieces(const char* pszText, std::int64_t& nPos, std::int64_t nTextLength,
-                                 int nPieces)
-{
-    if (pszText[nPos] != '[') {
-        ReportNoBracket(pszText);
-        return false;
-    }
-    if (m_pArena == nullptr) {
-        m_pArena = std::make_unique<CTreeArena>();
-    }
-    CParseCursor c;
-    c.t = pszText;
-    c.p = nPos;
-    c.pRoot = this;
-    c.pElement = this;
-    c.pArena = m_pArena.get();
-    if (!ReadOpeningTag(c, this)) {
-        nPos = c.p;
-        return false;
-    }
-    const EParseStop stop =
-        nPieces > 1 && nTextLength > c.p ? ReadBodyInPieces(c, nTextLength, nPieces) : ReadBody(c);
-    nPos = c.p;
-    return stop == EParseStop::Closed;
+    nPos = p;
+    return bClosed;
 }
 
 bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 {
     std::string strKey;
-    return ReadAttribute(*this, pszText, nPos, nullptr, true, strKey);
+    return ReadAttribute(*this, pszText, nPos, strKey);
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -4,31 +4,10 @@
 
 namespace pinweave {
 
-void CCrLfJoiner::Take(std::size_t nEnd)
+std::size_t JoinCrLf(char* const p, std::size_t nBegin, std::size_t nEnd)
 {
-    Join(nEnd, false);
-}
-
-std::size_t CCrLfJoiner::Finish(std::size_t nEnd)
-{
-    Join(nEnd, true);
-    return m_nOut;
-}
-
-std::size_t CCrLfJoiner::Settle(std::size_t nEnd)
-{
-    Join(nEnd, false);
-    const std::size_t nHeld = nEnd - m_nIn;
-    std::memmove(m_pBuffer + m_nOut, m_pBuffer + m_nIn, nHeld);
-    m_nIn = m_nOut;
-    return m_nOut + nHeld;
-}
-
-void CCrLfJoiner::Join(std::size_t nEnd, bool bFinal)
-{
-    char* const p = m_pBuffer;
-    std::size_t nIn = m_nIn;
-    std::size_t nOut = m_nOut;
+    std::size_t nIn = nBegin;
+    std::size_t nOut = nBegin;
     // Move whole runs between CRs at once: most texts hold one CR per line.
     while (nIn < nEnd) {
         const void* pCr = std::memchr(p + nIn, '\r', nEnd - nIn);
@@ -41,18 +20,13 @@ void CCrLfJoiner::Join(std::size_t nEnd, bool bFinal)
         if (nIn == nEnd) {
             break;
         }
-        // A CR: dropped when an LF follows it, kept otherwise; a CR that is
-        // the last byte so far waits for the next.
-        if (nIn + 1 == nEnd && !bFinal) {
-            break;
-        }
+        // A CR: dropped when an LF follows it, kept otherwise.
         if (!(nIn + 1 < nEnd && p[nIn + 1] == '\n')) {
             p[nOut++] = '\r';
         }
         ++nIn;
     }
-    m_nIn = nIn;
-    m_nOut = nOut;
+    return nOut;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -10,7 +10,7 @@ namespace pinweave {
 namespace {
 
 struct SectionKind {
-    std::string_view strStart;  // upper-case markers
+    std::string_view strStart; // upper-case markers
     std::string_view strEnd;
     std::string_view strName;
 };
@@ -61,13 +61,13 @@ std::size_t FindMarker(std::string_view strLine, std::string_view strMarker)
 char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, ELineEnds lineEnds,
                      std::size_t& nTextEnd)
 {
-    nTextEnd = lineEnds == ELineEnds::Joined ? nEnd : CCrLfJoiner(p, nBegin).Finish(nEnd);
-    const char cSaved = p[nTextEnd];  // the byte after the file's last one is writable
+    nTextEnd = lineEnds == ELineEnds::Joined ? nEnd : JoinCrLf(p, nBegin, nEnd);
+    const char cSaved = p[nTextEnd]; // the byte after the file's last one is writable
     p[nTextEnd] = '\0';
     return cSaved;
 }
 
-}  // namespace
+} // namespace
 
 bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
                   CCapHElement& rootConnection, CCapHElement& rootConnector, CScanFindings* pFindings,
@@ -93,18 +93,18 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
             const std::string_view strRest(pFileBytes + nLineStart, nFileSize - nLineStart);
             const std::size_t nAt = FindMarker(strRest, kSections[nPending].strEnd);
             if (nAt == std::string_view::npos) {
-                break;  // no end marker: the section is not parsed
+                break; // no end marker: the section is not parsed
             }
             const std::size_t nSectionEnd = nLineStart + nAt + kSections[nPending].strEnd.size();
             std::size_t nTextEnd = 0;
             const char cSaved = MakeSectionText(pFileBytes, nSectionStart, nSectionEnd, lineEnds, nTextEnd);
             std::int64_t nPos = 0;
-            const bool bParsed = roots[nPending]->Parse(pFileBytes + nSectionStart, nPos,
-                                                        static_cast<std::int64_t>(nTextEnd - nSectionStart));
-            pFileBytes[nTextEnd] = cSaved;
-            if (!bParsed) {
+            if (!roots[nPending]->Parse(pFileBytes + nSectionStart, nPos)) {
+                // The NUL stays: what the tree kept before the fault may end there.
                 return false;
             }
+            // The tree's last value ended at a control byte before the end marker.
+            pFileBytes[nTextEnd] = cSaved;
             ++nParsed;
             nPending = -1;
             // The rest of the end marker's line is read as a line of its own.
@@ -119,8 +119,8 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
         // marker, so it needs no special care here.
         const char* const pLine = pFileBytes + nLineStart;
         const void* pLf = std::memchr(pLine, '\n', nFileSize - nLineStart);
-        const std::size_t nLineLength = pLf ? static_cast<std::size_t>(static_cast<const char*>(pLf) - pLine)
-                                            : nFileSize - nLineStart;
+        const std::size_t nLineLength =
+            pLf ? static_cast<std::size_t>(static_cast<const char*>(pLf) - pLine) : nFileSize - nLineStart;
         const std::string_view strLine(pLine, nLineLength);
         for (int k = 0; k < kSectionCount; ++k) {
             const std::size_t nAt = FindMarker(strLine, kSections[k].strStart);
@@ -130,7 +130,7 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
                 if (pFindings != nullptr) {
                     pFindings->bStartMarkerSeen = true;
                 }
-                break;  // the rest of this line is not looked at
+                break; // the rest of this line is not looked at
             }
         }
         const std::size_t nNext = nLineStart + nLineLength + (pLf ? 1 : 0);
@@ -151,4 +151,4 @@ bool BeginsWithUtf16Mark(std::string_view strFileBytes)
                                         (strFileBytes[0] == '\xFE' && strFileBytes[1] == '\xFF'));
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -39,9 +39,9 @@ struct CScanFindings {
 };
 
 // Scans the nFileSize bytes of a whole CAP-H file at pFileBytes, followed by
-// one more byte that may be written. The bytes are used as scratch: each
-// section is turned into its parser text in place, so the bytes of parsed
-// sections are not kept. Returns false as soon as the parser rejects a section
+// one more byte that may be written. Each section is turned into its parser
+// text in place, and the roots' trees point into it: the bytes must outlive
+// the trees. Returns false as soon as the parser rejects a section
 // (its message went to the report hook), true otherwise. Roots are not emptied
 // first: a second section of one kind adds to what the first left.
 //
@@ -64,6 +64,6 @@ inline bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CC
 // such a file is two-byte text, in which no marker can be found byte by byte.
 bool BeginsWithUtf16Mark(std::string_view strFileBytes);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_CAPH_SECTIONSCAN_H
+#endif // PINWEAVE_CAPH_SECTIONSCAN_H

@@ -10,6 +10,7 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -76,13 +77,21 @@ int main(int argc, char* argv[])
     std::vector<std::string> arrArgs;
     for (int i = 1; i < argc; ++i)
         arrArgs.emplace_back(argv[i]);
+    int nStatus = pinweave::kExitStopped;
     try {
-        return pinweave::Run(arrArgs, interrupts);
+        nStatus = pinweave::Run(arrArgs, interrupts);
     } catch (const std::exception& e) {
         // A run reports its own errors; whatever throws outside one (out of
         // memory while reading the arguments) ends the program, and the user
         // is told.
         std::cerr << "Pinweave: The conversion stopped: " << e.what() << "\n";
-        return pinweave::kExitStopped;
     }
+    // Ended by std::exit, which leaves this function's objects alone: a signal
+    // may still come while the process ends, and the watch's thread must then
+    // find the watch alive (after a return it locked a destroyed mutex, and the
+    // process aborted instead of ending with status 0 or 128 + the signal).
+    // The escapes' buffers are this function's too: what they hold goes out now.
+    std::cout.flush();
+    std::cerr.flush();
+    std::exit(nStatus);
 }

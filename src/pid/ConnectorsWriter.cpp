@@ -18,7 +18,7 @@ const CAttributeTable* PinListOf(const CCapHElement& fixture)
     return fixture.m_lstChildren.empty() ? nullptr : &fixture.m_lstChildren.front()->m_mapAttributes;
 }
 
-}  // namespace
+} // namespace
 
 bool CConversionEngine::BuildConnectorsSection()
 {
@@ -29,10 +29,10 @@ bool CConversionEngine::BuildConnectorsSection()
     // that the pin table is sized once, whatever the number of pins.
     std::vector<std::pair<std::string_view, const CCapHElement*>> arrFixtures;
     std::size_t nEntries = 0;
-    for (const CChildPtr& pChild : m_rootConnector.m_lstChildren) {
+    for (const CCapHElement* pChild : m_rootConnector.m_lstChildren) {
         const std::optional<std::string_view> strName = pChild->m_mapAttributes.Find("NAME");
         if (strName && EqualsNoCaseAscii(pChild->m_strType, "[FIXTURE]")) {
-            arrFixtures.emplace_back(*strName, pChild.get());
+            arrFixtures.emplace_back(*strName, pChild);
             const CAttributeTable* pPins = PinListOf(*pChild);
             nEntries += pPins != nullptr ? pPins->GetCount() : 0;
         }
@@ -66,4 +66,4 @@ bool CConversionEngine::BuildConnectorsSection()
     return true;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

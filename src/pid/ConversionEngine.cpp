@@ -150,7 +150,7 @@ bool CConversionEngine::StopEscapedRun(const std::string& strReason)
 
 bool CConversionEngine::ReadAndScan(CCapHFile& fileCapH)
 {
-    CFileBytes bytes;
+    CFileBytes& bytes = m_capHBytes;
     std::string strError;
     if (!fileCapH.ReadAll(bytes, strError)) {
         return StopRun(FormatMessageText(kMsgCapHReadError, {m_strCapHPath, strError}));
@@ -192,6 +192,7 @@ void CConversionEngine::ReleaseTrees()
     m_rootHeader.Clear();
     m_rootConnection.Clear();
     m_rootConnector.Clear();
+    m_capHBytes.Release(); // last: the trees point into it
 }
 
 void CConversionEngine::ReportCapHNotOpened(const std::string& strText)

@@ -27,6 +27,7 @@
 #define PINWEAVE_PID_CONVERSIONENGINE_H
 
 #include "caph/CapHElement.h"
+#include "caph/CapHFile.h"
 #include "pid/FrontEnd.h"
 #include "pid/LogFile.h"
 #include "pid/OutputFileSet.h"
@@ -154,6 +155,7 @@ public:
 
     // --- Run state, empty outside a run.
     std::string m_strCapHPath; // the path RunConversion was given, as written in line 2
+    CFileBytes m_capHBytes;    // the file's text, which the three trees point into
     CCapHElement m_rootHeader;
     CCapHElement m_rootConnection;
     CCapHElement m_rootConnector;

@@ -125,9 +125,11 @@ private:
     static constexpr std::intptr_t kNoHandle = -1;
     // A file descriptor, or a Windows file handle.
     std::intptr_t m_nHandle = kNoHandle;
-    // Others may append at the same time (a log): where the system does not
-    // land each write whole on its own, writes take turns.
+#ifdef _WIN32
+    // Others may append at the same time (a log): Windows does not land each
+    // write whole on its own, so writes take turns.
     bool m_bShared = false;
+#endif
 };
 
 } // namespace pinweave

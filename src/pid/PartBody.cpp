@@ -25,7 +25,7 @@ constexpr std::string_view kWireLineEnd = " 0\r\n";
 
 // A wire or diode of the part group, its values read at once.
 struct CMember {
-    bool m_bWire = false;  // else a diode
+    bool m_bWire = false; // else a diode
     std::string_view m_arrValues[kMemberValueCount];
 };
 
@@ -98,7 +98,7 @@ private:
     std::string m_strLogLine;
 };
 
-}  // namespace
+} // namespace
 
 void CPartBody::Clear()
 {
@@ -115,7 +115,7 @@ void MakePartBody(const CPinTable& pinTable, const CCapHElement& partGroup, CPar
     body.Clear();
     CBodyMaker maker(pinTable, body);
     CMember member;
-    for (const CChildPtr& pElement : partGroup.m_lstChildren) {
+    for (const CCapHElement* pElement : partGroup.m_lstChildren) {
         if (!ReadMember(*pElement, member)) {
             continue;
         }
@@ -161,4 +161,4 @@ bool AttachEndTo(const CPinTable& pinTable, CPinEnds& pinEnds, CSpliceNumbers& m
     return true;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

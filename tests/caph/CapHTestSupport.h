@@ -1,5 +1,4 @@
-// Shared helpers of the CAP-H reading tests: capture the parser's messages,
-// count the elements alive.
+// Shared helpers of the CAP-H reading tests: capture the parser's messages.
 #ifndef PINWEAVE_TESTS_CAPH_CAPHTESTSUPPORT_H
 #define PINWEAVE_TESTS_CAPH_CAPHTESTSUPPORT_H
 
@@ -31,18 +30,6 @@ public:
     std::vector<std::string> m_lstMessages;
 };
 
-// An element that counts its living instances, so a test sees every element
-// it made destroyed exactly once.
-class CCountedElement : public CCapHElement {
-public:
-    CCountedElement() { ++s_nAlive; }
-    ~CCountedElement() override { --s_nAlive; }
-    CCountedElement(const CCountedElement&) = delete;
-    CCountedElement& operator=(const CCountedElement&) = delete;
+} // namespace pinweave
 
-    static inline int s_nAlive = 0;
-};
-
-}  // namespace pinweave
-
-#endif  // PINWEAVE_TESTS_CAPH_CAPHTESTSUPPORT_H
+#endif // PINWEAVE_TESTS_CAPH_CAPHTESTSUPPORT_H

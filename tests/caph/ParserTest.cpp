@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,11 +18,19 @@ struct ParseOutcome {
     std::string strMessage;
 };
 
+// The tree points into the text it was read from: every text a test parses
+// is kept until the program ends.
+const char* KeptText(const std::string& strText)
+{
+    static std::deque<std::string> s_lstTexts;
+    return s_lstTexts.emplace_back(strText).c_str();
+}
+
 ParseOutcome ParseInto(CCapHElement& element, const std::string& strText)
 {
     CReportRecorder recorder;
     std::int64_t nPos = 0;
-    const bool bOk = element.Parse(strText.c_str(), nPos);
+    const bool bOk = element.Parse(KeptText(strText), nPos);
     EXPECT_LE(recorder.m_lstMessages.size(), 1u) << "one fault, one message";
     for (const int nCode : recorder.m_lstCodes) {
         EXPECT_EQ(nCode, 16);
@@ -46,36 +55,50 @@ const std::string kExampleMissingEndPn =
 // Result, final position and the exact message of each rule of the grammar.
 const OutcomeCase kOutcomeCases[] = {
     {"EmptyText", "", {false, 0, "CAP-H Parser error:  Element does not begin with a '[' near ''"}},
-    {"NoBracketQuote19", std::string(19, 'x'),
+    {"NoBracketQuote19",
+     std::string(19, 'x'),
      {false, 0, "CAP-H Parser error:  Element does not begin with a '[' near 'xxxxxxxxxxxxxxxxxxx'"}},
-    {"NoBracketQuote20", std::string(20, 'x'),
+    {"NoBracketQuote20",
+     std::string(20, 'x'),
      {false, 0, "CAP-H Parser error:  Element does not begin with a '[' near 'xxxxxxxxxxxxxxxxxxxx...'"}},
-    {"LeadingBlank", " [A][ENDA]", {false, 0, "CAP-H Parser error:  Element does not begin with a '[' near ' [A][ENDA]'"}},
+    {"LeadingBlank",
+     " [A][ENDA]",
+     {false, 0, "CAP-H Parser error:  Element does not begin with a '[' near ' [A][ENDA]'"}},
     {"EmptyBody", "[X][ENDX]", {true, 9, ""}},
     {"EmptyBodyWithEquals", "[PN=1][ENDPN]", {true, 13, ""}},
     {"EndTagAnyCase", "[Wire]\n[endWIRE]", {true, 16, ""}},
     {"LastEqualsDecides", "[A=1=2]\n[ENDA=1]", {true, 16, ""}},
     {"EmptyTag", "[]\n[END]", {true, 8, ""}},
     {"EndTagIsAPrefixTest", "[WIRE][ENDWIRE]S", {true, 15, ""}},
-    {"TagBrokenByLineEnd", "[WIRE\n]\n[ENDWIRE]",
+    {"TagBrokenByLineEnd",
+     "[WIRE\n]\n[ENDWIRE]",
      {false, 5, "CAP-H Parser error:  Illegal character at position 5 ('[WIRE][ENDWIRE]')"}},
     {"BracketInTag", "[A[B]", {false, 2, "CAP-H Parser error:  Illegal character at position 2 ('[A[B]')"}},
-    {"HighByteInTagIsText", "[A\xE4]",
+    {"HighByteInTagIsText",
+     "[A\xE4]",
      {false, 4, "CAP-H Parser error in element '[A\xE4]':  Out of data at position 4 of string [A\xE4]"}},
     {"TabInTag", "[A\tB]", {false, 2, "CAP-H Parser error:  Illegal character at position 2 ('[A\tB]')"}},
-    {"TagNeverClosed", "[ABC",
+    {"TagNeverClosed",
+     "[ABC",
      {false, 4, "CAP-H Parser error in element '':  Out of data at position 4 of string [ABC"}},
-    {"ValueRunsToTheEnd", "[A]\nN=1",
+    {"ValueRunsToTheEnd",
+     "[A]\nN=1",
      {false, 7, "CAP-H Parser error in element '[A]':  Out of data at position 7 of string [A]N=1"}},
-    {"NameWithoutEquals", "[A]\nFOO\nBAR\n[ENDA]",
-     {false, 18, "CAP-H Parser error in element '[A]':  Out of data at position 18 of string [A]FOOBAR[ENDA]"}},
-    {"StrayEndTag", "[WIRE]\n[ENDFOO]\n",
-     {false, 16, "CAP-H Parser error in element '[ENDFOO]':  Out of data at position 16 of string [WIRE][ENDFOO]"}},
-    {"ExampleWithoutEndPn", kExampleMissingEndPn,
+    {"NameWithoutEquals",
+     "[A]\nFOO\nBAR\n[ENDA]",
+     {false, 18,
+      "CAP-H Parser error in element '[A]':  Out of data at position 18 of string [A]FOOBAR[ENDA]"}},
+    {"StrayEndTag",
+     "[WIRE]\n[ENDFOO]\n",
+     {false, 16,
+      "CAP-H Parser error in element '[ENDFOO]':  Out of data at position 16 of string [WIRE][ENDFOO]"}},
+    {"ExampleWithoutEndPn",
+     kExampleMissingEndPn,
      {false, 73,
       "CAP-H Parser error in element '[ENDCONNECTION]':  Out of data at position 73 of string "
       "[CONNECTION][PN=471..."}},
-    {"CarriageReturnStaysInQuote", "[A]\r\nX=1\r\n",
+    {"CarriageReturnStaysInQuote",
+     "[A]\r\nX=1\r\n",
      {false, 10, "CAP-H Parser error in element '[A]':  Out of data at position 10 of string [A]\rX=1\r"}},
 };
 
@@ -96,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, ParserOutcomeTest, ::testing::ValuesIn(kOutcomeC
 
 struct AttributeCase {
     const char* pszName;
-    std::string strBody;  // lines between [A] and [ENDA]
-    std::vector<std::pair<std::string, std::string>> lstExpected;  // exactly the stored entries
+    std::string strBody;                                          // lines between [A] and [ENDA]
+    std::vector<std::pair<std::string, std::string>> lstExpected; // exactly the stored entries
 };
 
 void PrintTo(const AttributeCase& c, std::ostream* pOut)
@@ -121,7 +144,8 @@ const AttributeCase kAttributeCases[] = {
     {"NameRunsAcrossLines", "FOO\nBAR=1\n", {{"FOO\nBAR", "1"}}},
     {"RepeatedNames", "NAME=a\nNAME=b\nNAME=c\n", {{"NAME", "a"}, {"NAME||1", "b"}, {"NAME||2", "c"}}},
     {"RepeatsAfterOtherName", "COLOR=x\nNAME=a\nNAME=b\n", {{"COLOR", "x"}, {"NAME", "a"}, {"NAME||2", "b"}}},
-    {"GeneratedKeyMeetsLiteral", "NAME=a\nNAME||3=b\nC=c\nNAME=d\n",
+    {"GeneratedKeyMeetsLiteral",
+     "NAME=a\nNAME||3=b\nC=c\nNAME=d\n",
      {{"NAME", "a"}, {"NAME||3", "b"}, {"C", "c"}, {"NAME||3||3", "d"}}},
     {"ByteAfterNestedEndTagUnseen", "[WIRE][ENDWIRE][WIRE]X=1\n", {{"WIRE]X", "1"}}},
     {"ValueEndsAtCarriageReturn", "N=1\r\n", {{"N", "1"}}},
@@ -155,8 +179,8 @@ struct HighBytePlacement {
     const char* pszName;
     const char* pszText;
     bool bOk;
-    const char* pszType;  // the root's type
-    const char* pszKey;   // its one entry, when bOk
+    const char* pszType; // the root's type
+    const char* pszKey;  // its one entry, when bOk
     const char* pszValue;
 };
 
@@ -242,7 +266,7 @@ TEST(ParserTest, FailureKeepsEverythingReadSoFar)
     const CCapHElement& b = *root.m_lstChildren[0];
     EXPECT_EQ(b.m_strType, "[B]");
     EXPECT_EQ(b.Value("Y"), "2");
-    ASSERT_EQ(b.m_lstChildren.size(), 1u);  // the failing element was appended before it was read
+    ASSERT_EQ(b.m_lstChildren.size(), 1u); // the failing element was appended before it was read
     EXPECT_EQ(b.m_lstChildren[0]->m_strType, "");
 }
 
@@ -251,7 +275,8 @@ TEST(ParserTest, UnclosedTagReportsTheTypeTheElementHeldBefore)
     CCapHElement root;
     root.m_strType = "[OLD]";
     const ParseOutcome outcome = ParseInto(root, "[NEW");
-    EXPECT_EQ(outcome.strMessage, "CAP-H Parser error in element '[OLD]':  Out of data at position 4 of string [NEW");
+    EXPECT_EQ(outcome.strMessage,
+              "CAP-H Parser error in element '[OLD]':  Out of data at position 4 of string [NEW");
     EXPECT_EQ(root.m_strType, "[OLD]");
 }
 
@@ -299,18 +324,19 @@ TEST(ParserTest, MillionLevelsDeepParseAndFree)
         const CCapHElement* pElement = &root;
         int nDepth = 1;
         while (!pElement->m_lstChildren.empty()) {
-            pElement = pElement->m_lstChildren.front().get();
+            pElement = pElement->m_lstChildren.front();
             ++nDepth;
         }
         EXPECT_EQ(nDepth, kDepth);
         EXPECT_EQ(pElement->Value("K"), "deepest");
     }
-    strText.resize(strText.size() - 7);  // the outermost end tag is missing
+    strText.resize(strText.size() - 7); // the outermost end tag is missing
     CCapHElement root;
     const ParseOutcome outcome = ParseInto(root, strText);
     EXPECT_FALSE(outcome.bOk);
     EXPECT_EQ(outcome.nPos, static_cast<std::int64_t>(strText.size()));
-    EXPECT_EQ(outcome.strMessage.rfind("CAP-H Parser error in element '[A]':  Out of data at position ", 0), 0u);
+    EXPECT_EQ(outcome.strMessage.rfind("CAP-H Parser error in element '[A]':  Out of data at position ", 0),
+              0u);
 }
 
 TEST(ParserTest, WithoutAHookMessagesAreDropped)
@@ -337,5 +363,5 @@ TEST(ParserTest, ManyRepeatedNamesOnOneElementStayFast)
     EXPECT_EQ(element.Value("NAME||" + std::to_string(kCount - 1)), "p" + std::to_string(kCount - 1));
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

@@ -15,6 +15,7 @@ namespace {
 using namespace std::string_literals;
 
 struct Roots {
+    std::string strFile; // the trees point into it
     CCapHElement header;
     CCapHElement connection;
     CCapHElement connector;
@@ -32,8 +33,9 @@ ScanOutcome Scan(Roots& roots, std::string strFile, ELineEnds lineEnds = ELineEn
     CScanFindings findings;
     findings.bStartMarkerSeen = true; // what an earlier scan left must not count
     findings.strUnclosedSection = "EARLIER";
+    roots.strFile = std::move(strFile);
     const bool bOk =
-        ScanSections(strFile, roots.header, roots.connection, roots.connector, &findings, lineEnds);
+        ScanSections(roots.strFile, roots.header, roots.connection, roots.connector, &findings, lineEnds);
     std::string strFindings = findings.bStartMarkerSeen ? "marker" : "no marker";
     if (!findings.strUnclosedSection.empty()) {
         strFindings += ", " + findings.strUnclosedSection + " open";
@@ -49,8 +51,9 @@ std::string Describe(const Roots& roots)
         if (!strResult.empty()) {
             strResult += ' ';
         }
-        strResult += pRoot->m_strType.empty() ? std::string("-")
-                                              : pRoot->m_strType + std::to_string(pRoot->m_lstChildren.size());
+        strResult += pRoot->m_strType.empty()
+                         ? std::string("-")
+                         : pRoot->m_strType + std::to_string(pRoot->m_lstChildren.size());
     }
     return strResult;
 }
@@ -124,7 +127,7 @@ TEST_P(SectionScanTest, FillsTheSameRootsFromTheJoinedFile)
 {
     const ScanCase& c = GetParam();
     std::string strJoined = c.strFile;
-    strJoined.resize(CCrLfJoiner(strJoined.data(), 0).Finish(strJoined.size()));
+    strJoined.resize(JoinCrLf(strJoined.data(), 0, strJoined.size()));
     Roots roots;
     const ScanOutcome outcome = Scan(roots, strJoined, ELineEnds::Joined);
     EXPECT_TRUE(outcome.bOk);
@@ -141,7 +144,7 @@ TEST(SectionScanTextTest, CrLfBecomesLfButLoneCrStays)
     // pairs itself or the file was joined beforehand.
     const std::string strFile = "[HEADER]\r\nFOO\r\nBAR=1\r\nX\rY=2\r\nZ\r\r\n=3\r\n[ENDHEADER]\r\n";
     std::string strJoined = strFile;
-    strJoined.resize(CCrLfJoiner(strJoined.data(), 0).Finish(strJoined.size()));
+    strJoined.resize(JoinCrLf(strJoined.data(), 0, strJoined.size()));
     for (const ELineEnds lineEnds : {ELineEnds::AsInFile, ELineEnds::Joined}) {
         Roots roots;
         ASSERT_TRUE(Scan(roots, lineEnds == ELineEnds::Joined ? strJoined : strFile, lineEnds).bOk);
@@ -170,8 +173,8 @@ TEST(SectionScanTextTest, RejectedSectionStopsTheScanWithTheParserMessage)
     ASSERT_EQ(outcome.lstMessages.size(), 1u);
     // The section text is "[HEADER]\nNAME\n[ENDHEADER]", 25 bytes: the name runs into the end tag;
     // the quote takes its first 20 bytes, line feeds included, and then drops the line feeds.
-    EXPECT_EQ(outcome.lstMessages[0],
-              "CAP-H Parser error in element '[HEADER]':  Out of data at position 25 of string [HEADER]NAME[ENDHE...");
+    EXPECT_EQ(outcome.lstMessages[0], "CAP-H Parser error in element '[HEADER]':  Out of data at position 25 "
+                                      "of string [HEADER]NAME[ENDHE...");
     EXPECT_EQ(roots.connection.m_strType, "");
 }
 
@@ -194,7 +197,8 @@ TEST(SectionScanTextTest, PositionsAreCountedInTheTranslatedText)
     Roots roots;
     const ScanOutcome outcome = Scan(roots, "[HEADER]\r\n[P\r\n]\r\n[ENDHEADER]\r\n");
     ASSERT_EQ(outcome.lstMessages.size(), 1u);
-    EXPECT_EQ(outcome.lstMessages[0], "CAP-H Parser error:  Illegal character at position 11 ('[HEADER][P][ENDHE...')");
+    EXPECT_EQ(outcome.lstMessages[0],
+              "CAP-H Parser error:  Illegal character at position 11 ('[HEADER][P][ENDHE...')");
 }
 
 TEST(SectionScanTextTest, Utf16ByteOrderMarks)
@@ -220,5 +224,5 @@ TEST(SectionScanTextTest, Utf16ByteOrderMarks)
     }
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave
