@@ -8,7 +8,8 @@ set(PINWEAVE_RES_DIR ${PROJECT_SOURCE_DIR}/res)
 # settings on Windows.
 target_sources(pinweave_pid PRIVATE ${CMAKE_CURRENT_LIST_DIR}/GenerationDateWin.cpp
                                     ${CMAKE_CURRENT_LIST_DIR}/FileSystemWin.cpp
-                                    ${CMAKE_CURRENT_LIST_DIR}/OutputFolderWin.cpp)
+                                    ${CMAKE_CURRENT_LIST_DIR}/OutputFolderWin.cpp
+                                    ${CMAKE_CURRENT_LIST_DIR}/SystemReasonWin.cpp)
 target_link_libraries(pinweave_pid PUBLIC oleaut32)
 
 # Everything of the shell but the entry point, so tests can link it.

@@ -57,13 +57,8 @@ public:
     {
         // O_NOFOLLOW and O_NONBLOCK: whatever took the name meanwhile, neither
         // a link nor a FIFO is written through or waited for.
-        const int nFd = OpenAt(strName, O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK);
+        const int nFd = OpenTheFile(strName, O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK, id, strError);
         if (nFd < 0) {
-            return Fail(strError);
-        }
-        if (!IsOpenFile(nFd, id)) {
-            ::close(nFd);
-            strError = kReasonNotTheSameFile;
             return false;
         }
         file.Adopt(nFd);
@@ -84,13 +79,8 @@ public:
         if (::fstatat(m_nFolder, strFrom.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode)) {
             return true; // nothing, or no regular file: the new file keeps the defaults
         }
-        const int nFd = OpenAt(strName, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
+        const int nFd = OpenTheFile(strName, O_WRONLY | O_NOFOLLOW | O_NONBLOCK, id, strError);
         if (nFd < 0) {
-            return Fail(strError);
-        }
-        if (!IsOpenFile(nFd, id)) {
-            ::close(nFd);
-            strError = kReasonNotTheSameFile;
             return false;
         }
         // Owner and group where this process may give them (root may; others
@@ -222,6 +212,21 @@ private:
     {
         struct stat info {};
         return ::fstat(nFd, &info) == 0 && S_ISREG(info.st_mode) && IdentityOf(info) == id;
+    }
+
+    // Opens the name only while it is still the file id; -1 with the reason.
+    int OpenTheFile(const std::string& strName, int nFlags, const CFileIdentity& id,
+                    std::string& strError) const
+    {
+        const int nFd = OpenAt(strName, nFlags);
+        if (nFd < 0) {
+            Fail(strError);
+        } else if (!IsOpenFile(nFd, id)) {
+            ::close(nFd);
+            strError = kReasonNotTheSameFile;
+            return -1;
+        }
+        return nFd;
     }
 
     static bool Fail(std::string& strError)
