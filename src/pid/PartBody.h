@@ -4,9 +4,8 @@
 // fixture pins, and the [splices] and [components] blocks.
 //
 // Making a body reads only the part group and the pin table and writes
-// nothing, so bodies can be made ahead, on another thread, while the body
-// writer writes an earlier part; the writer then passes the bytes and the log
-// lines on in exactly the order the group gives them.
+// nothing; the body writer then passes the bytes and the log lines on in
+// exactly the order the group gives them.
 #ifndef PINWEAVE_PID_PARTBODY_H
 #define PINWEAVE_PID_PARTBODY_H
 

@@ -148,8 +148,8 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
         fs::remove(pathJob / "job.log");
         CQuietFrontEnd uiFailing;
         if (Convert(pathJob, nFailAt, uiFailing)) {
-            // An allocation that a step can do without (a helper thread, a
-            // reading in pieces) may fail without harm: the files are whole.
+            // An allocation that a step can do without may fail without
+            // harm: the files are whole.
             EXPECT_EQ(FolderBytes(pathJob / "out"), complete);
             continue;
         }
