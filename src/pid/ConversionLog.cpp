@@ -7,7 +7,6 @@
 #include "pid/PathNames.h"
 #include "pid/RunMessages.h"
 
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -23,9 +22,7 @@ bool NameBeginsWith(std::string_view strName, std::string_view strStart)
         return false;
     }
 #ifdef _WIN32
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return std::equal(strStart.begin(), strStart.end(), strName.begin(),
-                      [&](char a, char b) { return lower(a) == lower(b); });
+    return EqualsNoCaseAscii(strName.substr(0, strStart.size()), strStart);
 #else
     return strName.compare(0, strStart.size(), strStart) == 0;
 #endif
