@@ -36,7 +36,7 @@ void CheckClosedTree(const CCapHElement& root)
     while (!lstPending.empty()) {
         const CCapHElement* pElement = lstPending.back();
         lstPending.pop_back();
-        const std::string& strType = pElement->m_strType;
+        const std::string_view strType = pElement->m_strType;
         FuzzCheck(strType.size() >= 2 && strType.front() == '[' && strType.back() == ']',
                   "a parsed element's type is its bracketed opening tag");
         for (const char c : strType) {

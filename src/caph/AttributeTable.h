@@ -1,43 +1,49 @@
 // The attribute table of one CAP-H element: unique keys, compared exactly
 // byte for byte, no order exposed.
 //
-// The table copies no text: an entry is one pointer to an attribute line of
-// the parsed text, "NAME=value". The name runs up to the first "=", the value
-// from there up to the first control byte (0x00-0x1F), as the line runs in the
-// text; a key therefore never holds "=". A key the text does not spell as it
-// is stored (a name with lower-case letters, a repeated name with its "||n")
-// and whatever SetAt stores is copied as "KEY=value" into the table's own
-// storage, and the entry points there. So the text must outlive the table.
-// One pointer per entry, where a pair of views took 32 bytes: a 10 MB file
-// holds some 350,000 entries, and its tree took 2.8 MB less.
+// The table copies no text it can point to. An entry is an attribute line of
+// the parsed text, "NAME=value": the name runs up to the first "=", the value
+// from there up to the first control byte (0x00-0x1F), as the line runs in
+// the text; a key therefore never holds "=". A key the text does not spell as
+// it is stored (a name with lower-case letters, a repeated name with its
+// "||n") and whatever SetAt stores is copied as "KEY=value", and the entry
+// points to the copy. So the text must outlive the table.
 //
-// A small table (the usual wire or fixture holds a handful of values) is
-// searched straight through; from kIndexFrom entries on (a pin list), a hash
-// index of the keys takes over, so a million attributes on one element still
-// insert in constant time each. The index is a vector of entry numbers with
-// linear probing, at most three quarters full: 5-11 bytes per entry, where a
-// std::unordered_map took 56 (a 5 MB file of 500,000 attributes on one
-// element peaked at 70 MB with it, 36 MB without). A slot keeps bits of its
-// key's hash beside the entry number, so a search reads the lines of few
-// other keys (10 million repeated names on one element: 7.1 s, 12.1 s
-// without).
+// A table is held in one of three ways, all answering alike:
+// - its own: entries, copies and index on the heap; a table the parser
+//   fills, a root, a table SetAt changed.
+// - over the text: the body of an element whose lines all stand in the text
+//   under their own keys and that holds no element, as nearly every wire
+//   does. Nothing but the body's place is kept (16 bytes for the whole
+//   table, where a pointer per entry took 72 bytes for a usual wire), and a
+//   search reads the body's lines the way the parser read them.
+// - frozen: the entries of a small finished element in the parser's arena,
+//   in one run, its copies there as well; the table owns nothing.
+// A small table is searched straight through; from kIndexFrom entries on (a
+// pin list) a table of its own keeps a hash index of the keys, so a million
+// attributes on one element still insert and are found in constant time each.
 #ifndef PINWEAVE_CAPH_ATTRIBUTETABLE_H
 #define PINWEAVE_CAPH_ATTRIBUTETABLE_H
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pinweave {
 
 class CAttributeTable {
 public:
     static constexpr std::size_t kIndexFrom = 32;
+
+    CAttributeTable() = default;
+    CAttributeTable(const CAttributeTable&) = delete;
+    CAttributeTable& operator=(const CAttributeTable&) = delete;
+    CAttributeTable(CAttributeTable&& other) noexcept;
+    CAttributeTable& operator=(CAttributeTable&& other) noexcept;
+    ~CAttributeTable() { RemoveAll(); }
 
     // True and the value copied into strValue when the key is present; false
     // with strValue left exactly as it was when it is not.
@@ -47,10 +53,11 @@ public:
     std::optional<std::string_view> Find(std::string_view strKey) const;
 
     // Looks up nKeys keys at once: arrValues[i] receives the value under
-    // arrKeys[i], or the empty text when that key is absent.
+    // arrKeys[i], or the empty text when that key is absent. A table over the
+    // text reads its body once for all of them.
     void FindValues(const std::string_view* arrKeys, std::string_view* arrValues, std::size_t nKeys) const;
 
-    std::size_t GetCount() const { return m_lstEntries.size(); }
+    std::size_t GetCount() const { return m_nCount; }
 
     // Stores a copy of the value under the key (which holds no "="),
     // replacing a value already stored there. The value ends at its first
@@ -66,33 +73,44 @@ public:
     // Removes every entry and releases the storage.
     void RemoveAll();
 
-    // Gives back the spare capacity; called once an element is complete, so
-    // a parsed tree of many elements holds no growth slack.
-    void Compact() { m_lstEntries.shrink_to_fit(); }
+    // For the parser, which fills one table per open element and reuses it.
+    // Empties the table but keeps its own storage for the next element.
+    void Reset();
+    // Whether any entry is a copy rather than a line of the text.
+    bool HasCopies() const;
+    // This table's entries and copies, copied into the arena: meant for a
+    // small table, which is searched straight through.
+    CAttributeTable FrozenInto(std::pmr::memory_resource& arena) const;
+    // The table of an element whose nCount entries are the lines of its body
+    // [pBody, pBody + nLength) under their own keys (see the class comment).
+    static CAttributeTable OverText(const char* pBody, std::size_t nLength, std::size_t nCount);
+    // The longest body OverText takes.
+    static constexpr std::size_t kMaxTextBody = UINT32_MAX - 2;
 
 private:
-    // The copies and the index, which most tables never need.
-    struct Extra {
-        std::pmr::monotonic_buffer_resource copies;
-        // Entry number + 1 in the bits of nEntryMask and a tag from the key's
-        // hash above them, or 0 for a free slot.
-        std::vector<std::uint32_t> arrSlots;
-        std::uint32_t nEntryMask = 0;
-    };
+    struct Own;
 
-    const char* const* FindEntry(std::string_view strKey) const;
-    // The slot that holds the key, or the free slot where it would go.
-    std::uint32_t& SlotOf(std::string_view strKey) const;
-    std::uint32_t TagOf(std::size_t nHash) const;
-    // Enters entry nEntry into the index.
-    void Index(std::size_t nEntry);
-    void Append(const char* pLine);
-    // Stores "key=value" and a NUL in the table's own storage.
-    const char* Copy(std::string_view strKey, std::string_view strValue);
-    Extra& GetExtra();
+    bool IsOwn() const { return m_nLength == kOwn; }
+    bool IsOverText() const { return m_nLength < kFrozen; }
+    // The storage of a table of its own; null while it is empty.
+    Own* OwnStorage() const { return IsOwn() ? static_cast<Own*>(const_cast<void*>(m_pData)) : nullptr; }
+    Own& GetOwn();
+    // Turns a table over the text or a frozen one into one of its own.
+    void MakeOwn();
+    // The entry of the key (its line), or null.
+    const char* FindLine(std::string_view strKey) const;
+    // Calls f(pLine) for every entry in order until f returns true.
+    template <typename F> void ForEachLine(F f) const;
 
-    std::vector<const char*> m_lstEntries;
-    std::unique_ptr<Extra> m_pExtra;
+    static constexpr std::uint32_t kOwn = UINT32_MAX;
+    static constexpr std::uint32_t kFrozen = UINT32_MAX - 1;
+
+    // Own: the Own storage, or null while empty. Over the text: the body.
+    // Frozen: the entries (const char*).
+    const void* m_pData = nullptr;
+    // Own: kOwn; frozen: kFrozen; over the text: the body's length.
+    std::uint32_t m_nLength = kOwn;
+    std::uint32_t m_nCount = 0;
 };
 
 } // namespace pinweave

@@ -13,11 +13,23 @@ CCapHElement::~CCapHElement()
 
 void CCapHElement::Clear()
 {
-    // The elements made here hold no one: each dies without recursing.
-    m_pMade.reset();
-    CChildList().swap(m_lstChildren);
+    // Every element made here is a child of this one or of an element in
+    // the list kept beside the arena, which holds each parent after its own
+    // children: each dies without recursing, and nothing is allocated.
+    if (m_pMade != nullptr) {
+        for (CCapHElement* pParent : m_pMade->lstParents) {
+            for (CCapHElement* pChild : pParent->m_lstChildren) {
+                pChild->~CCapHElement();
+            }
+        }
+        for (CCapHElement* pChild : m_lstChildren) {
+            pChild->~CCapHElement();
+        }
+        m_pMade.reset();
+    }
+    m_lstChildren = CChildList();
     m_mapAttributes.RemoveAll();
-    std::string().swap(m_strType);
+    m_strType = std::string_view();
 }
 
 std::string_view CCapHElement::Value(std::string_view strKey) const

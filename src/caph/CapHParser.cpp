@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <new>
 #include <utility>
 
 namespace pinweave {
@@ -36,19 +38,10 @@ inline char UpperAscii(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Where the name in an element's end tag ends within its type: at the type's
-// last "=", or at its "]" when it holds none. The end tag is "[END", the
-// type's bytes from 1 up to there, and "]".
-inline std::size_t EndTagNameEnd(const std::string& strType)
-{
-    const std::size_t nEquals = strType.rfind('=');
-    return nEquals != std::string::npos ? nEquals : strType.size() - 1;
-}
-
 // True when the text at pszAt (a "[") begins with the end tag of the element
 // of type strType, folding ASCII letters; the type is upper-cased already.
 // Stops at the text's NUL, which no tag byte matches.
-inline bool AtEndTag(const char* pszAt, const std::string& strType, std::size_t nNameEnd)
+inline bool AtEndTag(const char* pszAt, std::string_view strType, std::size_t nNameEnd)
 {
     if (UpperAscii(pszAt[1]) != 'E' || UpperAscii(pszAt[2]) != 'N' || UpperAscii(pszAt[3]) != 'D') {
         return false;
@@ -76,11 +69,11 @@ std::string QuoteText(const char* pszText)
     return strQuote;
 }
 
-void ReportOutOfData(const char* pszText, const std::string& strType, std::int64_t nPos)
+void ReportOutOfData(const char* pszText, std::string_view strType, std::int64_t nPos)
 {
     CCapHElement::Report(
         CCapHElement::kReportCode,
-        FormatTableMessage(IDS_PARSER_OUT_OF_DATA, {strType, std::to_string(nPos), QuoteText(pszText)}));
+        FormatTableMessage(IDS_PARSER_OUT_OF_DATA, {std::string(strType), std::to_string(nPos), QuoteText(pszText)}));
 }
 
 void ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
@@ -108,9 +101,11 @@ void CCapHElement::Report(int nCode, std::string strMessage)
 
 namespace {
 
-// Reads one attribute line at nPos into element's table. nPos is left on the
-// control byte that ended the value. strKey is scratch, kept from line to line.
-bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std::string& strKey)
+// Reads one attribute line at nPos into the table of the element of type
+// strType. nPos is left on the control byte that ended the value. strKey is
+// scratch, kept from line to line.
+bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char* t, std::int64_t& nPos,
+                   std::string& strKey)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
@@ -118,7 +113,7 @@ bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std
     bool bLowerCase = false;
     while (t[p] != '=') {
         if (t[p] == '\0') {
-            ReportOutOfData(t, element.m_strType, p);
+            ReportOutOfData(t, strType, p);
             nPos = p;
             return false;
         }
@@ -138,7 +133,6 @@ bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std
     }
 
     const std::string_view strName(t + s, static_cast<std::size_t>(v - 1 - s));
-    CAttributeTable& table = element.m_mapAttributes;
     strKey.clear();
     if (bLowerCase) {
         strKey.assign(strName);
@@ -160,15 +154,97 @@ bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std
     return true;
 }
 
-// Reads the opening tag at nPos (a "[") into element: its type, and where the
-// name of its end tag ends within the type. False on an illegal byte (404). A
-// tag the text ends in is left to the body, which then reports the element as
-// out of data.
-bool ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, std::size_t& nNameEnd)
+} // namespace
+
+// An element being read: where its body starts, where the name of its end
+// tag ends within its type, where its children start on the stack of
+// children, and, for an element this Parse made, its attributes until it is
+// complete. The children of every open element lie on one stack: those of
+// an element's open child lie above its own and leave when that child ends.
+struct CCapHElement::OpenElement {
+    CCapHElement* pElement = nullptr;
+    std::size_t nNameEnd = 0;
+    std::int64_t nBody = 0;
+    std::size_t nFirstChild = 0;
+    CAttributeTable attributes;
+
+    CAttributeTable& Table(std::size_t nLevel) { return nLevel == 0 ? pElement->m_mapAttributes : attributes; }
+};
+
+std::string_view CCapHElement::TypeOf(const char* pTag, std::size_t nLength, bool bLowerCase)
+{
+    if (!bLowerCase) {
+        return {pTag, nLength};
+    }
+    auto* const pCopy = static_cast<char*>(m_pMade->arena.allocate(nLength, 1));
+    for (std::size_t i = 0; i < nLength; ++i) {
+        pCopy[i] = UpperAscii(pTag[i]);
+    }
+    return {pCopy, nLength};
+}
+
+CCapHElement* CCapHElement::MakeChild()
+{
+    return new (m_pMade->arena.allocate(sizeof(CCapHElement), alignof(CCapHElement))) CCapHElement();
+}
+
+void CCapHElement::CloseLevel(std::deque<OpenElement>& lstOpen, std::vector<CCapHElement*>& lstChildStack,
+                              std::size_t nLevel, const char* pszText, std::int64_t nEnd, bool bComplete)
+{
+    OpenElement& open = lstOpen[nLevel];
+    CCapHElement& element = *open.pElement;
+    std::pmr::memory_resource& arena = m_pMade->arena;
+    const std::size_t nChildren = lstChildStack.size() - open.nFirstChild;
+    if (nLevel > 0) {
+        // A complete element of lines under their own keys and no children is
+        // read from its body when asked; a large one keeps its index; every
+        // other keeps its entries in the arena.
+        const auto nBody = static_cast<std::size_t>(nEnd - open.nBody);
+        if (open.attributes.GetCount() >= CAttributeTable::kIndexFrom) {
+            element.m_mapAttributes = std::move(open.attributes);
+        } else if (bComplete && nChildren == 0 && !open.attributes.HasCopies() &&
+                   nBody <= CAttributeTable::kMaxTextBody) {
+            element.m_mapAttributes =
+                CAttributeTable::OverText(pszText + open.nBody, nBody, open.attributes.GetCount());
+        } else {
+            element.m_mapAttributes = open.attributes.FrozenInto(arena);
+        }
+    }
+    if (nChildren == 0) {
+        return;
+    }
+    // The children of the root follow those it held before this Parse.
+    const std::size_t nBefore = nLevel == 0 ? element.m_lstChildren.size() : 0;
+    const std::size_t nCount = nBefore + nChildren;
+    std::vector<CCapHElement*>& lstParents = m_pMade->lstParents;
+    if (nLevel > 0 && lstParents.size() == lstParents.capacity()) {
+        lstParents.reserve(std::max<std::size_t>(16, 2 * lstParents.size()));
+    }
+    auto* const pList =
+        static_cast<CCapHElement**>(arena.allocate(nCount * sizeof(CCapHElement*), alignof(CCapHElement*)));
+    std::copy(element.m_lstChildren.begin(), element.m_lstChildren.begin() + nBefore, pList);
+    std::copy(lstChildStack.begin() + open.nFirstChild, lstChildStack.end(), pList + nBefore);
+    lstChildStack.resize(open.nFirstChild);
+    element.m_lstChildren = CChildList(pList, nCount);
+    if (nLevel > 0) {
+        lstParents.push_back(&element);
+    }
+}
+
+namespace {
+
+// Reads the opening tag at nPos (a "[") into strType through pfnType (the
+// tag, its length, whether it holds lower-case letters), and where the name
+// of its end tag ends within the type. False on an illegal byte (404). A tag
+// the text ends in is left to the body, which then reports the element as out
+// of data.
+template <typename FType>
+bool ReadOpeningTag(const char* t, std::int64_t& nPos, FType pfnType, std::size_t& nNameEnd)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s + 1;
     std::int64_t nLastEquals = -1;
+    bool bLowerCase = false;
     while (t[p] != '\0') {
         const char ch = t[p];
         if (IsControl(ch) || ch == '[') {
@@ -176,11 +252,11 @@ bool ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, st
             nPos = p;
             return false;
         }
+        bLowerCase |= static_cast<unsigned char>(ch - 'a') < 26;
         if (ch == '=') {
             nLastEquals = p;
         } else if (ch == ']') {
-            element.m_strType.assign(t + s, static_cast<std::size_t>(p - s + 1));
-            MakeUpperAscii(element.m_strType);
+            pfnType(t + s, static_cast<std::size_t>(p - s + 1), bLowerCase);
             nNameEnd = static_cast<std::size_t>((nLastEquals >= 0 ? nLastEquals : p) - s);
             ++p;
             break;
@@ -200,60 +276,79 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
         ReportNoBracket(t);
         return false;
     }
-    std::size_t nNameEnd = 0;
-    if (!ReadOpeningTag(t, nPos, *this, nNameEnd)) {
+    if (m_pMade == nullptr) {
+        m_pMade = std::make_unique<Made>();
+    }
+    // The elements being read, this one first; a level is kept for reuse
+    // when its element is complete.
+    std::deque<OpenElement> lstOpen(1);
+    std::vector<CCapHElement*> lstChildStack;
+    std::size_t nLevel = 0;
+    const auto TypeInto = [this](CCapHElement& element) {
+        return [this, &element](const char* pTag, std::size_t nLength, bool bLowerCase) {
+            element.m_strType = TypeOf(pTag, nLength, bLowerCase);
+        };
+    };
+    lstOpen[0].pElement = this;
+    if (!ReadOpeningTag(t, nPos, TypeInto(*this), lstOpen[0].nNameEnd)) {
         return false;
     }
-    if (m_pMade == nullptr) {
-        m_pMade = std::make_unique<std::vector<std::unique_ptr<CCapHElement>>>();
-    }
-    std::vector<std::unique_ptr<CCapHElement>>& lstMade = *m_pMade;
-    // The elements that enclose the one being read, outermost first.
-    std::vector<CCapHElement*> lstOpen;
-    CCapHElement* pElement = this;
     std::string strKey;
     std::int64_t p = nPos;
     bool bClosed = false;
     for (;;) {
+        OpenElement& open = lstOpen[nLevel];
         const char ch = t[p];
         if (ch == '\0') {
-            ReportOutOfData(t, pElement->m_strType, p);
+            ReportOutOfData(t, open.pElement->m_strType, p);
             break;
         }
         if (ch == '[') {
-            if (!pElement->m_strType.empty() && AtEndTag(t + p, pElement->m_strType, nNameEnd)) {
-                p += static_cast<std::int64_t>(nNameEnd) + 4;
-                pElement->m_mapAttributes.Compact();
-                if (lstOpen.empty()) {
+            if (!open.pElement->m_strType.empty() && AtEndTag(t + p, open.pElement->m_strType, open.nNameEnd)) {
+                CloseLevel(lstOpen, lstChildStack, nLevel, t, p, true);
+                p += static_cast<std::int64_t>(open.nNameEnd) + 4;
+                if (nLevel == 0) {
                     bClosed = true;
                     break;
                 }
-                pElement = lstOpen.back();
-                lstOpen.pop_back();
-                nNameEnd = EndTagNameEnd(pElement->m_strType);
+                --nLevel;
                 // The byte right after a nested end tag is passed over unseen.
                 if (t[p] != '\0') {
                     ++p;
                 }
                 continue;
             }
-            lstOpen.push_back(pElement);
-            CCapHElement* const pChild = lstMade.emplace_back(std::make_unique<CCapHElement>()).get();
-            pElement = pElement->m_lstChildren.emplace_back(pChild);
-            if (!ReadOpeningTag(t, p, *pElement, nNameEnd)) {
+            lstChildStack.push_back(nullptr);
+            CCapHElement* const pChild = MakeChild();
+            lstChildStack.back() = pChild;
+            if (++nLevel == lstOpen.size()) {
+                lstOpen.emplace_back();
+            }
+            OpenElement& child = lstOpen[nLevel];
+            child.pElement = pChild;
+            child.nFirstChild = lstChildStack.size();
+            child.attributes.Reset();
+            if (!ReadOpeningTag(t, p, TypeInto(*pChild), child.nNameEnd)) {
                 break;
             }
+            child.nBody = p;
             continue;
         }
         if (IsWhitespace(ch)) {
             ++p;
             continue;
         }
-        if (!ReadAttribute(*pElement, t, p, strKey)) {
+        if (!ReadAttribute(open.Table(nLevel), open.pElement->m_strType, t, p, strKey)) {
             break;
         }
         if (t[p] != '\0') {
             ++p;
+        }
+    }
+    // A fault leaves every element read so far in the tree, as far as it got.
+    if (!bClosed) {
+        for (std::size_t i = nLevel + 1; i-- > 0;) {
+            CloseLevel(lstOpen, lstChildStack, i, t, p, false);
         }
     }
     nPos = p;
@@ -263,7 +358,7 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
 bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 {
     std::string strKey;
-    return ReadAttribute(*this, pszText, nPos, strKey);
+    return ReadAttribute(m_mapAttributes, m_strType, pszText, nPos, strKey);
 }
 
 } // namespace pinweave

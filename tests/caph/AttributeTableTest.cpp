@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include <map>
+#include <memory_resource>
 #include <random>
 #include <string>
 #include <utility>
@@ -88,8 +89,14 @@ TEST(AttributeTableTest, AgreesWithAReferenceMapAtEverySize)
             EXPECT_EQ(arrValues[i], table.Find(arrKeys[i]).value_or("")) << nOperations << " " << arrKeys[i];
         }
 
-        table.Compact();
-        EXPECT_EQ(table.Find(mapReference.begin()->first), mapReference.begin()->second);
+        // Frozen into an arena, as the parser leaves a finished element.
+        std::pmr::monotonic_buffer_resource arena;
+        const CAttributeTable frozen = table.FrozenInto(arena);
+        ASSERT_EQ(frozen.GetCount(), mapReference.size());
+        for (const auto& [strKey, strValue] : mapReference) {
+            ASSERT_EQ(frozen.Find(strKey), strValue) << strKey;
+        }
+        EXPECT_FALSE(frozen.Find("absent"));
         CAttributeTable moved(std::move(table));
         EXPECT_EQ(moved.GetCount(), mapReference.size());
         table = std::move(moved);

@@ -53,7 +53,7 @@ std::string Describe(const Roots& roots)
         }
         strResult += pRoot->m_strType.empty()
                          ? std::string("-")
-                         : pRoot->m_strType + std::to_string(pRoot->m_lstChildren.size());
+                         : std::string(pRoot->m_strType) + std::to_string(pRoot->m_lstChildren.size());
     }
     return strResult;
 }
