@@ -1,5 +1,7 @@
 #include "app/CommandLineInfo.h"
 
+#include "common/AsciiCase.h"
+
 #include <cstddef>
 
 namespace pinweave {
@@ -11,16 +13,11 @@ bool HasFlagCharacter(const std::string& strArg)
     return !strArg.empty() && (strArg[0] == '-' || strArg[0] == '/');
 }
 
-char FoldAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The whole of pszText equals the single upper-case letter cFlag, ASCII case
 // folded: "q" and "Q" match "Q", "Quiet" and "Q:" do not.
 bool IsFlag(const char* pszText, char cFlag)
 {
-    return pszText[0] != '\0' && FoldAscii(pszText[0]) == cFlag && pszText[1] == '\0';
+    return pszText[0] != '\0' && UpperAscii(pszText[0]) == cFlag && pszText[1] == '\0';
 }
 
 }  // namespace

@@ -33,6 +33,7 @@
 #define PINWEAVE_CAPH_CAPHELEMENT_H
 
 #include "caph/AttributeTable.h"
+#include "common/AsciiCase.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -147,12 +148,6 @@ private:
     // Null until this element's Parse made something.
     std::unique_ptr<Made> m_pMade;
 };
-
-// Upper-cases the ASCII letters a-z in place; other bytes are left alone.
-void MakeUpperAscii(std::string& str);
-
-// Compares two texts folding only ASCII letters.
-bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
 
 } // namespace pinweave
 

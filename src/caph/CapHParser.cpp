@@ -33,11 +33,6 @@ inline bool IsWhitespace(char c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-inline char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // True when the text at pszAt (a "[") begins with the end tag of the element
 // of type strType, folding ASCII letters; the type is upper-cased already.
 // Stops at the text's NUL, which no tag byte matches.

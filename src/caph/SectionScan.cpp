@@ -1,6 +1,7 @@
 #include "caph/SectionScan.h"
 
 #include "caph/CrLfJoiner.h"
+#include "common/AsciiCase.h"
 
 #include <cstring>
 #include <string_view>
@@ -22,11 +23,6 @@ constexpr SectionKind kSections[] = {
     {"[CONNECTOR]", "[ENDCONNECTOR]", "CONNECTOR"},
 };
 constexpr int kSectionCount = 3;
-
-inline char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // Offset of the first occurrence of an upper-case marker in the line, folding
 // ASCII letters of the line, or npos.

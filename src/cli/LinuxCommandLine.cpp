@@ -1,6 +1,7 @@
 #include "cli/LinuxCommandLine.h"
 
 #include "cli/Usage.h"
+#include "common/AsciiCase.h"
 
 #include <cstddef>
 
@@ -8,16 +9,11 @@ namespace pinweave {
 
 namespace {
 
-char FoldAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The upper-case letter of a one-letter flag ("-q", "/Y"), or 0 for any
 // other flag ("-qy", "--help").
 char FlagLetter(const std::string& strFlag)
 {
-    return strFlag.size() == 2 && strFlag[1] != '-' ? FoldAscii(strFlag[1]) : '\0';
+    return strFlag.size() == 2 && strFlag[1] != '-' ? UpperAscii(strFlag[1]) : '\0';
 }
 
 CLinuxCommandLine UsageError(const std::string& strError)
