@@ -172,9 +172,18 @@ void CheckSameTree(const CCapHElement& root, const CReferenceElement& referenceR
         FuzzCheck(pElement->m_strType == pReference->m_strType, "the type of the plain reading");
         FuzzCheck(pElement->m_mapAttributes.GetCount() == pReference->m_mapAttributes.size(),
                   "the entry count of the plain reading");
+        std::vector<std::string_view> lstKeys = {"", "NAME"};
         for (const auto& [strKey, strValue] : pReference->m_mapAttributes) {
             FuzzCheck(pElement->m_mapAttributes.Find(strKey) == std::optional<std::string_view>(strValue),
                       "each entry of the plain reading");
+            lstKeys.push_back(strKey);
+        }
+        // All keys at once, as the writers ask, and two that may be absent.
+        std::vector<std::string_view> lstValues(lstKeys.size());
+        pElement->m_mapAttributes.FindValues(lstKeys.data(), lstValues.data(), lstKeys.size());
+        for (std::size_t i = 0; i < lstKeys.size(); ++i) {
+            FuzzCheck(lstValues[i] == pElement->m_mapAttributes.Find(lstKeys[i]).value_or(std::string_view()),
+                      "the values asked for at once");
         }
         FuzzCheck(pElement->m_lstChildren.size() == pReference->m_lstChildren.size(),
                   "the children of the plain reading");

