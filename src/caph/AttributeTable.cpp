@@ -89,6 +89,36 @@ struct IndexRef {
     }
 };
 
+// Calls f(strName, strValue) for every stored line of the body [p, pEnd),
+// read as the parser read it, until f returns true: blanks between lines, a
+// line up to its first "=" and on to the control byte that ends its value,
+// which is passed over; a value that is empty or all blanks was not stored.
+template <typename F> void ForEachBodyLine(const char* p, const char* const pEnd, F f)
+{
+    while (p < pEnd) {
+        const char c = *p;
+        if (c == ' ' || (c >= '\t' && c <= '\r')) {
+            ++p;
+            continue;
+        }
+        const char* const pLine = p;
+        while (*p != '=') {
+            ++p;
+        }
+        const std::string_view strName(pLine, static_cast<std::size_t>(p - pLine));
+        const char* const pValue = ++p;
+        bool bBlank = true;
+        while (p < pEnd && !IsControl(*p)) {
+            bBlank = bBlank && *p == ' ';
+            ++p;
+        }
+        if (!bBlank && f(strName, std::string_view(pValue, static_cast<std::size_t>(p - pValue)))) {
+            return;
+        }
+        ++p;
+    }
+}
+
 std::size_t SlotCountFor(std::size_t nEntries)
 {
     std::size_t nSlots = 4 * CAttributeTable::kIndexFrom;
@@ -209,30 +239,9 @@ template <typename F> void CAttributeTable::ForEachLine(F f) const
         }
         return;
     }
-    // The body read as the parser read it: blanks between lines, a line up to
-    // its first "=" and on to the control byte that ends its value, which is
-    // passed over; a value that is empty or all blanks was not stored.
-    const char* p = static_cast<const char*>(m_pData);
-    const char* const pEnd = p + m_nLength;
-    while (p < pEnd) {
-        const char c = *p;
-        if (c == ' ' || (c >= '\t' && c <= '\r')) {
-            ++p;
-            continue;
-        }
-        const char* const pLine = p;
-        const char* const pValue = static_cast<const char*>(std::memchr(p, '=', static_cast<std::size_t>(pEnd - p))) + 1;
-        p = pValue;
-        bool bBlank = true;
-        while (p < pEnd && !IsControl(*p)) {
-            bBlank = bBlank && *p == ' ';
-            ++p;
-        }
-        if (!bBlank && f(pLine)) {
-            return;
-        }
-        ++p;
-    }
+    const char* const pBody = static_cast<const char*>(m_pData);
+    ForEachBodyLine(pBody, pBody + m_nLength,
+                    [&](std::string_view strName, std::string_view /*strValue*/) { return f(strName.data()); });
 }
 
 const char* CAttributeTable::FindLine(std::string_view strKey) const
@@ -241,6 +250,14 @@ const char* CAttributeTable::FindLine(std::string_view strKey) const
         return pOwn->Index().Find(strKey);
     }
     const char* pFound = nullptr;
+    if (IsOverText()) {
+        const char* const pBody = static_cast<const char*>(m_pData);
+        ForEachBodyLine(pBody, pBody + m_nLength, [&](std::string_view strName, std::string_view /*strValue*/) {
+            pFound = strName == strKey ? strName.data() : nullptr;
+            return pFound != nullptr;
+        });
+        return pFound;
+    }
     ForEachLine([&](const char* pLine) {
         if (NameIs(pLine, strKey)) {
             pFound = pLine;
@@ -283,10 +300,11 @@ void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_vi
     // their values are never empty, so an empty answer is one still open.
     std::fill(arrValues, arrValues + nKeys, std::string_view());
     std::size_t nOpen = nKeys;
-    ForEachLine([&](const char* pLine) {
+    const char* const pBody = static_cast<const char*>(m_pData);
+    ForEachBodyLine(pBody, pBody + m_nLength, [&](std::string_view strName, std::string_view strValue) {
         for (std::size_t i = 0; i < nKeys; ++i) {
-            if (arrValues[i].empty() && NameIs(pLine, arrKeys[i])) {
-                arrValues[i] = ValueAfter(pLine + arrKeys[i].size() + 1);
+            if (arrValues[i].empty() && arrKeys[i] == strName) {
+                arrValues[i] = strValue;
                 --nOpen;
             }
         }
