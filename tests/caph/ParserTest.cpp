@@ -156,14 +156,29 @@ class ParserAttributeTest : public ::testing::TestWithParam<AttributeCase> {};
 TEST_P(ParserAttributeTest, StoresExactlyTheseEntries)
 {
     const AttributeCase& c = GetParam();
+    // The element read itself, and the same element read as a child, whose
+    // table the parser keeps in its finished form (its body, or its entries).
     CCapHElement element;
     const ParseOutcome outcome = ParseInto(element, "[A]\n" + c.strBody + "[ENDA]");
     ASSERT_TRUE(outcome.bOk) << outcome.strMessage;
-    EXPECT_EQ(element.m_mapAttributes.GetCount(), c.lstExpected.size());
-    for (const auto& [strKey, strValue] : c.lstExpected) {
-        std::string strFound;
-        EXPECT_TRUE(element.m_mapAttributes.Lookup(strKey, strFound)) << "key '" << strKey << "'";
-        EXPECT_EQ(strFound, strValue) << "key '" << strKey << "'";
+    CCapHElement parent;
+    ASSERT_TRUE(ParseInto(parent, "[P]\n[A]\n" + c.strBody + "[ENDA]\n[ENDP]").bOk);
+    ASSERT_EQ(parent.m_lstChildren.size(), 1u);
+    for (const CAttributeTable* pTable : {&element.m_mapAttributes, &parent.m_lstChildren[0]->m_mapAttributes}) {
+        EXPECT_EQ(pTable->GetCount(), c.lstExpected.size());
+        std::vector<std::string_view> lstKeys = {"ABSENT"};
+        for (const auto& [strKey, strValue] : c.lstExpected) {
+            std::string strFound;
+            EXPECT_TRUE(pTable->Lookup(strKey, strFound)) << "key '" << strKey << "'";
+            EXPECT_EQ(strFound, strValue) << "key '" << strKey << "'";
+            lstKeys.push_back(strKey);
+        }
+        std::vector<std::string_view> lstValues(lstKeys.size(), "stale");
+        pTable->FindValues(lstKeys.data(), lstValues.data(), lstKeys.size());
+        EXPECT_EQ(lstValues[0], "");
+        for (std::size_t i = 1; i < lstKeys.size(); ++i) {
+            EXPECT_EQ(lstValues[i], c.lstExpected[i - 1].second) << "key '" << lstKeys[i] << "'";
+        }
     }
 }
 
