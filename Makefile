@@ -1,6 +1,7 @@
 # Pinweave's front door. Every target installs what it needs (apt-get) first.
 #   make run     build the Linux program alone and convert the bundled example
-#   make test    build everything and run every test (Linux, Linux under sanitizers, Windows under Wine)
+#   make test    check the format, build everything and run every test (Linux, Linux under sanitizers, Windows under Wine)
+#   make format  apply .clang-format to every C++ file
 #   make dist    build the release packages into dist/ (the Windows zip, the Linux tarball)
 #   make test-windows  cross-build Pinweave.exe and run its tests under Wine
 #   make bench   build and run the benchmarks
@@ -13,7 +14,7 @@ FUZZ_SECONDS ?= 60
 # The builds below are make programs of their own: no "Entering directory" lines.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps-native native run test test-native asan test-asan tsan test-tsan deps-windows windows test-windows deps-dist dist bench bench-dialog fuzz stress clean
+.PHONY: all deps-native native run test format format-check test-native asan test-asan tsan test-tsan deps-windows windows test-windows deps-dist dist bench bench-dialog fuzz stress clean
 
 all: native
 
@@ -83,7 +84,16 @@ test-windows: windows
 	@status=0; ctest --preset windows -j $(JOBS) --timeout 180 --repeat until-pass:3 || status=$$?; \
 	tools/windows/wine-session.sh build/windows down; exit $$status
 
-test: test-native test-asan test-tsan test-windows
+test: format-check test-native test-asan test-tsan test-windows
+
+# Every C++ file as .clang-format has it: make format applies it, make test checks it.
+format:
+	@tools/install-deps.sh format
+	@tools/format.sh
+
+format-check:
+	@tools/install-deps.sh format
+	@tools/format.sh --check
 
 # The release packages, named with the version of res/Version.h: each build
 # tree packs its own (target dist, cmake/Package.cmake), and both land in dist/.

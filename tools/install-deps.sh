@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages a build kind needs, only when one
 # is missing. Kinds: native (groff checks the man page of the Linux package in
-# make test), fuzz, windows, dist (the two release packages).
+# make test), format (the format check of make test), fuzz, windows, dist (the
+# two release packages).
 set -euo pipefail
 
 kind=${1:-native}
 case "$kind" in
     native)  packages=(cmake make g++ googletest groff-base) ;;
+    format)  packages=(git clang-format) ;;
     fuzz)    packages=(cmake make clang libclang-rt-14-dev) ;;
     windows) packages=(cmake make googletest g++-mingw-w64-x86-64-posix wine64 xvfb xauth fonts-wine imagemagick x11-apps) ;;
     dist)    packages=(cmake make g++ googletest g++-mingw-w64-x86-64-posix) ;;
