@@ -61,6 +61,40 @@ void operator delete[](void* pMemory, std::size_t) noexcept
 {
     std::free(pMemory);
 }
+// The forms the standard library takes where it can do without the memory
+// (std::stable_sort's buffer) and for over-aligned blocks (the tree's arena):
+// they fail with the rest.
+void* operator new(std::size_t nBytes, const std::nothrow_t&) noexcept
+{
+    try {
+        return Allocate(nBytes);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* pMemory, const std::nothrow_t&) noexcept
+{
+    std::free(pMemory);
+}
+void* operator new(std::size_t nBytes, std::align_val_t nAlign)
+{
+    void* const pMemory = Allocate(nBytes); // counts, and fails when its turn comes
+    std::free(pMemory);
+    const std::size_t nAlignment = static_cast<std::size_t>(nAlign);
+    void* const pAligned = std::aligned_alloc(nAlignment, (nBytes + nAlignment - 1) / nAlignment * nAlignment);
+    if (pAligned == nullptr) {
+        throw std::bad_alloc();
+    }
+    return pAligned;
+}
+void operator delete(void* pMemory, std::align_val_t) noexcept
+{
+    std::free(pMemory);
+}
+void operator delete(void* pMemory, std::size_t, std::align_val_t) noexcept
+{
+    std::free(pMemory);
+}
 
 namespace pinweave::test {
 namespace {
