@@ -1,9 +1,12 @@
 #include "caph/AttributeTable.h"
 
+#include "common/AsciiCase.h"
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -48,6 +51,20 @@ bool NameIs(const char* pLine, std::string_view strKey)
         }
     }
     return *pLine == '=';
+}
+
+// Whether the name, its ASCII letters upper-cased, is the key.
+bool NameFoldsTo(std::string_view strName, std::string_view strKey)
+{
+    if (strName.size() != strKey.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < strName.size(); ++i) {
+        if (UpperAscii(strName[i]) != strKey[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The hash index: slots of entry number + 1 in the bits of nEntryMask and a
@@ -132,23 +149,11 @@ std::size_t SlotCountFor(std::size_t nEntries)
 
 struct CAttributeTable::Own {
     std::vector<const char*> lstEntries;
-    // The numbers of the entries that are copies rather than lines of the
-    // text, while the table is small (a frozen table is a small one).
-    std::vector<std::uint32_t> lstCopied;
-    bool bCopies = false;
     std::pmr::monotonic_buffer_resource copies;
     std::vector<std::uint32_t> arrSlots; // the index, from kIndexFrom entries on
     std::uint32_t nEntryMask = 0;
 
     IndexRef Index() { return {arrSlots.data(), arrSlots.size(), nEntryMask, lstEntries.data()}; }
-
-    void MarkCopied(std::size_t nEntry)
-    {
-        bCopies = true;
-        if (nEntry < kIndexFrom) {
-            lstCopied.push_back(static_cast<std::uint32_t>(nEntry));
-        }
-    }
 
     // Stores "key=value" and a NUL.
     const char* Copy(std::string_view strKey, std::string_view strValue)
@@ -165,7 +170,7 @@ struct CAttributeTable::Own {
         return pCopy;
     }
 
-    void Append(const char* pLine, bool bCopy)
+    void Append(const char* pLine)
     {
         // Every allocation comes before the entry is added, so that a failed
         // one leaves the table as it was.
@@ -175,9 +180,6 @@ struct CAttributeTable::Own {
         }
         if (lstEntries.size() == lstEntries.capacity()) {
             lstEntries.reserve(std::max<std::size_t>(4, 2 * lstEntries.size()));
-        }
-        if (bCopy) {
-            MarkCopied(nCount - 1);
         }
         if (nCount < kIndexFrom) {
             lstEntries.push_back(pLine);
@@ -218,63 +220,38 @@ CAttributeTable& CAttributeTable::operator=(CAttributeTable&& other) noexcept
     return *this;
 }
 
-template <typename F> void CAttributeTable::ForEachLine(F f) const
-{
-    if (IsOwn()) {
-        if (const Own* pOwn = OwnStorage()) {
-            for (const char* pLine : pOwn->lstEntries) {
-                if (f(pLine)) {
-                    return;
-                }
-            }
-        }
-        return;
-    }
-    if (!IsOverText()) {
-        const auto* const pEntries = static_cast<const char* const*>(m_pData);
-        for (std::size_t i = 0; i < m_nCount; ++i) {
-            if (f(pEntries[i])) {
-                return;
-            }
-        }
-        return;
-    }
-    const char* const pBody = static_cast<const char*>(m_pData);
-    ForEachBodyLine(pBody, pBody + m_nLength,
-                    [&](std::string_view strName, std::string_view /*strValue*/) { return f(strName.data()); });
-}
-
 const char* CAttributeTable::FindLine(std::string_view strKey) const
 {
-    if (Own* const pOwn = OwnStorage(); pOwn != nullptr && !pOwn->arrSlots.empty()) {
-        return pOwn->Index().Find(strKey);
-    }
-    const char* pFound = nullptr;
     if (IsOverText()) {
+        // A name stands in the text as the file spells it: its key is it
+        // upper-cased.
+        const char* pFound = nullptr;
         const char* const pBody = static_cast<const char*>(m_pData);
         ForEachBodyLine(pBody, pBody + m_nLength, [&](std::string_view strName, std::string_view /*strValue*/) {
-            pFound = strName == strKey ? strName.data() : nullptr;
+            pFound = NameFoldsTo(strName, strKey) ? strName.data() : nullptr;
             return pFound != nullptr;
         });
         return pFound;
     }
-    ForEachLine([&](const char* pLine) {
-        if (NameIs(pLine, strKey)) {
-            pFound = pLine;
-            return true;
-        }
-        return false;
-    });
-    return pFound;
+    Own* const pOwn = OwnStorage();
+    if (pOwn == nullptr) {
+        return nullptr;
+    }
+    if (!pOwn->arrSlots.empty()) {
+        return pOwn->Index().Find(strKey);
+    }
+    const auto it = std::find_if(pOwn->lstEntries.begin(), pOwn->lstEntries.end(),
+                                 [&](const char* pLine) { return NameIs(pLine, strKey); });
+    return it != pOwn->lstEntries.end() ? *it : nullptr;
 }
 
 bool CAttributeTable::Lookup(std::string_view strKey, std::string& strValue) const
 {
-    const char* const pLine = FindLine(strKey);
-    if (pLine == nullptr) {
+    const std::optional<std::string_view> strFound = Find(strKey);
+    if (!strFound) {
         return false;
     }
-    strValue.assign(ValueAfter(pLine + strKey.size() + 1));
+    strValue.assign(*strFound);
     return true;
 }
 
@@ -303,7 +280,7 @@ void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_vi
     const char* const pBody = static_cast<const char*>(m_pData);
     ForEachBodyLine(pBody, pBody + m_nLength, [&](std::string_view strName, std::string_view strValue) {
         for (std::size_t i = 0; i < nKeys; ++i) {
-            if (arrValues[i].empty() && arrKeys[i] == strName) {
+            if (arrValues[i].empty() && NameFoldsTo(strName, arrKeys[i])) {
                 arrValues[i] = strValue;
                 --nOpen;
             }
@@ -314,33 +291,32 @@ void CAttributeTable::FindValues(const std::string_view* arrKeys, std::string_vi
 
 CAttributeTable::Own& CAttributeTable::GetOwn()
 {
-    MakeOwn();
+    if (IsOverText()) {
+        // The lines become entries; a name with lower-case letters is copied
+        // under its key.
+        auto pOwn = std::make_unique<Own>();
+        pOwn->lstEntries.reserve(m_nCount);
+        const char* const pBody = static_cast<const char*>(m_pData);
+        std::string strKey;
+        ForEachBodyLine(pBody, pBody + m_nLength, [&](std::string_view strName, std::string_view strValue) {
+            strKey.assign(strName);
+            MakeUpperAscii(strKey);
+            pOwn->Append(strKey == strName ? strName.data() : pOwn->Copy(strKey, strValue));
+            return false;
+        });
+        m_pData = pOwn.release();
+        m_nLength = kOwn;
+    }
     if (m_pData == nullptr) {
         m_pData = new Own();
     }
     return *OwnStorage();
 }
 
-void CAttributeTable::MakeOwn()
-{
-    if (IsOwn()) {
-        return;
-    }
-    auto pOwn = std::make_unique<Own>();
-    pOwn->lstEntries.reserve(m_nCount);
-    ForEachLine([&](const char* pLine) {
-        pOwn->Append(pLine, false);
-        return false;
-    });
-    m_pData = pOwn.release();
-    m_nLength = kOwn;
-}
-
 void CAttributeTable::SetAtNew(const char* pLine, std::string_view strKey)
 {
     Own& own = GetOwn();
-    own.Append(strKey.empty() ? pLine : own.Copy(strKey, ValueAfter(pLine + NameOf(pLine).size() + 1)),
-               !strKey.empty());
+    own.Append(strKey.empty() ? pLine : own.Copy(strKey, ValueAfter(pLine + NameOf(pLine).size() + 1)));
     m_nCount = static_cast<std::uint32_t>(own.lstEntries.size());
 }
 
@@ -352,14 +328,12 @@ void CAttributeTable::SetAt(std::string_view strKey, std::string_view strValue)
     Own& own = GetOwn();
     const char* const pLine = FindLine(strKey);
     if (pLine == nullptr) {
-        own.Append(own.Copy(strKey, strValue), true);
+        own.Append(own.Copy(strKey, strValue));
         m_nCount = static_cast<std::uint32_t>(own.lstEntries.size());
         return;
     }
     // Replaced where it stands: the entry keeps its place and its index slot.
-    const auto it = std::find(own.lstEntries.begin(), own.lstEntries.end(), pLine);
-    *it = own.Copy(strKey, strValue);
-    own.MarkCopied(static_cast<std::size_t>(it - own.lstEntries.begin()));
+    *std::find(own.lstEntries.begin(), own.lstEntries.end(), pLine) = own.Copy(strKey, strValue);
 }
 
 void CAttributeTable::RemoveAll()
@@ -372,54 +346,16 @@ void CAttributeTable::RemoveAll()
 
 void CAttributeTable::Reset()
 {
-    if (OwnStorage() == nullptr) {
+    Own* const pOwn = OwnStorage();
+    if (pOwn == nullptr) {
         RemoveAll();
         return;
     }
-    Own& own = *OwnStorage();
-    own.lstEntries.clear();
-    own.lstCopied.clear();
-    own.bCopies = false;
-    own.copies.release();
-    own.arrSlots.clear();
-    own.nEntryMask = 0;
+    pOwn->lstEntries.clear();
+    pOwn->copies.release();
+    pOwn->arrSlots.clear();
+    pOwn->nEntryMask = 0;
     m_nCount = 0;
-}
-
-bool CAttributeTable::HasCopies() const
-{
-    return IsOwn() ? OwnStorage() != nullptr && OwnStorage()->bCopies : !IsOverText();
-}
-
-CAttributeTable CAttributeTable::FrozenInto(std::pmr::memory_resource& arena) const
-{
-    CAttributeTable frozen;
-    if (m_nCount == 0) {
-        return frozen;
-    }
-    const Own& own = *OwnStorage();
-    auto* const pEntries = static_cast<const char**>(arena.allocate(m_nCount * sizeof(const char*), alignof(const char*)));
-    std::copy(own.lstEntries.begin(), own.lstEntries.end(), pEntries);
-    const auto CopyLine = [&](std::size_t nEntry) {
-        const char* const pLine = pEntries[nEntry];
-        const std::size_t nName = NameOf(pLine).size();
-        const std::size_t nBytes = nName + 1 + ValueAfter(pLine + nName + 1).size() + 1;
-        auto* const pCopy = static_cast<char*>(arena.allocate(nBytes, 1));
-        std::memcpy(pCopy, pLine, nBytes);
-        pEntries[nEntry] = pCopy;
-    };
-    // A large table no longer knows its copies: each of its lines is copied.
-    if (m_nCount <= kIndexFrom) {
-        std::for_each(own.lstCopied.begin(), own.lstCopied.end(), CopyLine);
-    } else {
-        for (std::size_t i = 0; i < m_nCount; ++i) {
-            CopyLine(i);
-        }
-    }
-    frozen.m_pData = pEntries;
-    frozen.m_nLength = kFrozen;
-    frozen.m_nCount = m_nCount;
-    return frozen;
 }
 
 CAttributeTable CAttributeTable::OverText(const char* pBody, std::size_t nLength, std::size_t nCount)

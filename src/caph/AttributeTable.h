@@ -9,25 +9,22 @@
 // "||n") and whatever SetAt stores is copied as "KEY=value", and the entry
 // points to the copy. So the text must outlive the table.
 //
-// A table is held in one of three ways, all answering alike:
-// - its own: entries, copies and index on the heap; a table the parser
-//   fills, a root, a table SetAt changed.
-// - over the text: the body of an element whose lines all stand in the text
-//   under their own keys and that holds no element, as nearly every wire
-//   does. Nothing but the body's place is kept (16 bytes for the whole
-//   table, where a pointer per entry took 72 bytes for a usual wire), and a
-//   search reads the body's lines the way the parser read them.
-// - frozen: the entries of a small finished element in the parser's arena,
-//   in one run, its copies there as well; the table owns nothing.
-// A small table is searched straight through; from kIndexFrom entries on (a
-// pin list) a table of its own keeps a hash index of the keys, so a million
-// attributes on one element still insert and are found in constant time each.
+// A table is held in one of two ways, both answering alike:
+// - its own: entries, copies and a hash index on the heap; what the parser
+//   fills, a root, an element with children or a name twice, a table SetAt
+//   changed. From kIndexFrom entries on (a pin list) the index takes over
+//   from the straight search, so a million attributes on one element still
+//   insert and are found in constant time each.
+// - over the text: the body of an element that holds no element and no name
+//   twice, as nearly every wire. Nothing but the body's place is kept (16
+//   bytes for the whole table, where a pointer per entry took 72 bytes for a
+//   usual wire), and a search reads the body's lines the way the parser read
+//   them, all the keys of FindValues in one pass.
 #ifndef PINWEAVE_CAPH_ATTRIBUTETABLE_H
 #define PINWEAVE_CAPH_ATTRIBUTETABLE_H
 
 #include <cstddef>
 #include <cstdint>
-#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,42 +70,35 @@ public:
     // Removes every entry and releases the storage.
     void RemoveAll();
 
-    // For the parser, which fills one table per open element and reuses it.
-    // Empties the table but keeps its own storage for the next element.
+    // For the parser, which reads each element into one table and reuses it:
+    // empties the table but keeps its own storage.
     void Reset();
-    // Whether any entry is a copy rather than a line of the text.
-    bool HasCopies() const;
-    // This table's entries and copies, copied into the arena: meant for a
-    // small table, which is searched straight through.
-    CAttributeTable FrozenInto(std::pmr::memory_resource& arena) const;
-    // The table of an element whose nCount entries are the lines of its body
-    // [pBody, pBody + nLength) under their own keys (see the class comment).
+    // For the parser: the table of an element whose nCount entries are the
+    // lines of its body [pBody, pBody + nLength), each under its name
+    // upper-cased, no name twice (see the class comment).
     static CAttributeTable OverText(const char* pBody, std::size_t nLength, std::size_t nCount);
     // The longest body OverText takes.
-    static constexpr std::size_t kMaxTextBody = UINT32_MAX - 2;
+    static constexpr std::size_t kMaxTextBody = UINT32_MAX - 1;
 
 private:
     struct Own;
 
     bool IsOwn() const { return m_nLength == kOwn; }
-    bool IsOverText() const { return m_nLength < kFrozen; }
+    bool IsOverText() const { return m_nLength != kOwn; }
     // The storage of a table of its own; null while it is empty.
     Own* OwnStorage() const { return IsOwn() ? static_cast<Own*>(const_cast<void*>(m_pData)) : nullptr; }
+    // The storage of its own, made first, from the body for a table over
+    // the text.
     Own& GetOwn();
-    // Turns a table over the text or a frozen one into one of its own.
-    void MakeOwn();
-    // The entry of the key (its line), or null.
+    // The entry of the key (its line, or for a table over the text the line
+    // whose name folds to it), or null.
     const char* FindLine(std::string_view strKey) const;
-    // Calls f(pLine) for every entry in order until f returns true.
-    template <typename F> void ForEachLine(F f) const;
 
     static constexpr std::uint32_t kOwn = UINT32_MAX;
-    static constexpr std::uint32_t kFrozen = UINT32_MAX - 1;
 
     // Own: the Own storage, or null while empty. Over the text: the body.
-    // Frozen: the entries (const char*).
     const void* m_pData = nullptr;
-    // Own: kOwn; frozen: kFrozen; over the text: the body's length.
+    // Own: kOwn; over the text: the body's length.
     std::uint32_t m_nLength = kOwn;
     std::uint32_t m_nCount = 0;
 };

@@ -97,10 +97,11 @@ void CCapHElement::Report(int nCode, std::string strMessage)
 namespace {
 
 // Reads one attribute line at nPos into the table of the element of type
-// strType. nPos is left on the control byte that ended the value. strKey is
-// scratch, kept from line to line.
+// strType; bRepeated is set when its name was there already. nPos is left on
+// the control byte that ended the value. strKey is scratch, kept from line
+// to line.
 bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char* t, std::int64_t& nPos,
-                   std::string& strKey)
+                   std::string& strKey, bool& bRepeated)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
@@ -138,6 +139,7 @@ bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char*
         return true;
     }
     // A repeated name: "||" and the entry count, until the key is free.
+    bRepeated = true;
     if (!bLowerCase) {
         strKey.assign(strName);
     }
@@ -161,6 +163,7 @@ struct CCapHElement::OpenElement {
     std::size_t nNameEnd = 0;
     std::int64_t nBody = 0;
     std::size_t nFirstChild = 0;
+    bool bRepeated = false;
     CAttributeTable attributes;
 
     CAttributeTable& Table(std::size_t nLevel) { return nLevel == 0 ? pElement->m_mapAttributes : attributes; }
@@ -191,18 +194,14 @@ void CCapHElement::CloseLevel(std::deque<OpenElement>& lstOpen, std::vector<CCap
     std::pmr::memory_resource& arena = m_pMade->arena;
     const std::size_t nChildren = lstChildStack.size() - open.nFirstChild;
     if (nLevel > 0) {
-        // A complete element of lines under their own keys and no children is
-        // read from its body when asked; a large one keeps its index; every
-        // other keeps its entries in the arena.
+        // A complete element without children and without a name twice is
+        // read from its body when asked; every other keeps its table.
         const auto nBody = static_cast<std::size_t>(nEnd - open.nBody);
-        if (open.attributes.GetCount() >= CAttributeTable::kIndexFrom) {
-            element.m_mapAttributes = std::move(open.attributes);
-        } else if (bComplete && nChildren == 0 && !open.attributes.HasCopies() &&
-                   nBody <= CAttributeTable::kMaxTextBody) {
+        if (bComplete && nChildren == 0 && !open.bRepeated && nBody <= CAttributeTable::kMaxTextBody) {
             element.m_mapAttributes =
                 CAttributeTable::OverText(pszText + open.nBody, nBody, open.attributes.GetCount());
         } else {
-            element.m_mapAttributes = open.attributes.FrozenInto(arena);
+            element.m_mapAttributes = std::move(open.attributes);
         }
     }
     if (nChildren == 0) {
@@ -323,6 +322,7 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             child.pElement = pChild;
             child.nFirstChild = lstChildStack.size();
             child.attributes.Reset();
+            child.bRepeated = false;
             if (!ReadOpeningTag(t, p, TypeInto(*pChild), child.nNameEnd)) {
                 break;
             }
@@ -333,7 +333,7 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             ++p;
             continue;
         }
-        if (!ReadAttribute(open.Table(nLevel), open.pElement->m_strType, t, p, strKey)) {
+        if (!ReadAttribute(open.Table(nLevel), open.pElement->m_strType, t, p, strKey, open.bRepeated)) {
             break;
         }
         if (t[p] != '\0') {
@@ -353,7 +353,8 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
 bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 {
     std::string strKey;
-    return ReadAttribute(m_mapAttributes, m_strType, pszText, nPos, strKey);
+    bool bRepeated = false;
+    return ReadAttribute(m_mapAttributes, m_strType, pszText, nPos, strKey, bRepeated);
 }
 
 } // namespace pinweave

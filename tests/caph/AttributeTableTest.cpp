@@ -4,7 +4,6 @@
 
 #include <iterator>
 #include <map>
-#include <memory_resource>
 #include <random>
 #include <string>
 #include <utility>
@@ -89,14 +88,6 @@ TEST(AttributeTableTest, AgreesWithAReferenceMapAtEverySize)
             EXPECT_EQ(arrValues[i], table.Find(arrKeys[i]).value_or("")) << nOperations << " " << arrKeys[i];
         }
 
-        // Frozen into an arena, as the parser leaves a finished element.
-        std::pmr::monotonic_buffer_resource arena;
-        const CAttributeTable frozen = table.FrozenInto(arena);
-        ASSERT_EQ(frozen.GetCount(), mapReference.size());
-        for (const auto& [strKey, strValue] : mapReference) {
-            ASSERT_EQ(frozen.Find(strKey), strValue) << strKey;
-        }
-        EXPECT_FALSE(frozen.Find("absent"));
         CAttributeTable moved(std::move(table));
         EXPECT_EQ(moved.GetCount(), mapReference.size());
         table = std::move(moved);
