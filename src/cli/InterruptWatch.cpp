@@ -4,7 +4,6 @@
 
 #include "common/MessageTable.h"
 #include "pid/ConversionEngine.h"
-#include "pid/RunMessages.h"
 
 #include <fcntl.h>
 #include <pthread.h>

@@ -13,7 +13,6 @@
 #include "common/MessageTable.h"
 #include "pid/PathNames.h"
 #include "pid/PidFormat.h"
-#include "pid/RunMessages.h"
 
 namespace pinweave {
 

@@ -7,7 +7,6 @@
 #include "common/MessageTable.h"
 #include "pid/FileSystem.h"
 #include "pid/ReportHookGuard.h"
-#include "pid/RunMessages.h"
 
 #include <cstring>
 #include <exception>

@@ -5,7 +5,6 @@
 #include "common/MessageTable.h"
 #include "pid/FileSystem.h"
 #include "pid/PathNames.h"
-#include "pid/RunMessages.h"
 
 #include <string_view>
 #include <vector>

@@ -6,7 +6,6 @@
 #include "common/MessageTable.h"
 #include "pid/FileSystem.h"
 #include "pid/PathNames.h"
-#include "pid/RunMessages.h"
 
 #include <algorithm>
 
