@@ -76,41 +76,42 @@ std::string QuoteText(const char* pszText)
     return strQuote;
 }
 
-void ReportOutOfData(const char* pszText, const std::string& strType, std::int64_t nPos)
+CParseResult ReportOutOfData(const char* pszText, const std::string& strType, std::int64_t nPos)
 {
-    CCapHElement::Report(
-        CCapHElement::kReportCode,
+    return CCapHElement::Report(
+        EParseStatus::OutOfData, nPos,
         FormatTableMessage(IDS_PARSER_OUT_OF_DATA, {strType, std::to_string(nPos), QuoteText(pszText)}));
 }
 
-void ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
+CParseResult ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
 {
-    CCapHElement::Report(
-        CCapHElement::kReportCode,
+    return CCapHElement::Report(
+        EParseStatus::IllegalCharacter, nPos,
         FormatTableMessage(IDS_PARSER_ILLEGAL_CHARACTER, {std::to_string(nPos), QuoteText(pszText)}));
 }
 
-void ReportNoBracket(const char* pszText)
+CParseResult ReportNoBracket(const char* pszText, std::int64_t nPos)
 {
-    CCapHElement::Report(CCapHElement::kReportCode,
-                         FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
+    return CCapHElement::Report(EParseStatus::NoBracket, nPos,
+                                FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
 }
 
 } // namespace
 
-void CCapHElement::Report(int nCode, std::string strMessage)
+CParseResult CCapHElement::Report(EParseStatus status, std::int64_t nPos, std::string strMessage)
 {
     strMessage.erase(std::remove(strMessage.begin(), strMessage.end(), '\n'), strMessage.end());
     if (s_pfnReport) {
-        s_pfnReport(nCode, strMessage.c_str());
+        s_pfnReport(kReportCode, strMessage.c_str());
     }
+    return CParseResult{status, nPos, std::move(strMessage)};
 }
 
 namespace {
 
 // Reads one attribute line at nPos into element's table. nPos is left on the
 // control byte that ended the value. strKey is scratch, kept from line to line.
-bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std::string& strKey)
+CParseResult ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std::string& strKey)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
@@ -118,9 +119,8 @@ bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std
     bool bLowerCase = false;
     while (t[p] != '=') {
         if (t[p] == '\0') {
-            ReportOutOfData(t, element.m_strType, p);
             nPos = p;
-            return false;
+            return ReportOutOfData(t, element.m_strType, p);
         }
         bLowerCase |= static_cast<unsigned char>(t[p] - 'a') < 26;
         ++p;
@@ -134,7 +134,7 @@ bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std
 
     const std::string_view strValue(t + v, static_cast<std::size_t>(p - v));
     if (strValue.find_first_not_of(' ') == std::string_view::npos) {
-        return true; // empty or blank values are not stored
+        return CParseResult(); // empty or blank values are not stored
     }
 
     const std::string_view strName(t + s, static_cast<std::size_t>(v - 1 - s));
@@ -146,7 +146,7 @@ bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std
     }
     if (!table.Find(bLowerCase ? std::string_view(strKey) : strName)) {
         table.SetAtNew(t + s, strKey);
-        return true;
+        return CParseResult();
     }
     // A repeated name: "||" and the entry count, until the key is free.
     if (!bLowerCase) {
@@ -157,14 +157,14 @@ bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std
         strKey += std::to_string(table.GetCount());
     } while (table.Find(strKey));
     table.SetAtNew(t + s, strKey);
-    return true;
+    return CParseResult();
 }
 
 // Reads the opening tag at nPos (a "[") into element: its type, and where the
 // name of its end tag ends within the type. False on an illegal byte (404). A
 // tag the text ends in is left to the body, which then reports the element as
 // out of data.
-bool ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, std::size_t& nNameEnd)
+CParseResult ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, std::size_t& nNameEnd)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s + 1;
@@ -172,9 +172,8 @@ bool ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, st
     while (t[p] != '\0') {
         const char ch = t[p];
         if (IsControl(ch) || ch == '[') {
-            ReportIllegalCharacter(t, p);
             nPos = p;
-            return false;
+            return ReportIllegalCharacter(t, p);
         }
         if (ch == '=') {
             nLastEquals = p;
@@ -188,21 +187,20 @@ bool ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, st
         ++p;
     }
     nPos = p;
-    return true;
+    return CParseResult();
 }
 
 } // namespace
 
-bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
+CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
 {
     const char* const t = pszText;
     if (t[nPos] != '[') {
-        ReportNoBracket(t);
-        return false;
+        return ReportNoBracket(t, nPos);
     }
     std::size_t nNameEnd = 0;
-    if (!ReadOpeningTag(t, nPos, *this, nNameEnd)) {
-        return false;
+    if (CParseResult result = ReadOpeningTag(t, nPos, *this, nNameEnd); !result) {
+        return result;
     }
     if (m_pMade == nullptr) {
         m_pMade = std::make_unique<std::vector<std::unique_ptr<CCapHElement>>>();
@@ -213,11 +211,11 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
     CCapHElement* pElement = this;
     std::string strKey;
     std::int64_t p = nPos;
-    bool bClosed = false;
+    CParseResult result;
     for (;;) {
         const char ch = t[p];
         if (ch == '\0') {
-            ReportOutOfData(t, pElement->m_strType, p);
+            result = ReportOutOfData(t, pElement->m_strType, p);
             break;
         }
         if (ch == '[') {
@@ -225,7 +223,6 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
                 p += static_cast<std::int64_t>(nNameEnd) + 4;
                 pElement->m_mapAttributes.Compact();
                 if (lstOpen.empty()) {
-                    bClosed = true;
                     break;
                 }
                 pElement = lstOpen.back();
@@ -240,7 +237,7 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             lstOpen.push_back(pElement);
             CCapHElement* const pChild = lstMade.emplace_back(std::make_unique<CCapHElement>()).get();
             pElement = pElement->m_lstChildren.emplace_back(pChild);
-            if (!ReadOpeningTag(t, p, *pElement, nNameEnd)) {
+            if (result = ReadOpeningTag(t, p, *pElement, nNameEnd); !result) {
                 break;
             }
             continue;
@@ -249,7 +246,7 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             ++p;
             continue;
         }
-        if (!ReadAttribute(*pElement, t, p, strKey)) {
+        if (result = ReadAttribute(*pElement, t, p, strKey); !result) {
             break;
         }
         if (t[p] != '\0') {
@@ -257,10 +254,11 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
         }
     }
     nPos = p;
-    return bClosed;
+    result.m_nPosition = p;
+    return result;
 }
 
-bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
+CParseResult CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 {
     std::string strKey;
     return ReadAttribute(*this, pszText, nPos, strKey);

@@ -30,12 +30,21 @@ ParseOutcome ParseInto(CCapHElement& element, const std::string& strText)
 {
     CReportRecorder recorder;
     std::int64_t nPos = 0;
-    const bool bOk = element.Parse(KeptText(strText), nPos);
+    const CParseResult result = element.Parse(KeptText(strText), nPos);
     EXPECT_LE(recorder.m_lstMessages.size(), 1u) << "one fault, one message";
     for (const int nCode : recorder.m_lstCodes) {
         EXPECT_EQ(nCode, 16);
     }
-    return {bOk, nPos, recorder.OnlyMessage()};
+    // The result carries what the hook received, and the status names the message.
+    EXPECT_EQ(result.m_strMessage, recorder.OnlyMessage());
+    EXPECT_EQ(result.m_nPosition, nPos);
+    const std::string& strMessage = result.m_strMessage;
+    const EParseStatus status = strMessage.empty()                                      ? EParseStatus::Ok
+                                : strMessage.find("Out of data") != std::string::npos ? EParseStatus::OutOfData
+                                : strMessage.find("Illegal") != std::string::npos     ? EParseStatus::IllegalCharacter
+                                                                                       : EParseStatus::NoBracket;
+    EXPECT_EQ(result.m_status, status) << strMessage;
+    return {static_cast<bool>(result), nPos, strMessage};
 }
 
 struct OutcomeCase {

@@ -5,8 +5,8 @@
 // after it is armed, once.
 #include "FaultSupport.h"
 
+#include "FakeFrontEnd.h"
 #include "pid/ConversionEngine.h"
-#include "pid/FrontEnd.h"
 
 #include <gtest/gtest.h>
 
@@ -67,15 +67,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct CQuietFrontEnd : IFrontEnd {
-    bool HasWindow() const override { return false; }
-    void AppendResults(const std::string&) override {}
-    void ShowMessageBox(const std::string& strText) override { ADD_FAILURE() << strText; }
-    OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::Cancel; }
-    void ReportUnlogged(const std::string& strText) override { m_arrUnlogged.push_back(strText); }
-    Lines m_arrUnlogged;
-};
-
 std::map<std::string, std::string> FolderBytes(const fs::path& pathFolder)
 {
     std::map<std::string, std::string> bytes;
@@ -111,7 +102,7 @@ std::string JobCapH()
 
 // Runs one conversion of job.tst into out/ with /Y; the k-th allocation of
 // the run fails when nFailAt is not negative.
-bool Convert(const fs::path& pathJob, long long nFailAt, CQuietFrontEnd& ui)
+bool Convert(const fs::path& pathJob, long long nFailAt, CFakeFrontEnd& ui)
 {
     CConversionEngine engine(ui);
     engine.m_strInputPath = (pathJob / "job.tst").string();
@@ -130,7 +121,7 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
     fs::create_directory(pathJob / "out");
     WriteFileBytes(pathJob / "job.tst", JobCapH());
 
-    CQuietFrontEnd ui;
+    CFakeFrontEnd ui;
     const long long nBefore = g_nAllocations;
     ASSERT_TRUE(Convert(pathJob, -1, ui));
     const long long nRunAllocations = g_nAllocations - nBefore;
@@ -146,7 +137,7 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
         }
         const std::map<std::string, std::string> before = FolderBytes(pathJob / "out");
         fs::remove(pathJob / "job.log");
-        CQuietFrontEnd uiFailing;
+        CFakeFrontEnd uiFailing;
         if (Convert(pathJob, nFailAt, uiFailing)) {
             // An allocation that a step can do without may fail without
             // harm: the files are whole.
@@ -163,6 +154,7 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
         }
         EXPECT_TRUE(bLogged || bReported) << strLog;
         EXPECT_EQ(strLog.find("Completed"), std::string::npos);
+        EXPECT_TRUE(uiFailing.m_arrMessageBoxes.empty());
     }
     EXPECT_GT(nStopped, 0);
 }

@@ -1,5 +1,6 @@
 #include "InProcessRun.h"
 
+#include "FakeFrontEnd.h"
 #include "FaultSupport.h"
 
 #include "pid/ConversionEngine.h"
@@ -9,26 +10,6 @@
 
 namespace pinweave::test {
 
-namespace {
-
-class CWindowFrontEnd : public IFrontEnd {
-public:
-    bool HasWindow() const override { return true; }
-    void AppendResults(const std::string& strLines) override { m_strResults += strLines; }
-    void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
-    OverwriteAnswer AskOverwrite(const std::string& strMessage) override
-    {
-        ADD_FAILURE() << "unexpected prompt: " << strMessage;
-        return OverwriteAnswer::Cancel;
-    }
-    void ReportUnlogged(const std::string& strText) override { ADD_FAILURE() << "unlogged: " << strText; }
-
-    std::string m_strResults;
-    std::vector<std::string> m_arrMessageBoxes;
-};
-
-}  // namespace
-
 InProcessOutcome ConvertInProcess(const fs::path& pathDir, const std::string& strCapH)
 {
     const fs::path pathOut = pathDir / "out";
@@ -37,7 +18,7 @@ InProcessOutcome ConvertInProcess(const fs::path& pathDir, const std::string& st
     const std::string strCapHPath = (pathDir / "harness.tst").string();
     WriteFileBytes(strCapHPath, strCapH);
 
-    CWindowFrontEnd ui;
+    CFakeFrontEnd ui(true);
     InProcessOutcome outcome;
     {
         CConversionEngine engine(ui);
@@ -45,9 +26,11 @@ InProcessOutcome ConvertInProcess(const fs::path& pathDir, const std::string& st
         engine.m_strOutputPath = pathOut.string();
         outcome.bCompleted = engine.RunConversion(strCapHPath);
     }
-    for (std::size_t nStart = 0; nStart < ui.m_strResults.size();) {
-        const std::size_t nEnd = ui.m_strResults.find("\r\n", nStart);
-        outcome.arrResults.push_back(ui.m_strResults.substr(nStart, nEnd - nStart));
+    EXPECT_TRUE(ui.m_arrPrompts.empty() && ui.m_arrUnlogged.empty());
+    const std::string& strResults = ui.Results();
+    for (std::size_t nStart = 0; nStart < strResults.size();) {
+        const std::size_t nEnd = strResults.find("\r\n", nStart);
+        outcome.arrResults.push_back(strResults.substr(nStart, nEnd - nStart));
         nStart = nEnd == std::string::npos ? nEnd : nEnd + 2;
     }
     outcome.arrMessageBoxes = ui.m_arrMessageBoxes;

@@ -83,10 +83,10 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
             EXPECT_EQ(run.m_ui.m_arrPrompts[0], FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {strFirst}));
         }
         const std::string strLast = c.pszLastLine;
-        const std::string& strResults = run.m_engine.m_strResults;
+        const std::string& strResults = run.m_ui.Results();
         ExpectNoTemporaries(run);
         EXPECT_EQ(strResults.substr(strResults.size() - strLast.size() - 2), strLast + "\r\n");
-        EXPECT_FALSE(run.m_engine.m_bOverwriteAll);
+        EXPECT_EQ(run.m_engine.m_bOverwriteAll, c.bOverwriteAll) << "\"Yes to All\" covers this run only";
     }
 }
 
@@ -101,7 +101,7 @@ TEST(OutputFilesTest, FolderWhereAFileShouldBeIsAskedAboutThenRefused)
     EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
               Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR, {run.Out("harness.pid"), kFolderInTheWay})});
     EXPECT_TRUE(fs::is_directory(run.Out("harness.pid")));
-    EXPECT_EQ(run.m_engine.m_strResults,
+    EXPECT_EQ(run.m_ui.Results(),
               CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
                     "3 Part Number(s) detected."}));
 }
@@ -121,7 +121,7 @@ TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndLoggedWithoutAWindow)
             if (!bWindow) {
                 arrLogged.push_back(run.m_ui.m_arrMessageBoxes.at(0));
             }
-            EXPECT_EQ(bWindow ? run.m_engine.m_strResults : run.LogText(), CrLf(arrLogged));
+            EXPECT_EQ(bWindow ? run.m_ui.Results() : run.LogText(), CrLf(arrLogged));
         }
     }
 }

@@ -3,21 +3,22 @@
 #include "TestSupport.h"
 
 #include "common/MessageTable.h"
+#include "pid/PidConverter.h"
 
 namespace pinweave {
 namespace {
 
 TEST(PinIndexTest, AttachWireEndFollowsConnectorThenSplice)
 {
-    CTestFrontEnd ui;
-    ui.m_bHasWindow = true;
-    CConversionEngine engine(ui);
     const char* pszSection =
         "[CONNECTOR]\n[FIXTURE]\nNAME=J1\n[PINS]\nNAME=1\nNAME=2\n[ENDPINS]\n[ENDFIXTURE]\n"
         "[FIXTURE]\nNAME=P 2\n[PINS]\nNAME=A\n[ENDPINS]\n[ENDFIXTURE]\n[ENDCONNECTOR]";
+    CCapHElement rootEmpty, rootConnector;
     std::int64_t nPos = 0;
-    ASSERT_TRUE(engine.m_rootConnector.Parse(pszSection, nPos) && engine.BuildConnectorsSection());
-    EXPECT_EQ(engine.m_strConnectors, "[connectors]\r\nJ1 2 0 0 0 - -1 -1\r\nP_2 1 0 0 0 - -1 -1\r\n");
+    ASSERT_TRUE(rootConnector.Parse(pszSection, nPos));
+    CPidConverter converter(rootEmpty, rootEmpty, rootConnector, "", "");
+    converter.BuildConnectorsSection();
+    EXPECT_EQ(converter.ConnectorsText(), "[connectors]\r\nJ1 2 0 0 0 - -1 -1\r\nP_2 1 0 0 0 - -1 -1\r\n");
 
     struct Case {
         const char *pszConnector, *pszPin, *pszSplice, *pszWire;
@@ -37,21 +38,24 @@ TEST(PinIndexTest, AttachWireEndFollowsConnectorThenSplice)
         {"", "", "S 9", "W10", -2, ""},
     };
     std::string strSplices;
+    CPinEnds pinEnds;
+    CSpliceNumbers mapSpliceNumbers;
     for (const Case& c : cases) {
-        const std::size_t nBefore = engine.m_strResults.size();
-        EXPECT_EQ(engine.AttachWireEnd(c.pszConnector, c.pszPin, c.pszSplice, strSplices, c.pszWire),
+        std::string strLogged;
+        EXPECT_EQ(AttachEndTo(converter.PinTable(), pinEnds, mapSpliceNumbers, c.pszConnector, c.pszPin,
+                              c.pszSplice, strSplices, c.pszWire, strLogged),
                   c.nRecord != -1)
             << c.pszWire;
-        EXPECT_EQ(engine.m_strResults.substr(nBefore), c.strLogged.empty() ? "" : c.strLogged + "\r\n");
+        EXPECT_EQ(strLogged, c.strLogged);
         if (c.nRecord >= 0) {
-            ASSERT_FALSE(engine.m_pinEnds.Ends().empty());
-            const CPinEnds::CEnd& end = engine.m_pinEnds.Ends().back();
+            ASSERT_FALSE(pinEnds.Ends().empty());
+            const CPinEnds::CEnd& end = pinEnds.Ends().back();
             EXPECT_EQ(end.m_nRecord, static_cast<std::size_t>(c.nRecord)) << c.pszWire;
-            EXPECT_EQ(engine.m_pinEnds.WireName(end), c.pszWire);
+            EXPECT_EQ(pinEnds.WireName(end), c.pszWire);
         }
     }
     EXPECT_EQ(strSplices, "1 W_8\r\n2 W9\r\n1 W10\r\n");
-    EXPECT_EQ(engine.m_pinEnds.Ends().size(), 2u) << "only W1 and W2 are on pins";
+    EXPECT_EQ(pinEnds.Ends().size(), 2u) << "only W1 and W2 are on pins";
 }
 
 TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)

@@ -3,6 +3,8 @@
 // nothing carried from one part into the next.
 #include "TestSupport.h"
 
+#include "pid/PidConverter.h"
+
 #include "common/MessageTable.h"
 
 #include <cstdint>
@@ -127,22 +129,19 @@ TEST(PinsBlockTest, EachPartListsEveryPinWithItsOwnWireEnds)
 
 TEST(PinsBlockTest, BuildingTheConnectorsAgainReplacesThePinTable)
 {
-    CTestFrontEnd ui;
-    CConversionEngine engine(ui);
+    CCapHElement rootEmpty, rootConnector;
     std::int64_t nPos = 0;
-    ASSERT_TRUE(engine.m_rootConnector.Parse(kConnectorSection.c_str(), nPos));
+    ASSERT_TRUE(rootConnector.Parse(kConnectorSection.c_str(), nPos));
+    CPidConverter converter(rootEmpty, rootEmpty, rootConnector, "", "");
     for (int nBuild = 0; nBuild < 2; ++nBuild) {
-        ASSERT_TRUE(engine.BuildConnectorsSection());
-        EXPECT_EQ(engine.m_pinTable.GetCount(), 7u);
-        EXPECT_EQ(engine.m_pinTable.Find("J1", "2"), 5u);
-        EXPECT_EQ(engine.m_strConnectors,
+        converter.BuildConnectorsSection();
+        EXPECT_EQ(converter.PinTable().GetCount(), 7u);
+        EXPECT_EQ(converter.PinTable().Find("J1", "2"), 5u);
+        EXPECT_EQ(converter.ConnectorsText(),
                   "[connectors]\r\nE0 0 0 0 0 - -1 -1\r\nJ1 3 0 0 0 - -1 -1\r\n"
                   "P_2 2 0 0 0 - -1 -1\r\nE1 0 0 0 0 - -1 -1\r\nJ1 1 0 0 0 - -1 -1\r\n"
                   "K 1 0 0 0 - -1 -1\r\n");
     }
-    engine.ResetRunState();
-    EXPECT_EQ(engine.m_pinTable.GetCount(), 0u);
-    EXPECT_EQ(engine.m_pinTable.Find("J1", "2"), CPinTable::npos);
 }
 
 }  // namespace

@@ -78,4 +78,4 @@ Lines CRunFixture::OutputNames() const
     return arrNames;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -1,0 +1,48 @@
+// The tests' tools: files read and written byte for byte, CR LF text, and a
+// run of the engine in a private folder with the fake front end.
+#ifndef PINWEAVE_TESTS_SUPPORT_TESTSUPPORT_H
+#define PINWEAVE_TESTS_SUPPORT_TESTSUPPORT_H
+
+#include "FakeFrontEnd.h"
+#include "pid/ConversionEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pinweave {
+
+namespace fs = std::filesystem;
+std::string ReadBytes(const fs::path& path);
+void WriteBytes(const fs::path& path, const std::string& strBytes);
+std::string CrLf(const Lines& arrLines); // every line ended by CR LF
+std::string Replaced(std::string str, const std::string& strFrom, const std::string& strTo);
+
+// Three part numbers P1 to P3, one part group with one wire on a splice.
+std::string MinimalCapH();
+
+// A CAP-H file in a fresh temporary folder (its name holds a blank), an
+// empty output folder "out" beside it, and an engine whose stored values
+// point at both.
+struct CRunFixture {
+    explicit CRunFixture(const std::string& strCapHName = "harness.tst",
+                         const std::string& strBytes = MinimalCapH());
+    ~CRunFixture();
+    bool Run() { return m_engine.RunConversion(m_strCapHPath); }
+    std::string LogText() const;
+    std::string Out(const std::string& strName) const { return (fs::path(m_strOutDir) / strName).string(); }
+    Lines OutputNames() const; // sorted
+
+    fs::path m_pathDir;
+    std::string m_strCapHPath, m_strOutDir;
+    CFakeFrontEnd m_ui;
+    CConversionEngine m_engine{m_ui};
+};
+
+} // namespace pinweave
+
+#endif // PINWEAVE_TESTS_SUPPORT_TESTSUPPORT_H
