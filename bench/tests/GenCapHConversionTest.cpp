@@ -4,7 +4,7 @@
 #include "gen_caph.h"
 
 #include "caph/SectionScan.h"
-#include "FakeFrontEnd.h"
+#include "TestSupport.h"
 #include "pid/ConversionEngine.h"
 #include "pid/FrontEnd.h"
 
@@ -20,12 +20,6 @@ namespace pinweave {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The lines of one block: after its header line up to the next "[" line.
 std::vector<std::string> BlockLines(const std::string& strPid, const std::string& strHeader)
@@ -117,7 +111,7 @@ TEST_F(GenCapHConversion, EveryEndIsAttached)
         }
         const fs::path pid =
             m_folder / "out" / (n == 0 ? "harness.pid" : "harness_" + std::to_string(n) + ".pid");
-        const std::string strPid = ReadFile(pid);
+        const std::string strPid = ReadBytes(pid);
         ASSERT_FALSE(strPid.empty()) << pid;
         std::size_t nAttached = 0;
         std::size_t nFree = 0;

@@ -1,5 +1,6 @@
 #include "pid/FileLog.h"
 
+#include "caph/CapHElement.h"
 #include "common/MessageTable.h"
 #include "pid/FileSystem.h"
 #include "pid/OutputFile.h"

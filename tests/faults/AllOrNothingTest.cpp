@@ -59,7 +59,7 @@ std::string JobCapH(int nParts, int nWires, std::size_t nBigWireBytes = 0, bool 
         arrLines.push_back("NAME=" + std::to_string(p));
     }
     arrLines.insert(arrLines.end(), {"[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
-    return CrLfLines(arrLines);
+    return CrLf(arrLines);
 }
 
 // What a folder holds: every name with its bytes, or what kind of thing it is.

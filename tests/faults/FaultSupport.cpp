@@ -180,42 +180,6 @@ void TakeBack(const fs::path& path)
     }
 }
 
-std::string ReadFileBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw std::runtime_error("cannot read " + path.string());
-    }
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const fs::path& path, const std::string& strBytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << strBytes;
-    if (!file.flush()) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
-}
-
-std::string CrLfLines(const std::vector<std::string>& arrLines)
-{
-    std::string strResult;
-    for (const std::string& strLine : arrLines) {
-        strResult.append(strLine).append("\r\n");
-    }
-    return strResult;
-}
-
-std::string LfLines(const std::vector<std::string>& arrLines)
-{
-    std::string strResult;
-    for (const std::string& strLine : arrLines) {
-        strResult.append(strLine).append("\n");
-    }
-    return strResult;
-}
-
 std::string WithoutDate(std::string strPid)
 {
     const std::size_t nDate = strPid.find("; Date:  ");

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace pinweave::test {
 
 namespace fs = std::filesystem;
@@ -77,13 +79,6 @@ void GiveToNobody(const fs::path& path);
 void TakeBack(const fs::path& path);
 // True when the tests may run children as another user.
 bool CanSwitchUser();
-
-std::string ReadFileBytes(const fs::path& path);
-void WriteFileBytes(const fs::path& path, const std::string& strBytes);
-
-// The lines joined, each ended by CR LF / by LF.
-std::string CrLfLines(const std::vector<std::string>& arrLines);
-std::string LfLines(const std::vector<std::string>& arrLines);
 
 // Acts on a run while it runs: checks fnReady on a thread of its own, every
 // 50 microseconds for up to a minute, and calls fnAct once it holds. The

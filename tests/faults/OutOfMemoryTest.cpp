@@ -97,7 +97,7 @@ std::string JobCapH()
     arrLines.insert(arrLines.end(),
                     {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]", "NAME=0", "NAME=1",
                      "NAME=2", "NAME=3", "NAME=4", "NAME=5", "[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
-    return CrLfLines(arrLines);
+    return CrLf(arrLines);
 }
 
 // Runs one conversion of job.tst into out/ with /Y; the k-th allocation of

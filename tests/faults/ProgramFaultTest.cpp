@@ -30,7 +30,7 @@ const std::string kOld = "old content\r\n";
 std::string JobCapH(std::size_t nWireNameBytes)
 {
     const std::string strBigWire = nWireNameBytes == 0 ? "W2" : std::string(nWireNameBytes, 'W');
-    return CrLfLines({"CAP-H EXPORT",
+    return CrLf({"CAP-H EXPORT",
                       "[HEADER]",
                       "FAMILY=F",
                       "[PN]",
@@ -213,7 +213,7 @@ const Lines kCompleted =
 const Lines kLoggedBeforeFull = Concat(kStart, {"Processing Part # P1", "PID File 'job.pid' generated"});
 void FillLogToTheLimit(const CJob& job)
 {
-    const std::size_t nRoom = CrLfLines(kLoggedBeforeFull).size() + 5;
+    const std::size_t nRoom = CrLf(kLoggedBeforeFull).size() + 5;
     WriteFileBytes(job.Dir() / "job.log", std::string(kFileLimit - nRoom, 'x') + "\r\n");
     GiveToNobody(job.Dir() / "job.log");
 }
@@ -221,7 +221,7 @@ void FillLogToTheLimit(const CJob& job)
 // The same with room for every line but "Completed".
 void FillLogAllButTheLastLine(const CJob& job)
 {
-    const std::size_t nRoom = CrLfLines(kCompleted).size() - 5;
+    const std::size_t nRoom = CrLf(kCompleted).size() - 5;
     WriteFileBytes(job.Dir() / "job.log", std::string(kFileLimit - nRoom - 2, 'x') + "\r\n");
 }
 
@@ -393,7 +393,7 @@ TEST_P(ProgramFaultTest, ToldWhatAndWhereNothingLost)
     EXPECT_EQ(c.strErr, result.strErr);
     const std::string strLogAfter = job.LogBytes(c.pszLog);
     ASSERT_EQ(strLogBefore, strLogAfter.substr(0, strLogBefore.size())) << "the log lost earlier lines";
-    EXPECT_EQ(CrLfLines(c.arrLogged), strLogAfter.substr(strLogBefore.size()));
+    EXPECT_EQ(CrLf(c.arrLogged), strLogAfter.substr(strLogBefore.size()));
     EXPECT_EQ(LfLines(c.arrLogged), result.strOut) << "every logged line is echoed, and nothing else";
     EXPECT_EQ(c.nStatus == 0, (!c.arrLogged.empty() && c.arrLogged.back() == "Completed") ||
                                   result.strErr.find("Pinweave: Completed\n") != std::string::npos);

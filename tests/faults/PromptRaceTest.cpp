@@ -119,7 +119,7 @@ TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
     const fs::path pathOut = temp.Path() / "out";
     const std::string strCapH = (temp.Path() / "harness.tst").string();
     fs::create_directory(pathOut);
-    WriteFileBytes(strCapH, CrLfLines({"[HEADER]", "[PN]", "NAME=P1", "[ENDPN]", "[PN]", "NAME=P2", "[ENDPN]",
+    WriteFileBytes(strCapH, CrLf({"[HEADER]", "[PN]", "NAME=P1", "[ENDPN]", "[PN]", "NAME=P2", "[ENDPN]",
                                        "[PN]", "NAME=P3", "[ENDPN]", "[ENDHEADER]"}));
     for (int i = 0; i < 3; ++i) {
         if (c.pszBefore[i] == 'O') {
@@ -171,7 +171,7 @@ TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
     for (std::size_t nAt = 0; (nAt = strResults.find(".pinweave-", nAt)) != std::string::npos; nAt += 10) {
         strResults.replace(nAt + 10, 6, "XXXXXX");
     }
-    EXPECT_EQ(CrLfLines(arrResults), strResults);
+    EXPECT_EQ(CrLf(arrResults), strResults);
 
     std::string strAfter;
     for (const char* pszName : kOutputNames) {

@@ -65,10 +65,10 @@ void UpdateGolden(const fs::path& pathGolden, const CRunFixture& run, const std:
     for (const std::string& strFile : run.OutputNames()) {
         std::string strPid = ReadBytes(run.Out(strFile));
         strPid = Replaced(Replaced(strPid, "; " + strGiven + "\r\n", "; @CAPH@\r\n"), strDate, "@DATE@");
-        WriteBytes(pathGolden / strFile, strPid);
+        WriteFileBytes(pathGolden / strFile, strPid);
     }
     const std::string strName = pathGolden.filename().string();
-    WriteBytes(pathGolden / (strName + ".log"), Replaced(strLog, strGiven, "@CAPH@"));
+    WriteFileBytes(pathGolden / (strName + ".log"), Replaced(strLog, strGiven, "@CAPH@"));
 }
 
 class GoldenTest : public ::testing::TestWithParam<std::string> {};

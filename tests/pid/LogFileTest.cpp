@@ -44,7 +44,7 @@ TEST(LogFileTest, LinesArriveWholeInOrderHoweverHandedOver)
     };
     CRunFixture run;
     const std::string strPath = run.Out("x.log");
-    WriteBytes(strPath, "earlier\r\n");
+    WriteFileBytes(strPath, "earlier\r\n");
     CLogFile log;
     std::string strError;
     ASSERT_TRUE(log.Open(strPath, strError)) << strError;

@@ -114,12 +114,12 @@ TEST(OutputFileTest, TheNameChangesOnlyWhenPutInPlace)
         CRunFixture run;
         const std::string strName = run.Out("job.pid");
         const fs::path pathOutside = run.m_pathDir / "outside.txt";
-        WriteBytes(pathOutside, "outside");
+        WriteFileBytes(pathOutside, "outside");
         switch (c.before) {
         case Before::Nothing:
             break;
         case Before::OldFile:
-            WriteBytes(strName, "old");
+            WriteFileBytes(strName, "old");
             break;
         case Before::LinkToOutside:
             fs::create_symlink(pathOutside, strName);

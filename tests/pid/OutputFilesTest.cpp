@@ -64,7 +64,7 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
         run.m_engine.m_bOverwriteAll = c.bOverwriteAll;
         for (int i = 0; i < 3; ++i) {
             if (c.pszBefore[i] == 'O') {
-                WriteBytes(run.Out(kNames[i]), "old");
+                WriteFileBytes(run.Out(kNames[i]), "old");
             }
         }
         EXPECT_EQ(run.Run(), c.pszLastLine == std::string("Completed"));
@@ -204,7 +204,7 @@ TEST(OutputFilesTest, SpecialFilesAtOutputNamesAreReplacedNotWrittenThrough)
     CRunFixture run;
     run.m_engine.m_bOverwriteAll = true;
     const fs::path pathTarget = run.m_pathDir / "elsewhere.pid";
-    WriteBytes(pathTarget, "keep me");
+    WriteFileBytes(pathTarget, "keep me");
     fs::create_symlink(pathTarget, run.Out(kNames[0]));
     fs::create_symlink("/dev/full", run.Out(kNames[1]));
     ASSERT_EQ(mkfifo(run.Out(kNames[2]).c_str(), 0600), 0);

@@ -17,7 +17,7 @@ std::string Starting(const std::string& strPath)
 TEST(RunLogTest, ExistingFileWithoutWindowLogsMessage111AsTwoLines)
 {
     CRunFixture run;
-    WriteBytes(run.Out("harness.pid"), "old");
+    WriteFileBytes(run.Out("harness.pid"), "old");
     EXPECT_FALSE(run.Run());
     const std::string str111 = "The output file 'harness.pid' already exists.\nConversion aborted.";
     EXPECT_EQ(run.LogText(), CrLf({Starting(run.m_strCapHPath), "3 Part Number(s) detected.",
@@ -38,7 +38,7 @@ TEST(RunLogTest, LinesAccumulateAcrossRunsAndConsentIsTheCallers)
         run.m_ui.m_bHasWindow = bWindow;
         run.m_ui.m_lstAnswers = {OverwriteAnswer::Cancel};
         run.m_engine.m_bOverwriteAll = true;
-        WriteBytes(run.Out("harness.pid"), "old");
+        WriteFileBytes(run.Out("harness.pid"), "old");
         EXPECT_TRUE(run.Run());
         EXPECT_TRUE(run.m_engine.m_bOverwriteAll);
         run.m_engine.m_bOverwriteAll = false;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace pinweave {
 
@@ -15,16 +16,38 @@ std::string ReadBytes(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const fs::path& path, const std::string& strBytes)
+std::string ReadFileBytes(const fs::path& path)
 {
-    std::ofstream(path, std::ios::binary) << strBytes;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const fs::path& path, const std::string& strBytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << strBytes;
+    if (!file.flush()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
 }
 
 std::string CrLf(const Lines& arrLines)
 {
     std::string strText;
     for (const std::string& strLine : arrLines) {
-        strText += strLine + "\r\n";
+        strText.append(strLine).append("\r\n");
+    }
+    return strText;
+}
+
+std::string LfLines(const Lines& arrLines)
+{
+    std::string strText;
+    for (const std::string& strLine : arrLines) {
+        strText.append(strLine).append("\n");
     }
     return strText;
 }
@@ -54,7 +77,7 @@ CRunFixture::CRunFixture(const std::string& strCapHName, const std::string& strB
     fs::create_directories(m_pathDir / "out");
     m_strCapHPath = m_engine.m_strInputPath = (m_pathDir / strCapHName).string();
     m_strOutDir = m_engine.m_strOutputPath = (m_pathDir / "out").string();
-    WriteBytes(m_strCapHPath, strBytes);
+    WriteFileBytes(m_strCapHPath, strBytes);
 }
 
 CRunFixture::~CRunFixture()

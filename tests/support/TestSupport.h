@@ -17,9 +17,14 @@
 namespace pinweave {
 
 namespace fs = std::filesystem;
+// A file's bytes; ReadBytes gives "" for a file that cannot be read, the
+// others throw std::runtime_error when the file cannot be read or written.
 std::string ReadBytes(const fs::path& path);
-void WriteBytes(const fs::path& path, const std::string& strBytes);
-std::string CrLf(const Lines& arrLines); // every line ended by CR LF
+std::string ReadFileBytes(const fs::path& path);
+void WriteFileBytes(const fs::path& path, const std::string& strBytes);
+// The lines joined, each ended by CR LF / by LF.
+std::string CrLf(const Lines& arrLines);
+std::string LfLines(const Lines& arrLines);
 std::string Replaced(std::string str, const std::string& strFrom, const std::string& strTo);
 
 // Three part numbers P1 to P3, one part group with one wire on a splice.
