@@ -5,7 +5,7 @@
 // after it is armed, once.
 #include "FaultSupport.h"
 
-#include "FakeFrontEnd.h"
+#include "TestSupport.h"
 #include "pid/ConversionEngine.h"
 
 #include <gtest/gtest.h>
@@ -79,25 +79,17 @@ std::map<std::string, std::string> FolderBytes(const fs::path& pathFolder)
 // Three part numbers, each with a few wires on a fixture and a splice.
 std::string JobCapH()
 {
-    Lines arrLines = {"[HEADER]", "FAMILY=F"};
+    CCapHBuilder capH;
+    capH.HeaderValue("FAMILY", "F").PartNumbers(3).FixturePins("J1", 0, 5);
     for (int i = 0; i < 3; ++i) {
-        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
-    }
-    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]"});
-    for (int i = 0; i < 3; ++i) {
-        arrLines.push_back("[PART]");
+        std::vector<CCapHMember> arrMembers;
         for (int w = 0; w < 6; ++w) {
-            arrLines.insert(arrLines.end(),
-                            {"[WIRE]", "NAME=W" + std::to_string(w), "COLOR=RD/BK", "CONNECTOR_A=J1",
-                             "PIN_A=" + std::to_string(w), "SPLICE_B=S1", "[ENDWIRE]"});
+            arrMembers.push_back({"W" + std::to_string(w), "J1", std::to_string(w), "", "", "", "S1", "RD/BK"});
         }
-        arrLines.insert(arrLines.end(),
-                        {"[DIODE]", "NAME=D1", "CONNECTOR_A=J9", "PIN_A=1", "[ENDDIODE]", "[ENDPART]"});
+        arrMembers.push_back({"D1", "J9", "1", "", "", "", "", "", true});
+        capH.Group(arrMembers);
     }
-    arrLines.insert(arrLines.end(),
-                    {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]", "NAME=0", "NAME=1",
-                     "NAME=2", "NAME=3", "NAME=4", "NAME=5", "[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
-    return CrLf(arrLines);
+    return capH.Text();
 }
 
 // Runs one conversion of job.tst into out/ with /Y; the k-th allocation of

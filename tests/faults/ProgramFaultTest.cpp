@@ -30,54 +30,15 @@ const std::string kOld = "old content\r\n";
 std::string JobCapH(std::size_t nWireNameBytes)
 {
     const std::string strBigWire = nWireNameBytes == 0 ? "W2" : std::string(nWireNameBytes, 'W');
-    return CrLf({"CAP-H EXPORT",
-                      "[HEADER]",
-                      "FAMILY=F",
-                      "[PN]",
-                      "NAME=P1",
-                      "[ENDPN]",
-                      "[PN]",
-                      "NAME=P2",
-                      "[ENDPN]",
-                      "[PN]",
-                      "NAME=P3",
-                      "[ENDPN]",
-                      "[ENDHEADER]",
-                      "[CONNECTION]",
-                      "[PART]",
-                      "[WIRE]",
-                      "NAME=W1",
-                      "CONNECTOR_A=J1",
-                      "PIN_A=1",
-                      "SPLICE_B=S1",
-                      "[ENDWIRE]",
-                      "[ENDPART]",
-                      "[PART]",
-                      "[WIRE]",
-                      "NAME=" + strBigWire,
-                      "COLOR=RD/BK",
-                      "CONNECTOR_A=J1",
-                      "PIN_A=2",
-                      "SPLICE_B=S1",
-                      "[ENDWIRE]",
-                      "[ENDPART]",
-                      "[PART]",
-                      "[DIODE]",
-                      "NAME=D1",
-                      "SPLICE_A=S1",
-                      "SPLICE_B=S2",
-                      "[ENDDIODE]",
-                      "[ENDPART]",
-                      "[ENDCONNECTION]",
-                      "[CONNECTOR]",
-                      "[FIXTURE]",
-                      "NAME=J1",
-                      "[PINS]",
-                      "NAME=1",
-                      "NAME=2",
-                      "[ENDPINS]",
-                      "[ENDFIXTURE]",
-                      "[ENDCONNECTOR]"});
+    return CCapHBuilder()
+        .Preamble("CAP-H EXPORT")
+        .HeaderValue("FAMILY", "F")
+        .PartNumbers(3, "P", 1)
+        .Group({{"W1", "J1", "1", "", "", "", "S1"}})
+        .Group({{strBigWire, "J1", "2", "", "", "", "S1", "RD/BK"}})
+        .Group({{"D1", "", "", "", "", "S1", "S2", "", true}})
+        .Fixture("J1", {"1", "2"})
+        .Text();
 }
 
 // The job folder: job.tst, an empty output folder out/ and the captured

@@ -65,30 +65,19 @@ TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)
         return std::to_string((p * 7 + k * 3 + nShift) % kPins + 1);
     };
     auto wireOf = [](int p, int k) { return "W" + std::to_string(p) + "-" + std::to_string(k); };
-    Lines arrHeader = {"[HEADER]"}, arrConnection = {"[CONNECTION]"}, arrConnector = {"[CONNECTOR]"};
+    CCapHBuilder capH;
+    capH.PartNumbers(kParts, "PN-");
     for (int p = 0; p < kParts; ++p) {
-        arrHeader.insert(arrHeader.end(), {"[PN]", "NAME=PN-" + std::to_string(p), "[ENDPN]"});
-        arrConnection.push_back("[PART]");
+        std::vector<CCapHMember> arrWires;
         for (int k = 0; k < kWires; ++k) {
-            arrConnection.insert(arrConnection.end(), {"[WIRE]", "NAME=" + wireOf(p, k), "CONNECTOR_A=J1",
-                                                       "PIN_A=" + pinOf(p, k, 0), "CONNECTOR_B=J 2",
-                                                       "PIN_B=" + pinOf(p, k, 11), "[ENDWIRE]"});
+            arrWires.push_back({wireOf(p, k), "J1", pinOf(p, k, 0), "J 2", pinOf(p, k, 11)});
         }
-        arrConnection.insert(arrConnection.end(),
-                             {"[WIRE]", "NAME=X", "CONNECTOR_A=J1", "PIN_A=0", "[ENDWIRE]", "[ENDPART]"});
+        arrWires.push_back({"X", "J1", "0"});
+        capH.Group(arrWires);
     }
-    for (const char* pszFixture : {"J1", "J 2"}) {
-        arrConnector.insert(arrConnector.end(), {"[FIXTURE]", std::string("NAME=") + pszFixture, "[PINS]"});
-        for (int i = 1; i <= kPins; ++i) {
-            arrConnector.push_back("NAME=" + std::to_string(i));
-        }
-        arrConnector.insert(arrConnector.end(), {"[ENDPINS]", "[ENDFIXTURE]"});
-    }
-    arrHeader.push_back("[ENDHEADER]");
-    arrConnection.push_back("[ENDCONNECTION]");
-    arrConnector.push_back("[ENDCONNECTOR]");
+    capH.FixturePins("J1", 1, kPins).FixturePins("J 2", 1, kPins);
 
-    CRunFixture run("many.tst", CrLf(arrHeader) + CrLf(arrConnection) + CrLf(arrConnector));
+    CRunFixture run("many.tst", capH.Text());
     ASSERT_TRUE(run.Run());
     const std::string strRejected = FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"X", "J1", "0"});
     EXPECT_EQ(Replaced(run.LogText(), strRejected, "").size() + kParts * strRejected.size(),

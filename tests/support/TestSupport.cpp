@@ -62,10 +62,10 @@ std::string Replaced(std::string str, const std::string& strFrom, const std::str
 
 std::string MinimalCapH()
 {
-    return CrLf({"[HEADER]",    "[PN]",         "NAME=P1",   "[ENDPN]",   "[PN]",
-                 "NAME=P2",     "[ENDPN]",      "[PN]",      "NAME=P3",   "[ENDPN]",
-                 "[ENDHEADER]", "[CONNECTION]", "[PART]",    "[WIRE]",    "NAME=W1",
-                 "SPLICE_A=S1", "SPLICE_B=S1",  "[ENDWIRE]", "[ENDPART]", "[ENDCONNECTION]"});
+    return CCapHBuilder()
+        .PartNumbers(3, "P", 1)
+        .Group({{"W1", "", "", "", "", "S1", "S1"}})
+        .Text();
 }
 
 CRunFixture::CRunFixture(const std::string& strCapHName, const std::string& strBytes)

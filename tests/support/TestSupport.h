@@ -3,6 +3,7 @@
 #ifndef PINWEAVE_TESTS_SUPPORT_TESTSUPPORT_H
 #define PINWEAVE_TESTS_SUPPORT_TESTSUPPORT_H
 
+#include "CapHBuilder.h"
 #include "FakeFrontEnd.h"
 #include "pid/ConversionEngine.h"
 
