@@ -230,7 +230,7 @@ TEST_F(ProgramTest, RejectedSectionStopsTheRun)
     const std::string strLog = ReadFileBytes(Log());
     EXPECT_EQ(0u, strLog.rfind("Starting conversion of 'job.tst'\r\n", 0));
     EXPECT_EQ(std::string::npos, strLog.find("Completed"));
-    EXPECT_EQ(ToLf(strLog), result.strOut);
+    EXPECT_EQ(ToTerminalText(strLog), result.strOut);
 }
 
 // The log file is the record of a run; an echo that cannot be written is

@@ -83,14 +83,4 @@ ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::fil
     return result;
 }
 
-std::string ToLf(const std::string& strText)
-{
-    std::string strResult;
-    for (std::size_t i = 0; i < strText.size(); ++i) {
-        if (!(strText[i] == '\r' && i + 1 < strText.size() && strText[i + 1] == '\n'))
-            strResult += strText[i];
-    }
-    return strResult;
-}
-
 }  // namespace pinweave::test

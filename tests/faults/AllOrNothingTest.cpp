@@ -73,14 +73,7 @@ Snapshot TakeSnapshot(const fs::path& pathFolder)
 // The lines a run added to a log that held strBefore.
 Lines AddedLines(const std::string& strBefore, const std::string& strAfter)
 {
-    Lines arrLines;
-    const std::string strAdded = strAfter.substr(std::min(strBefore.size(), strAfter.size()));
-    for (std::size_t nStart = 0; nStart < strAdded.size();) {
-        const std::size_t nEnd = strAdded.find("\r\n", nStart);
-        arrLines.push_back(strAdded.substr(nStart, nEnd - nStart));
-        nStart = nEnd == std::string::npos ? strAdded.size() : nEnd + 2;
-    }
-    return arrLines;
+    return SplitCrLf(strAfter.substr(std::min(strBefore.size(), strAfter.size())));
 }
 
 bool Contains(const Lines& arrLines, const std::string& strLine)

@@ -1,6 +1,6 @@
 #include "InProcessRun.h"
 
-#include "FakeFrontEnd.h"
+#include "TestSupport.h"
 #include "FaultSupport.h"
 
 #include "pid/ConversionEngine.h"
@@ -27,12 +27,7 @@ InProcessOutcome ConvertInProcess(const fs::path& pathDir, const std::string& st
         outcome.bCompleted = engine.RunConversion(strCapHPath);
     }
     EXPECT_TRUE(ui.m_arrPrompts.empty() && ui.m_arrUnlogged.empty());
-    const std::string& strResults = ui.Results();
-    for (std::size_t nStart = 0; nStart < strResults.size();) {
-        const std::size_t nEnd = strResults.find("\r\n", nStart);
-        outcome.arrResults.push_back(strResults.substr(nStart, nEnd - nStart));
-        nStart = nEnd == std::string::npos ? nEnd : nEnd + 2;
-    }
+    outcome.arrResults = SplitCrLf(ui.Results());
     outcome.arrMessageBoxes = ui.m_arrMessageBoxes;
     for (int i = 0; fs::exists(pathOut / OutputFileName("harness", i)); ++i) {
         outcome.arrOutputs.push_back(ReadFileBytes(pathOut / OutputFileName("harness", i)));

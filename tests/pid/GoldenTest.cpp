@@ -4,33 +4,18 @@
 // Lines 2 and 3 of a PID file (CAP-H path, generation date) are checked
 // against the run itself; the run is given its CAP-H path spelled with "."
 // and a blank, and must write it exactly so.
-//
-// With PINWEAVE_GOLDEN_UPDATE set in the environment, the run without a
-// window writes what it produced into the scenario's folder instead
-// (tools/golden.sh, make golden), so that git shows the difference.
+// tools/golden.sh (make golden) makes the expected files anew.
 #include "TestSupport.h"
 
 #include "pid/GenerationDate.h"
 #include "pid/PathNames.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <map>
 
 namespace pinweave {
 namespace {
 
 constexpr std::time_t kRunTime = 1109672142; // 2005-03-01 10:15:42 UTC
-
-Lines SplitCrLf(const std::string& strText)
-{
-    Lines arrLines;
-    for (std::size_t nFrom = 0, nEnd; (nEnd = strText.find("\r\n", nFrom)) != std::string::npos;
-         nFrom = nEnd + 2) {
-        arrLines.push_back(strText.substr(nFrom, nEnd - nFrom));
-    }
-    return arrLines;
-}
 
 std::string MaskRunLines(Lines arrLines)
 {
@@ -50,32 +35,6 @@ std::vector<std::string> Scenarios()
     }
     std::sort(arrNames.begin(), arrNames.end());
     return arrNames;
-}
-
-// Writes what a run produced as the scenario's expected files. Lines 2 and 3
-// of a PID file are not compared: they stay as the scenario had them, or
-// become the placeholders in a new file.
-void UpdateGolden(const fs::path& pathGolden, const CRunFixture& run, const std::string& strGiven,
-                  const std::string& strLog)
-{
-    std::map<std::string, Lines> mapOld;
-    for (const fs::directory_entry& entry : fs::directory_iterator(pathGolden)) {
-        if (entry.path().extension() == ".pid" || entry.path().extension() == ".log") {
-            mapOld[entry.path().filename().string()] = SplitCrLf(ReadBytes(entry.path()));
-            fs::remove(entry.path());
-        }
-    }
-    for (const std::string& strFile : run.OutputNames()) {
-        Lines arrLines = SplitCrLf(ReadBytes(run.Out(strFile)));
-        const Lines arrOld =
-            mapOld.count(strFile) != 0 ? mapOld[strFile] : Lines{"", "; @CAPH@", "; Date:  @DATE@"};
-        for (std::size_t i = 1; i < 3 && i < arrLines.size() && i < arrOld.size(); ++i) {
-            arrLines[i] = arrOld[i];
-        }
-        WriteFileBytes(pathGolden / strFile, CrLf(arrLines));
-    }
-    const std::string strName = pathGolden.filename().string();
-    WriteFileBytes(pathGolden / (strName + ".log"), Replaced(strLog, strGiven, "@CAPH@"));
 }
 
 class GoldenTest : public ::testing::TestWithParam<std::string> {};
@@ -103,10 +62,6 @@ TEST_P(GoldenTest, FilesAndLogMatch)
         const std::string strGiven = (run.m_pathDir / "." / (strName + ".tst")).string();
         const bool bCompleted = run.m_engine.RunConversion(strGiven);
         EXPECT_FALSE(CCapHElement::s_pfnReport) << "the run installs no report hook";
-        if (!bWindow && std::getenv("PINWEAVE_GOLDEN_UPDATE") != nullptr) {
-            UpdateGolden(pathGolden, run, strGiven, run.LogText());
-            continue;
-        }
 
         ASSERT_EQ(run.OutputNames(), arrExpectedNames);
         for (const std::string& strFile : arrExpectedNames) {

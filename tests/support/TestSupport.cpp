@@ -52,6 +52,17 @@ std::string LfLines(const Lines& arrLines)
     return strText;
 }
 
+Lines SplitCrLf(const std::string& strText)
+{
+    Lines arrLines;
+    for (std::size_t nStart = 0; nStart < strText.size();) {
+        const std::size_t nEnd = std::min(strText.find("\r\n", nStart), strText.size());
+        arrLines.push_back(strText.substr(nStart, nEnd - nStart));
+        nStart = nEnd + 2;
+    }
+    return arrLines;
+}
+
 std::string Replaced(std::string str, const std::string& strFrom, const std::string& strTo)
 {
     for (std::size_t n = str.find(strFrom); n != std::string::npos; n = str.find(strFrom, n + strTo.size())) {

@@ -26,6 +26,8 @@ void WriteFileBytes(const fs::path& path, const std::string& strBytes);
 // The lines joined, each ended by CR LF / by LF.
 std::string CrLf(const Lines& arrLines);
 std::string LfLines(const Lines& arrLines);
+// The text split at CR LF; a last line without its end is kept too.
+Lines SplitCrLf(const std::string& strText);
 std::string Replaced(std::string str, const std::string& strFrom, const std::string& strTo);
 
 // Three part numbers P1 to P3, one part group with one wire on a splice.
