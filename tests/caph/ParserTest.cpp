@@ -1,6 +1,7 @@
 #include "caph/CapHElement.h"
 
 #include "CapHTestSupport.h"
+#include "common/MessageTable.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +36,12 @@ ParseOutcome ParseInto(CCapHElement& element, const std::string& strText)
     for (const int nCode : recorder.m_lstCodes) {
         EXPECT_EQ(nCode, 16);
     }
-    // The result carries what the hook received, and the status names the message.
+    // The result carries what the hook received, and its status is the message's number.
     EXPECT_EQ(result.m_strMessage, recorder.OnlyMessage());
     EXPECT_EQ(result.m_nPosition, nPos);
-    const std::string& strMessage = result.m_strMessage;
-    const EParseStatus status = strMessage.empty()                                      ? EParseStatus::Ok
-                                : strMessage.find("Out of data") != std::string::npos ? EParseStatus::OutOfData
-                                : strMessage.find("Illegal") != std::string::npos     ? EParseStatus::IllegalCharacter
-                                                                                       : EParseStatus::NoBracket;
-    EXPECT_EQ(result.m_status, status) << strMessage;
-    return {static_cast<bool>(result), nPos, strMessage};
+    const std::string strTemplate = MessageText(MessageId(static_cast<int>(result.m_status)));
+    EXPECT_EQ(result.m_strMessage.rfind(strTemplate.substr(0, strTemplate.find('%')), 0), 0u);
+    return {static_cast<bool>(result), nPos, result.m_strMessage};
 }
 
 struct OutcomeCase {

@@ -485,12 +485,7 @@ namespace {
 TEST_F(ProgramTest, MorePartNumbersThanTheSoftOpenFileLimit)
 {
     constexpr int kParts = 300;
-    std::vector<std::string> arrLines{"[HEADER]"};
-    for (int i = 0; i < kParts; ++i) {
-        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
-    }
-    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]", "[ENDCONNECTION]"});
-    WriteFileBytes(Job() / "job.tst", CrLf(arrLines));
+    WriteFileBytes(Job() / "job.tst", CCapHBuilder().PartNumbers(kParts).Text());
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);

@@ -36,6 +36,8 @@ struct ChildOptions {
     std::uint64_t nOpenFileLimit = 0;   // RLIMIT_NOFILE (soft and hard); 0 for the test's own
     unsigned nAlarmSeconds = 120;       // SIGALRM ends a child that hangs; 0 for none
     bool bCloseStandardStreams = false; // descriptors 0, 1 and 2 closed (nothing is captured)
+    int fdStdout = -1;                  // standard output on this descriptor instead (not captured)
+    bool bStderrOnStdout = false;       // with fdStdout: standard error there too
 };
 
 struct ChildResult {

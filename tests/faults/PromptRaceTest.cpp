@@ -119,8 +119,7 @@ TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
     const fs::path pathOut = temp.Path() / "out";
     const std::string strCapH = (temp.Path() / "harness.tst").string();
     fs::create_directory(pathOut);
-    WriteFileBytes(strCapH, CrLf({"[HEADER]", "[PN]", "NAME=P1", "[ENDPN]", "[PN]", "NAME=P2", "[ENDPN]",
-                                       "[PN]", "NAME=P3", "[ENDPN]", "[ENDHEADER]"}));
+    WriteFileBytes(strCapH, CCapHBuilder().PartNumbers(3, "P", 1).Text());
     for (int i = 0; i < 3; ++i) {
         if (c.pszBefore[i] == 'O') {
             WriteFileBytes(pathOut / kOutputNames[i], kOld);
