@@ -111,7 +111,7 @@ TEST_F(GenCapHConversion, EveryEndIsAttached)
         }
         const fs::path pid =
             m_folder / "out" / (n == 0 ? "harness.pid" : "harness_" + std::to_string(n) + ".pid");
-        const std::string strPid = ReadBytes(pid);
+        const std::string strPid = ReadFileBytes(pid);
         ASSERT_FALSE(strPid.empty()) << pid;
         std::size_t nAttached = 0;
         std::size_t nFree = 0;

@@ -56,7 +56,7 @@ TEST_P(GoldenTest, FilesAndLogMatch)
 
     for (const bool bWindow : {false, true}) {
         SCOPED_TRACE(bWindow ? "with a window" : "without a window");
-        CRunFixture run(strName + ".tst", ReadBytes(pathInput));
+        CRunFixture run(strName + ".tst", ReadFileBytes(pathInput));
         run.m_ui.m_bHasWindow = bWindow;
         run.m_engine.m_fnNow = [] { return kRunTime; };
         const std::string strGiven = (run.m_pathDir / "." / (strName + ".tst")).string();
@@ -65,15 +65,15 @@ TEST_P(GoldenTest, FilesAndLogMatch)
 
         ASSERT_EQ(run.OutputNames(), arrExpectedNames);
         for (const std::string& strFile : arrExpectedNames) {
-            const Lines arrActual = SplitCrLf(ReadBytes(run.Out(strFile)));
-            EXPECT_EQ(MaskRunLines(arrActual), MaskRunLines(SplitCrLf(ReadBytes(pathGolden / strFile))))
+            const Lines arrActual = SplitCrLf(ReadFileBytes(run.Out(strFile)));
+            EXPECT_EQ(MaskRunLines(arrActual), MaskRunLines(SplitCrLf(ReadFileBytes(pathGolden / strFile))))
                 << strFile;
-            EXPECT_EQ(CrLf(arrActual), ReadBytes(run.Out(strFile))) << "every byte is in a CR LF line";
+            EXPECT_EQ(CrLf(arrActual), ReadFileBytes(run.Out(strFile))) << "every byte is in a CR LF line";
             ASSERT_GE(arrActual.size(), 3u);
             EXPECT_EQ(arrActual[1], "; " + strGiven);
             EXPECT_EQ(arrActual[2], "; Date:  " + GenerationDateText(kRunTime));
         }
-        const std::string strLog = Replaced(ReadBytes(pathGolden / (strName + ".log")), "@CAPH@", strGiven);
+        const std::string strLog = Replaced(ReadFileBytes(pathGolden / (strName + ".log")), "@CAPH@", strGiven);
         EXPECT_EQ(bCompleted, SplitCrLf(strLog).back() == "Completed");
         EXPECT_EQ(bWindow ? run.m_ui.Results() : run.LogText(), strLog);
         EXPECT_EQ(run.m_ui.m_strShownResults + CrLf(run.m_ui.m_arrLogLines), strLog);

@@ -49,7 +49,7 @@ TEST(LogFileTest, LinesArriveWholeInOrderHoweverHandedOver)
     }
     ASSERT_TRUE(log.Close(nLines, strError)) << strError;
     EXPECT_EQ(nLines, 1u) << "the lines gathered since the last hand-over";
-    EXPECT_EQ(ReadBytes(strPath), CrLf(arrExpected));
+    EXPECT_EQ(ReadFileBytes(strPath), CrLf(arrExpected));
 }
 
 // Two logs open on one file, each handing over many lines at a time as a run
@@ -81,7 +81,7 @@ TEST(LogFileTest, ConcurrentAppendsNeverTearALine)
     writerB.join();
 
     std::map<char, int> mapNext;
-    for (const std::string& strLine : SplitCrLf(ReadBytes(strPath))) {
+    for (const std::string& strLine : SplitCrLf(ReadFileBytes(strPath))) {
         ASSERT_FALSE(strLine.empty());
         const char cWriter = strLine[0];
         const int nIndex = mapNext[cWriter]++;

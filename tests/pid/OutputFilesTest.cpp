@@ -70,7 +70,7 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
         EXPECT_EQ(run.Run(), c.pszLastLine == std::string("Completed"));
         std::string strAfter;
         for (const char* pszName : kNames) {
-            const std::string strBytes = ReadBytes(run.Out(pszName));
+            const std::string strBytes = ReadFileBytes(run.Out(pszName));
             strAfter += !fs::exists(run.Out(pszName)) ? '-'
                         : strBytes == "old"           ? 'O'
                         : strBytes.empty()            ? 'E'
@@ -209,10 +209,10 @@ TEST(OutputFilesTest, SpecialFilesAtOutputNamesAreReplacedNotWrittenThrough)
     fs::create_symlink("/dev/full", run.Out(kNames[1]));
     ASSERT_EQ(mkfifo(run.Out(kNames[2]).c_str(), 0600), 0);
     EXPECT_TRUE(run.Run());
-    EXPECT_EQ(ReadBytes(pathTarget), "keep me");
+    EXPECT_EQ(ReadFileBytes(pathTarget), "keep me");
     for (const char* pszName : kNames) {
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run.Out(pszName)))) << pszName;
-        EXPECT_NE(ReadBytes(run.Out(pszName)).find("[wires]"), std::string::npos) << pszName;
+        EXPECT_NE(ReadFileBytes(run.Out(pszName)).find("[wires]"), std::string::npos) << pszName;
     }
     ExpectNoTemporaries(run);
 }

@@ -84,7 +84,7 @@ TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)
               run.LogText().size());
     for (int p = 0; p < kParts; ++p) {
         const std::string strPid =
-            ReadBytes(run.Out(p == 0 ? "many.pid" : "many_" + std::to_string(p) + ".pid"));
+            ReadFileBytes(run.Out(p == 0 ? "many.pid" : "many_" + std::to_string(p) + ".pid"));
         for (int k = 0; k < kWires; ++k) {
             EXPECT_NE(strPid.find("\r\nJ1 " + pinOf(p, k, 0) + " " + wireOf(p, k) + "\r\n"),
                       std::string::npos);

@@ -95,7 +95,7 @@ TEST(PinsBlockTest, EachPartListsEveryPinWithItsOwnWireEnds)
               std::string::npos);
     for (std::size_t p = 0; p < arrParts.size(); ++p) {
         const std::string strPid =
-            ReadBytes(run.Out(p == 0 ? "pins.pid" : "pins_" + std::to_string(p) + ".pid"));
+            ReadFileBytes(run.Out(p == 0 ? "pins.pid" : "pins_" + std::to_string(p) + ".pid"));
         const std::size_t nStart = strPid.find("\r\n[pins]\r\n");
         const std::size_t nEnd = strPid.find("[components]\r\n") != std::string::npos
                                      ? strPid.find("[components]\r\n")

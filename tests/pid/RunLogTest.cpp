@@ -25,7 +25,7 @@ TEST(RunLogTest, ExistingFileWithoutWindowLogsMessage111AsTwoLines)
     EXPECT_EQ(run.m_ui.m_arrLogLines,
               (Lines{Starting(run.m_strCapHPath), "3 Part Number(s) detected.", str111}));
     EXPECT_EQ(run.OutputNames(), Lines{"harness.pid"});
-    EXPECT_EQ(ReadBytes(run.Out("harness.pid")), "old");
+    EXPECT_EQ(ReadFileBytes(run.Out("harness.pid")), "old");
 }
 
 // The stored consent (flag Y) is the caller's: a run leaves it as it is, and

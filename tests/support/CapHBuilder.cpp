@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 
+#include <iterator>
+
 namespace pinweave {
 
 CCapHBuilder& CCapHBuilder::Preamble(const std::string& strLine)
@@ -35,17 +37,14 @@ CCapHBuilder& CCapHBuilder::Group(const std::vector<CCapHMember>& arrMembers)
     m_arrConnection.push_back("[PART]");
     for (const CCapHMember& member : arrMembers) {
         m_arrConnection.push_back(member.bDiode ? "[DIODE]" : "[WIRE]");
-        const std::pair<const char*, const std::string*> values[] = {{"NAME", &member.strName},
-                                                                     {"COLOR", &member.strColour},
-                                                                     {"CONNECTOR_A", &member.strConnectorA},
-                                                                     {"PIN_A", &member.strPinA},
-                                                                     {"SPLICE_A", &member.strSpliceA},
-                                                                     {"CONNECTOR_B", &member.strConnectorB},
-                                                                     {"PIN_B", &member.strPinB},
-                                                                     {"SPLICE_B", &member.strSpliceB}};
-        for (const auto& [pszName, pValue] : values) {
-            if (!pValue->empty()) {
-                m_arrConnection.push_back(pszName + ("=" + *pValue));
+        const char* const arrKeys[] = {"NAME",     "COLOR",       "CONNECTOR_A", "PIN_A",
+                                       "SPLICE_A", "CONNECTOR_B", "PIN_B",       "SPLICE_B"};
+        const std::string* const arrValues[] = {&member.strName, &member.strColour,  &member.strConnectorA,
+                                                &member.strPinA, &member.strSpliceA, &member.strConnectorB,
+                                                &member.strPinB, &member.strSpliceB};
+        for (std::size_t i = 0; i < std::size(arrKeys); ++i) {
+            if (!arrValues[i]->empty()) {
+                m_arrConnection.push_back(arrKeys[i] + ("=" + *arrValues[i]));
             }
         }
         m_arrConnection.push_back(member.bDiode ? "[ENDDIODE]" : "[ENDWIRE]");

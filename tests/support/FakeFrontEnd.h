@@ -23,13 +23,7 @@ using Lines = std::vector<std::string>;
 struct CFakeFrontEnd : IFrontEnd, IResultsPane, ILogEcho {
     explicit CFakeFrontEnd(bool bHasWindow = false) : m_bHasWindow(bHasWindow) {}
 
-    ILogSink& Log() override
-    {
-        if (m_bHasWindow) {
-            return m_paneLog;
-        }
-        return m_fileLog;
-    }
+    ILogSink& Log() override { return m_bHasWindow ? static_cast<ILogSink&>(m_paneLog) : m_fileLog; }
     void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
     OverwriteAnswer AskOverwrite(const std::string& strText) override
     {

@@ -10,19 +10,10 @@
 
 namespace pinweave {
 
-std::string ReadBytes(const fs::path& path)
+std::string ReadFileBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string ReadFileBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw std::runtime_error("cannot read " + path.string());
-    }
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const fs::path& path, const std::string& strBytes)
@@ -99,7 +90,7 @@ CRunFixture::~CRunFixture()
 
 std::string CRunFixture::LogText() const
 {
-    return ReadBytes(LogFilePathOf(m_strCapHPath));
+    return ReadFileBytes(LogFilePathOf(m_strCapHPath));
 }
 
 Lines CRunFixture::OutputNames() const

@@ -9,18 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace pinweave {
 
 namespace fs = std::filesystem;
-// A file's bytes; ReadBytes gives "" for a file that cannot be read, the
-// others throw std::runtime_error when the file cannot be read or written.
-std::string ReadBytes(const fs::path& path);
+// A file's bytes, "" for a file that cannot be read; writing throws
+// std::runtime_error when the file cannot be written.
 std::string ReadFileBytes(const fs::path& path);
 void WriteFileBytes(const fs::path& path, const std::string& strBytes);
 // The lines joined, each ended by CR LF / by LF.
