@@ -6,9 +6,6 @@
 #include "FaultSupport.h"
 
 #include "TestSupport.h"
-#include "pid/ConversionEngine.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>

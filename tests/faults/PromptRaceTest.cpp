@@ -4,18 +4,12 @@
 // a message box naming the file and the system's reason; a refusal stops the
 // run quietly; either way "Completed" is not logged, no file is replaced
 // without "Yes" or "Yes to All", and the files left incomplete are named.
-#include "FakeFrontEnd.h"
 #include "FaultSupport.h"
 
 #include "common/MessageTable.h"
-#include "pid/ConversionEngine.h"
-
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
-#include <deque>
-#include <functional>
 #include <ostream>
 #include <system_error>
 

@@ -1,12 +1,8 @@
 #include "InProcessRun.h"
 
-#include "TestSupport.h"
 #include "FaultSupport.h"
-
-#include "pid/ConversionEngine.h"
+#include "TestSupport.h"
 #include "pid/PathNames.h"
-
-#include <gtest/gtest.h>
 
 namespace pinweave::test {
 
