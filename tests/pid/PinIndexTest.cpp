@@ -8,7 +8,7 @@
 namespace pinweave {
 namespace {
 
-TEST(PinIndexTest, AttachWireEndFollowsConnectorThenSplice)
+TEST(PinIndexTest, WireEndsFollowConnectorThenSplice)
 {
     const char* pszSection =
         "[CONNECTOR]\n[FIXTURE]\nNAME=J1\n[PINS]\nNAME=1\nNAME=2\n[ENDPINS]\n[ENDFIXTURE]\n"
