@@ -73,7 +73,8 @@ TEST_P(GoldenTest, FilesAndLogMatch)
             EXPECT_EQ(arrActual[1], "; " + strGiven);
             EXPECT_EQ(arrActual[2], "; Date:  " + GenerationDateText(kRunTime));
         }
-        const std::string strLog = Replaced(ReadFileBytes(pathGolden / (strName + ".log")), "@CAPH@", strGiven);
+        const std::string strLog =
+            Replaced(ReadFileBytes(pathGolden / (strName + ".log")), "@CAPH@", strGiven);
         EXPECT_EQ(bCompleted, SplitCrLf(strLog).back() == "Completed");
         EXPECT_EQ(bWindow ? run.m_ui.Results() : run.LogText(), strLog);
         EXPECT_EQ(run.m_ui.m_strShownResults + CrLf(run.m_ui.m_arrLogLines), strLog);

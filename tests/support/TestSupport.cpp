@@ -64,10 +64,7 @@ std::string Replaced(std::string str, const std::string& strFrom, const std::str
 
 std::string MinimalCapH()
 {
-    return CCapHBuilder()
-        .PartNumbers(3, "P", 1)
-        .Group({{"W1", "", "", "", "", "S1", "S1"}})
-        .Text();
+    return CCapHBuilder().PartNumbers(3, "P", 1).Group({{"W1", "", "", "", "", "S1", "S1"}}).Text();
 }
 
 CRunFixture::CRunFixture(const std::string& strCapHName, const std::string& strBytes)
