@@ -111,7 +111,8 @@ namespace {
 
 // Reads one attribute line at nPos into element's table. nPos is left on the
 // control byte that ended the value. strKey is scratch, kept from line to line.
-CParseResult ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std::string& strKey)
+bool ReadAttribute(CCapHElement& element, const char* t, std::int64_t& nPos, std::string& strKey,
+                   CParseResult& result)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
@@ -119,8 +120,9 @@ CParseResult ReadAttribute(CCapHElement& element, const char* t, std::int64_t& n
     bool bLowerCase = false;
     while (t[p] != '=') {
         if (t[p] == '\0') {
+            result = ReportOutOfData(t, element.m_strType, p);
             nPos = p;
-            return ReportOutOfData(t, element.m_strType, p);
+            return false;
         }
         bLowerCase |= static_cast<unsigned char>(t[p] - 'a') < 26;
         ++p;
@@ -134,7 +136,7 @@ CParseResult ReadAttribute(CCapHElement& element, const char* t, std::int64_t& n
 
     const std::string_view strValue(t + v, static_cast<std::size_t>(p - v));
     if (strValue.find_first_not_of(' ') == std::string_view::npos) {
-        return CParseResult(); // empty or blank values are not stored
+        return true; // empty or blank values are not stored
     }
 
     const std::string_view strName(t + s, static_cast<std::size_t>(v - 1 - s));
@@ -146,7 +148,7 @@ CParseResult ReadAttribute(CCapHElement& element, const char* t, std::int64_t& n
     }
     if (!table.Find(bLowerCase ? std::string_view(strKey) : strName)) {
         table.SetAtNew(t + s, strKey);
-        return CParseResult();
+        return true;
     }
     // A repeated name: "||" and the entry count, until the key is free.
     if (!bLowerCase) {
@@ -157,14 +159,15 @@ CParseResult ReadAttribute(CCapHElement& element, const char* t, std::int64_t& n
         strKey += std::to_string(table.GetCount());
     } while (table.Find(strKey));
     table.SetAtNew(t + s, strKey);
-    return CParseResult();
+    return true;
 }
 
 // Reads the opening tag at nPos (a "[") into element: its type, and where the
 // name of its end tag ends within the type. False on an illegal byte (404). A
 // tag the text ends in is left to the body, which then reports the element as
 // out of data.
-CParseResult ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, std::size_t& nNameEnd)
+bool ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& element, std::size_t& nNameEnd,
+                    CParseResult& result)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s + 1;
@@ -172,8 +175,9 @@ CParseResult ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& ele
     while (t[p] != '\0') {
         const char ch = t[p];
         if (IsControl(ch) || ch == '[') {
+            result = ReportIllegalCharacter(t, p);
             nPos = p;
-            return ReportIllegalCharacter(t, p);
+            return false;
         }
         if (ch == '=') {
             nLastEquals = p;
@@ -187,7 +191,7 @@ CParseResult ReadOpeningTag(const char* t, std::int64_t& nPos, CCapHElement& ele
         ++p;
     }
     nPos = p;
-    return CParseResult();
+    return true;
 }
 
 } // namespace
@@ -199,7 +203,8 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
         return ReportNoBracket(t, nPos);
     }
     std::size_t nNameEnd = 0;
-    if (CParseResult result = ReadOpeningTag(t, nPos, *this, nNameEnd); !result) {
+    CParseResult result;
+    if (!ReadOpeningTag(t, nPos, *this, nNameEnd, result)) {
         return result;
     }
     if (m_pMade == nullptr) {
@@ -211,7 +216,6 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
     CCapHElement* pElement = this;
     std::string strKey;
     std::int64_t p = nPos;
-    CParseResult result;
     for (;;) {
         const char ch = t[p];
         if (ch == '\0') {
@@ -237,7 +241,7 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             lstOpen.push_back(pElement);
             CCapHElement* const pChild = lstMade.emplace_back(std::make_unique<CCapHElement>()).get();
             pElement = pElement->m_lstChildren.emplace_back(pChild);
-            if (result = ReadOpeningTag(t, p, *pElement, nNameEnd); !result) {
+            if (!ReadOpeningTag(t, p, *pElement, nNameEnd, result)) {
                 break;
             }
             continue;
@@ -246,7 +250,7 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             ++p;
             continue;
         }
-        if (result = ReadAttribute(*pElement, t, p, strKey); !result) {
+        if (!ReadAttribute(*pElement, t, p, strKey, result)) {
             break;
         }
         if (t[p] != '\0') {
@@ -261,7 +265,10 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
 CParseResult CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 {
     std::string strKey;
-    return ReadAttribute(*this, pszText, nPos, strKey);
+    CParseResult result;
+    ReadAttribute(*this, pszText, nPos, strKey, result);
+    result.m_nPosition = nPos;
+    return result;
 }
 
 } // namespace pinweave
