@@ -8,13 +8,14 @@
 #   make bench-dialog  time Pinweave.exe's dialog against its quiet mode under Wine
 #   make fuzz    build the fuzz targets and run each for FUZZ_SECONDS
 #   make stress  convert hostile CAP-H files at full size, with time and peak memory
+#   make golden  regenerate the golden scenarios and show what changed
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 # The builds below are make programs of their own: no "Entering directory" lines.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps-native native run test format format-check test-native asan test-asan tsan test-tsan deps-windows windows test-windows deps-dist dist bench bench-dialog fuzz stress clean
+.PHONY: all deps-native native run golden test format format-check test-native asan test-asan tsan test-tsan deps-windows windows test-windows deps-dist dist bench bench-dialog fuzz stress clean
 
 all: native
 
@@ -46,6 +47,11 @@ run: deps-native
 	    echo; echo "===== $$f (CR LF line ends shown as plain lines)"; sed 's/\r$$//' "$$f"; \
 	done; \
 	exit $$status
+
+# The expected files of every golden scenario, made anew by the converter and
+# shown as a difference against what is committed (tools/golden.sh).
+golden: deps-native
+	@tools/golden.sh
 
 test-native: native
 	ctest --preset native -j $(JOBS)

@@ -7,12 +7,17 @@
 #include "caph/SectionScan.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "pid/ConversionEngine.h"
+#include "pid/FileLog.h"
 #include "pid/FrontEnd.h"
+#include "pid/GenerationDate.h"
+#include "pid/OutputFiles.h"
 #include "pid/PathNames.h"
+#include "pid/PidConverter.h"
 
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -23,21 +28,26 @@ namespace pinweave {
 
 namespace {
 
-// The front end of a quiet run: no window; what no log line can carry goes to
-// stderr, so a failed benchmark run says why.
-class CBenchFrontEnd : public IFrontEnd {
+// The front end of a quiet run: the log file, nobody asked; what no log
+// line can carry goes to stderr, so a failed benchmark run says why.
+class CBenchFrontEnd : public IFrontEnd, public ILogEcho {
 public:
-    bool HasWindow() const override { return false; }
-    void AppendResults(const std::string& /*strLines*/) override {}
+    ILogSink& Log() override { return m_log; }
     void ShowMessageBox(const std::string& strText) override
     {
         std::fprintf(stderr, "bench: %s\n", strText.c_str());
     }
-    OverwriteAnswer AskOverwrite(const std::string& /*strMessage*/) override { return OverwriteAnswer::No; }
+    OverwriteAnswer AskOverwrite(const std::string& /*strMessage*/) override
+    {
+        return OverwriteAnswer::NotAsked;
+    }
     void ReportUnlogged(const std::string& strText) override
     {
         std::fprintf(stderr, "bench: %s\n", strText.c_str());
     }
+
+private:
+    CFileLog m_log{*this};
 };
 
 } // namespace
@@ -91,37 +101,46 @@ int RunConvertCase(const std::string& strPath, const std::string& strOutDir, int
 int RunWriteCase(const std::string& strPath, const std::string& strOutDir)
 {
     CBenchFrontEnd frontEnd;
-    CConversionEngine engine(frontEnd);
-    engine.m_strInputPath = strPath;
-    engine.m_strOutputPath = strOutDir;
-    engine.m_strCapHPath = strPath;
+    CFileBytes bytes; // the trees point into it
+    CCapHElement rootHeader, rootConnection, rootConnector;
     {
         CCapHFile file;
-        CFileBytes& bytes = engine.m_capHBytes; // the trees point into it
         std::string strError;
         EFileKind kind = EFileKind::RegularFile;
         if (!file.Open(strPath, strError, kind) || !file.ReadAll(bytes, strError) ||
-            !ScanSections(bytes.data(), bytes.size(), engine.m_rootHeader, engine.m_rootConnection,
-                          engine.m_rootConnector, nullptr, ELineEnds::Joined)) {
+            !ScanSections(bytes.data(), bytes.size(), rootHeader, rootConnection, rootConnector, nullptr,
+                          ELineEnds::Joined)) {
             std::fprintf(stderr, "bench: '%s' cannot be read or scanned %s\n", strPath.c_str(),
                          strError.c_str());
             return 1;
         }
     }
-    // The steps of RunWriters, then putting the files in place.
+    // The writer steps of a run, then putting the files in place.
+    const CRunPaths paths{strPath, strPath, strOutDir};
+    ILogSink& log = frontEnd.Log();
+    log.BeginRun(paths);
     const double dStart = NowSeconds();
     const double dCpuStart = CpuSeconds();
-    bool bOk = engine.WriteHeaderSection();
-    const double dHeader = NowSeconds();
-    bOk = bOk && engine.BuildConnectorsSection();
-    const double dConnectors = NowSeconds();
-    bOk = bOk && engine.WriteBodySections();
-    const double dBody = NowSeconds();
-    for (std::size_t i = 0; i < engine.m_arrOutputFiles.size(); ++i) {
-        bOk = engine.m_arrOutputFiles[i]->Flush() && bOk;
+    CPidConverter converter(rootHeader, rootConnection, rootConnector, strPath,
+                            GenerationDateText(time(nullptr)));
+    COutputFiles files(frontEnd, log);
+    CPartText text;
+    bool bOk = files.CreateOutputFiles(paths, converter.PartCount(), false);
+    for (int i = 0; bOk && i < converter.PartCount(); ++i) {
+        converter.WriteHeaderSection(i, text);
+        bOk = files.WritePart(text, i);
     }
-    std::vector<std::string> arrLines;
-    bOk = bOk && engine.m_arrOutputFiles.PutInPlace(arrLines);
+    const double dHeader = NowSeconds();
+    converter.BuildConnectorsSection();
+    const double dConnectors = NowSeconds();
+    std::string strFileName;
+    for (int i = 0; bOk && i < converter.GroupCount(); ++i) {
+        converter.WriteBodySections(i, text);
+        bOk = files.WritePart(text, i) && files.EndPart(i, strFileName);
+    }
+    const double dBody = NowSeconds();
+    bOk = files.FinishOutputFiles(bOk);
+    log.EndRun();
     const double dDone = NowSeconds();
     const double dCpu = CpuSeconds() - dCpuStart;
     std::printf("write_s=%.6f cpu_s=%.6f header_s=%.6f connectors_s=%.6f body_s=%.6f close_s=%.6f "

@@ -10,6 +10,7 @@
 #include "FuzzCheck.h"
 
 #include "pid/ConversionEngine.h"
+#include "pid/FileLog.h"
 #include "pid/FrontEnd.h"
 
 #include <cstddef>
@@ -26,16 +27,19 @@ namespace {
 namespace fs = std::filesystem;
 using pinweave::FuzzCheck;
 
-class CQuietFrontEnd : public pinweave::IFrontEnd {
+// Quiet mode: the lines go to the log file beside the input, nobody is asked.
+class CQuietFrontEnd : public pinweave::IFrontEnd, public pinweave::ILogEcho {
 public:
-    bool HasWindow() const override { return false; }
-    void AppendResults(const std::string& /*strLines*/) override {}
+    pinweave::ILogSink& Log() override { return m_log; }
     void ShowMessageBox(const std::string& /*strText*/) override {}
     pinweave::OverwriteAnswer AskOverwrite(const std::string& /*strMessage*/) override
     {
-        return pinweave::OverwriteAnswer::No;
+        return pinweave::OverwriteAnswer::NotAsked;
     }
     void ReportUnlogged(const std::string& /*strText*/) override {}
+
+private:
+    pinweave::CFileLog m_log{*this};
 };
 
 // The folder of this fuzzing process. It is made anew for every input and
@@ -118,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         engine.m_strInputPath = input.string();
         engine.m_strOutputPath = out.string();
         bCompleted = engine.RunConversion(engine.m_strInputPath);
-        strResults = engine.m_strResults;
     }
+    strResults = ReadFile(work / "input.log");
 
     long nFiles = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(out)) {
@@ -138,9 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         FuzzCheck(!bCompleted && nFiles == 0, "a file without a start marker is not converted");
         FuzzCheck(EndsWith(strResults,
                            bUtf16 ? "' is UTF-16 (Unicode) text; save it as single-byte (ANSI) text and "
-                                    "convert it again. Conversion aborted."
+                                    "convert it again. Conversion aborted.\r\n"
                                   : "' is not a CAP-H export file: it holds none of the sections "
-                                    "[HEADER], [CONNECTION] and [CONNECTOR]. Conversion aborted."),
+                                    "[HEADER], [CONNECTION] and [CONNECTOR]. Conversion aborted.\r\n"),
                   "a file without a start marker is named as no CAP-H export, or as UTF-16 text");
     }
     fs::remove_all(work);

@@ -204,7 +204,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     pinweave::CReportCollector reports;
     CCapHElement element;
     std::int64_t nPos = 0;
-    const bool bParsed = element.Parse(pszText, nPos);
+    const pinweave::CParseResult result = element.Parse(pszText, nPos);
+    const bool bParsed = static_cast<bool>(result);
+    FuzzCheck(result.m_nPosition == nPos, "the result carries the position");
+    FuzzCheck(bParsed ? reports.m_lstMessages.empty() && result.m_strMessage.empty()
+                      : reports.m_lstMessages.size() == 1 && reports.m_lstMessages[0] == result.m_strMessage,
+              "the result carries the one message the hook received");
 
     // Deep nesting is the parser's own test; the plain reading recurses.
     if (std::count(strText.begin(), strText.end(), '[') < 2000) {

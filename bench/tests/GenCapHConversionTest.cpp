@@ -4,6 +4,7 @@
 #include "gen_caph.h"
 
 #include "caph/SectionScan.h"
+#include "TestSupport.h"
 #include "pid/ConversionEngine.h"
 #include "pid/FrontEnd.h"
 
@@ -19,21 +20,6 @@ namespace pinweave {
 namespace {
 
 namespace fs = std::filesystem;
-
-class CNoWindow : public IFrontEnd {
-public:
-    bool HasWindow() const override { return false; }
-    void AppendResults(const std::string&) override {}
-    void ShowMessageBox(const std::string& strText) override { ADD_FAILURE() << "message box: " << strText; }
-    OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::No; }
-    void ReportUnlogged(const std::string& strText) override { ADD_FAILURE() << "unlogged: " << strText; }
-};
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The lines of one block: after its header line up to the next "[" line.
 std::vector<std::string> BlockLines(const std::string& strPid, const std::string& strHeader)
@@ -95,11 +81,11 @@ TEST_F(GenCapHConversion, EveryEndIsAttached)
     options.m_nPartCount = 5;
     options.m_nFixtureCount = 12;
     options.m_nMaxPins = 30;
-    CNoWindow frontEnd;
+    CFakeFrontEnd frontEnd(true); // its lines in the results text
     CConversionEngine engine(frontEnd);
     std::string strFile = Generate(options, engine);
-    ASSERT_TRUE(engine.RunConversion(engine.m_strInputPath)) << engine.m_strResults;
-    EXPECT_EQ(engine.m_strResults.find("Skipping this wire"), std::string::npos) << engine.m_strResults;
+    ASSERT_TRUE(engine.RunConversion(engine.m_strInputPath)) << frontEnd.Results();
+    EXPECT_EQ(frontEnd.Results().find("Skipping this wire"), std::string::npos) << frontEnd.Results();
 
     // The expected pin and splice ends of each part, from the parsed file.
     CCapHElement rootHeader;
@@ -125,7 +111,7 @@ TEST_F(GenCapHConversion, EveryEndIsAttached)
         }
         const fs::path pid =
             m_folder / "out" / (n == 0 ? "harness.pid" : "harness_" + std::to_string(n) + ".pid");
-        const std::string strPid = ReadFile(pid);
+        const std::string strPid = ReadFileBytes(pid);
         ASSERT_FALSE(strPid.empty()) << pid;
         std::size_t nAttached = 0;
         std::size_t nFree = 0;
@@ -151,10 +137,11 @@ TEST_F(GenCapHConversion, UnknownPinsLogAWarningEach)
     options.m_nFixtureCount = 12;
     options.m_nMaxPins = 30;
     options.m_nUnknownPinPercent = 15;
-    CNoWindow frontEnd;
+    CFakeFrontEnd frontEnd(true); // its lines in the results text
     CConversionEngine engine(frontEnd);
     std::string strFile = Generate(options, engine);
     ASSERT_TRUE(engine.RunConversion(engine.m_strInputPath));
+    EXPECT_TRUE(frontEnd.m_arrMessageBoxes.empty() && frontEnd.m_arrPrompts.empty());
 
     // The rejections the attaching rules call for: end A on an unknown
     // connector, or end A attached and end B on one.
@@ -185,7 +172,7 @@ TEST_F(GenCapHConversion, UnknownPinsLogAWarningEach)
     }
     std::size_t nLogged = 0;
     for (std::size_t nAt = 0;
-         (nAt = engine.m_strResults.find("references undefined connector 'XK", nAt)) != std::string::npos;
+         (nAt = frontEnd.Results().find("references undefined connector 'XK", nAt)) != std::string::npos;
          ++nAt) {
         ++nLogged;
     }

@@ -10,8 +10,8 @@
 //                                one the CAP-H path (a later one replacing it)
 //
 // Nothing here shows anything or touches the file system beyond what a flag
-// rule asks; the Windows start-up and the Linux program copy the record into
-// their conversion engine.
+// rule asks; the Windows start-up copies the record into its conversion
+// engine. (The Linux program has a command line of its own, cli/LinuxCommandLine.h.)
 #ifndef PINWEAVE_APP_COMMANDLINEINFO_H
 #define PINWEAVE_APP_COMMANDLINEINFO_H
 

@@ -5,7 +5,7 @@
 
 #include "app/SystemReasonWin.h"
 #include "pid/PathNames.h"
-#include "pid/RunMessages.h"
+#include "common/MessageTable.h"
 
 #include <windows.h>
 

@@ -53,6 +53,14 @@ bool CPinweaveDlg::HasWindow() const
     return m_hWnd != nullptr && IsWindow(m_hWnd);
 }
 
+ILogSink& CPinweaveDlg::Log()
+{
+    if (HasWindow()) {
+        return m_paneLog;
+    }
+    return m_fileLog;
+}
+
 void CPinweaveDlg::AppendResults(const std::string& strLines)
 {
     // From the scan's thread the lines gather until this thread takes them.
@@ -77,6 +85,9 @@ void CPinweaveDlg::ShowMessageBox(const std::string& strText)
 
 OverwriteAnswer CPinweaveDlg::AskOverwrite(const std::string& strMessage)
 {
+    if (!HasWindow()) {
+        return OverwriteAnswer::NotAsked; // quiet mode: the run stops
+    }
     CDlgOutputExists dlgPrompt;
     dlgPrompt.m_strMessage = strMessage;
     INT_PTR nAnswer = IDCANCEL;
@@ -104,7 +115,7 @@ void CPinweaveDlg::DoDataExchange(bool bTake)
 {
     ExchangeText(m_hWnd, IDC_INPUT_PATH, m_engine.m_strInputPath, bTake);
     ExchangeText(m_hWnd, IDC_OUTPUT_PATH, m_engine.m_strOutputPath, bTake);
-    ExchangeText(m_hWnd, IDC_RESULTS, m_engine.m_strResults, bTake);
+    ExchangeText(m_hWnd, IDC_RESULTS, m_paneLog.m_strResults, bTake);
 }
 
 BOOL CPinweaveDlg::OnInitDialog()
@@ -281,7 +292,11 @@ void CPinweaveDlg::OnScan()
     UpdateData(true);
     BeginBusy();
     try {
-        m_scan.Start(m_hWnd, kMsgScanEnded, [this] { m_engine.RunConversion(m_engine.m_strInputPath); });
+        // Flag Y covers the first scan only: every later one asks again.
+        m_scan.Start(m_hWnd, kMsgScanEnded, [this] {
+            m_engine.RunConversion(m_engine.m_strInputPath);
+            m_engine.m_bOverwriteAll = false;
+        });
     } catch (...) {
         EndBusy();
         throw; // no thread for the run: the dialog shows why

@@ -2,7 +2,7 @@
 // owner of the conversion engine: start-up makes it first, also in quiet mode,
 // where its window is never created.
 //
-// Stored values (the engine's m_strInputPath, m_strOutputPath, m_strResults)
+// Stored values (the engine's m_strInputPath, m_strOutputPath, the pane log's m_strResults)
 // and the fields meet only at these moments: put at initialisation; take when
 // a scan starts and after a CAP-H file has been chosen with the browse button.
 // The folder browser puts its choice into the field only; closing takes
@@ -24,7 +24,9 @@
 #include "app/PendingResults.h"
 #include "app/ScanThreadWin.h"
 #include "pid/ConversionEngine.h"
+#include "pid/FileLog.h"
 #include "pid/FrontEnd.h"
+#include "pid/PaneLog.h"
 
 #include <functional>
 #include <string>
@@ -33,7 +35,11 @@ namespace pinweave {
 
 class CErrorConsoleWin;
 
-class CPinweaveDlg : public CDialogWin, public IFrontEnd {
+// The dialog decides what its mode means for a run: with its window, the
+// lines go to the results pane and an existing output file is asked about;
+// without one (quiet mode), they go to the log file beside the CAP-H file and
+// nobody is asked.
+class CPinweaveDlg : public CDialogWin, public IFrontEnd, private IResultsPane, private ILogEcho {
 public:
     CPinweaveDlg();
     ~CPinweaveDlg() override;
@@ -44,12 +50,13 @@ public:
     // Quiet mode: also write the failures that no log line carries here.
     void SetErrorConsole(CErrorConsoleWin* pConsole) { m_pErrorConsole = pConsole; }
 
+    // Whether the dialog exists as a window.
+    bool HasWindow() const;
+
     // IFrontEnd
-    bool HasWindow() const override;
-    void AppendResults(const std::string& strLines) override;
+    ILogSink& Log() override;
     void ShowMessageBox(const std::string& strText) override;
     OverwriteAnswer AskOverwrite(const std::string& strMessage) override;
-    void ReportUnlogged(const std::string& strText) override;
 
 protected:
     void DoDataExchange(bool bTake) override;
@@ -60,6 +67,11 @@ protected:
     bool OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, INT_PTR& nResult) override;
 
 private:
+    // IResultsPane
+    void AppendResults(const std::string& strLines) override;
+    // ILogEcho
+    void ReportUnlogged(const std::string& strText) override;
+
     void OnBrowseInput();
     void OnBrowseOutput();
     void OnDropFiles(HDROP hDrop);
@@ -82,6 +94,8 @@ private:
     void ShowOwnedModal(const std::function<void()>& fnShow);
     bool IsScanning() const { return m_scan.IsRunning(); }
 
+    CPaneLog m_paneLog{*this};
+    CFileLog m_fileLog{*this};
     CConversionEngine m_engine;
     HICON m_hIcon;
     CDialogLayoutWin m_layout;

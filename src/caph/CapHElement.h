@@ -19,9 +19,11 @@
 // empty or all blanks is not stored. Repeated names are stored under the key
 // "%s||%i" with the current entry count, repeated until the key is free.
 //
-// Bad input: exactly one message (403 out of data, 404 illegal character in an
-// opening tag, 405 no "[" at the start) goes to the report hook with code 16,
-// and Parse returns false. Everything stored before the fault stays in the tree.
+// Bad input: Parse returns the failure as a value (CParseResult: 403 out of
+// data, 404 illegal character in an opening tag, 405 no "[" at the start, with
+// the position and the finished message), and hands that one message to the
+// report hook with code 16 when one is installed. Everything stored before the
+// fault stays in the tree.
 // Nesting depth is limited only by memory: neither Parse nor destruction recurses.
 //
 // The tree copies no text: types, names and values are views into the text
@@ -49,6 +51,20 @@
 namespace pinweave {
 
 class CCapHElement;
+
+// How a parse ended; a failure's number is its message's.
+enum class EParseStatus : int { Ok = 0, OutOfData = 403, IllegalCharacter = 404, NoBracket = 405 };
+
+// The outcome of a parse: its status, the 64-bit position where it stopped
+// (for a failure, where the fault lies) and, for a failure, the finished
+// message text, line feeds removed. True exactly on success.
+struct CParseResult {
+    EParseStatus m_status = EParseStatus::Ok;
+    std::int64_t m_nPosition = 0;
+    std::string m_strMessage;
+
+    explicit operator bool() const { return m_status == EParseStatus::Ok; }
+};
 
 // The children of an element, in document order: a run of pointers in the
 // arena of the element whose Parse made them (see CCapHElement::Clear).
@@ -119,14 +135,15 @@ public:
     // success nPos stands on the first byte after the end tag; on failure it
     // stands on the offending byte (404), the terminating NUL (403) or where
     // it started (405). Positions are 64-bit. The text must outlive the tree.
-    bool Parse(const char* pszText, std::int64_t& nPos);
+    CParseResult Parse(const char* pszText, std::int64_t& nPos);
 
     // Reads one attribute line at nPos into this element's table. nPos is left
     // on the control byte that ended the value.
-    bool ParseAttribute(const char* pszText, std::int64_t& nPos);
+    CParseResult ParseAttribute(const char* pszText, std::int64_t& nPos);
 
-    // Hands one finished message to the hook, line feeds removed.
-    static void Report(int nCode, std::string strMessage);
+    // Makes the failure of a parse: removes the message's line feeds and
+    // hands it to the hook, when one is installed.
+    static CParseResult Report(EParseStatus status, std::int64_t nPos, std::string strMessage);
 
 private:
     // What this element's Parse made: the arena of the elements, their child

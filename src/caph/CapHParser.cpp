@@ -64,34 +64,35 @@ std::string QuoteText(const char* pszText)
     return strQuote;
 }
 
-void ReportOutOfData(const char* pszText, std::string_view strType, std::int64_t nPos)
+CParseResult ReportOutOfData(const char* pszText, std::string_view strType, std::int64_t nPos)
 {
-    CCapHElement::Report(
-        CCapHElement::kReportCode,
+    return CCapHElement::Report(
+        EParseStatus::OutOfData, nPos,
         FormatTableMessage(IDS_PARSER_OUT_OF_DATA, {std::string(strType), std::to_string(nPos), QuoteText(pszText)}));
 }
 
-void ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
+CParseResult ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
 {
-    CCapHElement::Report(
-        CCapHElement::kReportCode,
+    return CCapHElement::Report(
+        EParseStatus::IllegalCharacter, nPos,
         FormatTableMessage(IDS_PARSER_ILLEGAL_CHARACTER, {std::to_string(nPos), QuoteText(pszText)}));
 }
 
-void ReportNoBracket(const char* pszText)
+CParseResult ReportNoBracket(const char* pszText, std::int64_t nPos)
 {
-    CCapHElement::Report(CCapHElement::kReportCode,
-                         FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
+    return CCapHElement::Report(EParseStatus::NoBracket, nPos,
+                                FormatTableMessage(IDS_PARSER_NO_BRACKET, {QuoteText(pszText)}));
 }
 
 } // namespace
 
-void CCapHElement::Report(int nCode, std::string strMessage)
+CParseResult CCapHElement::Report(EParseStatus status, std::int64_t nPos, std::string strMessage)
 {
     strMessage.erase(std::remove(strMessage.begin(), strMessage.end(), '\n'), strMessage.end());
     if (s_pfnReport) {
-        s_pfnReport(nCode, strMessage.c_str());
+        s_pfnReport(kReportCode, strMessage.c_str());
     }
+    return CParseResult{status, nPos, std::move(strMessage)};
 }
 
 namespace {
@@ -100,8 +101,8 @@ namespace {
 // strType; bRepeated is set when its name was there already. nPos is left on
 // the control byte that ended the value. strKey is scratch, kept from line
 // to line.
-bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char* t, std::int64_t& nPos,
-                   std::string& strKey, bool& bRepeated)
+CParseResult ReadAttribute(CAttributeTable& table, std::string_view strType, const char* t, std::int64_t& nPos,
+                           std::string& strKey, bool& bRepeated)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
@@ -109,9 +110,8 @@ bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char*
     bool bLowerCase = false;
     while (t[p] != '=') {
         if (t[p] == '\0') {
-            ReportOutOfData(t, strType, p);
             nPos = p;
-            return false;
+            return ReportOutOfData(t, strType, p);
         }
         bLowerCase |= static_cast<unsigned char>(t[p] - 'a') < 26;
         ++p;
@@ -125,7 +125,7 @@ bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char*
 
     const std::string_view strValue(t + v, static_cast<std::size_t>(p - v));
     if (strValue.find_first_not_of(' ') == std::string_view::npos) {
-        return true; // empty or blank values are not stored
+        return CParseResult(); // empty or blank values are not stored
     }
 
     const std::string_view strName(t + s, static_cast<std::size_t>(v - 1 - s));
@@ -136,7 +136,7 @@ bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char*
     }
     if (!table.Find(bLowerCase ? std::string_view(strKey) : strName)) {
         table.SetAtNew(t + s, strKey);
-        return true;
+        return CParseResult();
     }
     // A repeated name: "||" and the entry count, until the key is free.
     bRepeated = true;
@@ -148,7 +148,7 @@ bool ReadAttribute(CAttributeTable& table, std::string_view strType, const char*
         strKey += std::to_string(table.GetCount());
     } while (table.Find(strKey));
     table.SetAtNew(t + s, strKey);
-    return true;
+    return CParseResult();
 }
 
 } // namespace
@@ -233,7 +233,7 @@ namespace {
 // the text ends in is left to the body, which then reports the element as out
 // of data.
 template <typename FType>
-bool ReadOpeningTag(const char* t, std::int64_t& nPos, FType pfnType, std::size_t& nNameEnd)
+CParseResult ReadOpeningTag(const char* t, std::int64_t& nPos, FType pfnType, std::size_t& nNameEnd)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s + 1;
@@ -242,9 +242,8 @@ bool ReadOpeningTag(const char* t, std::int64_t& nPos, FType pfnType, std::size_
     while (t[p] != '\0') {
         const char ch = t[p];
         if (IsControl(ch) || ch == '[') {
-            ReportIllegalCharacter(t, p);
             nPos = p;
-            return false;
+            return ReportIllegalCharacter(t, p);
         }
         bLowerCase |= static_cast<unsigned char>(ch - 'a') < 26;
         if (ch == '=') {
@@ -258,17 +257,16 @@ bool ReadOpeningTag(const char* t, std::int64_t& nPos, FType pfnType, std::size_
         ++p;
     }
     nPos = p;
-    return true;
+    return CParseResult();
 }
 
 } // namespace
 
-bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
+CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
 {
     const char* const t = pszText;
     if (t[nPos] != '[') {
-        ReportNoBracket(t);
-        return false;
+        return ReportNoBracket(t, nPos);
     }
     if (m_pMade == nullptr) {
         m_pMade = std::make_unique<Made>();
@@ -284,17 +282,18 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
         };
     };
     lstOpen[0].pElement = this;
-    if (!ReadOpeningTag(t, nPos, TypeInto(*this), lstOpen[0].nNameEnd)) {
-        return false;
+    if (CParseResult result = ReadOpeningTag(t, nPos, TypeInto(*this), lstOpen[0].nNameEnd); !result) {
+        return result;
     }
     std::string strKey;
     std::int64_t p = nPos;
+    CParseResult result;
     bool bClosed = false;
     for (;;) {
         OpenElement& open = lstOpen[nLevel];
         const char ch = t[p];
         if (ch == '\0') {
-            ReportOutOfData(t, open.pElement->m_strType, p);
+            result = ReportOutOfData(t, open.pElement->m_strType, p);
             break;
         }
         if (ch == '[') {
@@ -323,7 +322,7 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             child.nFirstChild = lstChildStack.size();
             child.attributes.Reset();
             child.bRepeated = false;
-            if (!ReadOpeningTag(t, p, TypeInto(*pChild), child.nNameEnd)) {
+            if (result = ReadOpeningTag(t, p, TypeInto(*pChild), child.nNameEnd); !result) {
                 break;
             }
             child.nBody = p;
@@ -333,7 +332,8 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             ++p;
             continue;
         }
-        if (!ReadAttribute(open.Table(nLevel), open.pElement->m_strType, t, p, strKey, open.bRepeated)) {
+        if (result = ReadAttribute(open.Table(nLevel), open.pElement->m_strType, t, p, strKey, open.bRepeated);
+            !result) {
             break;
         }
         if (t[p] != '\0') {
@@ -347,10 +347,11 @@ bool CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
         }
     }
     nPos = p;
-    return bClosed;
+    result.m_nPosition = p;
+    return result;
 }
 
-bool CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
+CParseResult CCapHElement::ParseAttribute(const char* pszText, std::int64_t& nPos)
 {
     std::string strKey;
     bool bRepeated = false;

@@ -65,9 +65,9 @@ char MakeSectionText(char* const p, std::size_t nBegin, std::size_t nEnd, ELineE
 
 } // namespace
 
-bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
-                  CCapHElement& rootConnection, CCapHElement& rootConnector, CScanFindings* pFindings,
-                  ELineEnds lineEnds)
+CParseResult ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
+                          CCapHElement& rootConnection, CCapHElement& rootConnector, CScanFindings* pFindings,
+                          ELineEnds lineEnds)
 {
     if (pFindings != nullptr) {
         *pFindings = CScanFindings();
@@ -79,7 +79,7 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
     std::size_t nSectionStart = 0;
     int nParsed = 0;
     if (nFileSize == 0) {
-        return true;
+        return CParseResult();
     }
     while (nParsed < kSectionCount) {
         if (nPending >= 0) {
@@ -95,9 +95,9 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
             std::size_t nTextEnd = 0;
             const char cSaved = MakeSectionText(pFileBytes, nSectionStart, nSectionEnd, lineEnds, nTextEnd);
             std::int64_t nPos = 0;
-            if (!roots[nPending]->Parse(pFileBytes + nSectionStart, nPos)) {
+            if (CParseResult result = roots[nPending]->Parse(pFileBytes + nSectionStart, nPos); !result) {
                 // The NUL stays: what the tree kept before the fault may end there.
-                return false;
+                return result;
             }
             // The tree's last value ended at a control byte before the end marker.
             pFileBytes[nTextEnd] = cSaved;
@@ -138,7 +138,7 @@ bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHea
     if (nPending >= 0 && pFindings != nullptr) {
         pFindings->strUnclosedSection.assign(kSections[nPending].strName);
     }
-    return true;
+    return CParseResult();
 }
 
 bool BeginsWithUtf16Mark(std::string_view strFileBytes)

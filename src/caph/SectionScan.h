@@ -41,20 +41,20 @@ struct CScanFindings {
 // Scans the nFileSize bytes of a whole CAP-H file at pFileBytes, followed by
 // one more byte that may be written. Each section is turned into its parser
 // text in place, and the roots' trees point into it: the bytes must outlive
-// the trees. Returns false as soon as the parser rejects a section
-// (its message went to the report hook), true otherwise. Roots are not emptied
+// the trees. Returns the parser's failure as soon as it rejects a section
+// (its position is within that section's text), success otherwise. Roots are not emptied
 // first: a second section of one kind adds to what the first left.
 //
 // pFindings, when given, receives what the scan saw (and nothing of an
 // earlier scan). A file that ends inside a section still gives true.
-bool ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
-                  CCapHElement& rootConnection, CCapHElement& rootConnector,
-                  CScanFindings* pFindings = nullptr, ELineEnds lineEnds = ELineEnds::AsInFile);
+CParseResult ScanSections(char* pFileBytes, std::size_t nFileSize, CCapHElement& rootHeader,
+                          CCapHElement& rootConnection, CCapHElement& rootConnector,
+                          CScanFindings* pFindings = nullptr, ELineEnds lineEnds = ELineEnds::AsInFile);
 
 // The same for bytes held in a string (whose terminating NUL is the byte after).
-inline bool ScanSections(std::string& strFileBytes, CCapHElement& rootHeader, CCapHElement& rootConnection,
-                         CCapHElement& rootConnector, CScanFindings* pFindings = nullptr,
-                         ELineEnds lineEnds = ELineEnds::AsInFile)
+inline CParseResult ScanSections(std::string& strFileBytes, CCapHElement& rootHeader,
+                                 CCapHElement& rootConnection, CCapHElement& rootConnector,
+                                 CScanFindings* pFindings = nullptr, ELineEnds lineEnds = ELineEnds::AsInFile)
 {
     return ScanSections(strFileBytes.data(), strFileBytes.size(), rootHeader, rootConnection, rootConnector,
                         pFindings, lineEnds);

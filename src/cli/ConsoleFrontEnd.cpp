@@ -9,17 +9,6 @@ CConsoleFrontEnd::CConsoleFrontEnd(std::ostream& streamOut, std::ostream& stream
 {
 }
 
-bool CConsoleFrontEnd::HasWindow() const
-{
-    return false;
-}
-
-void CConsoleFrontEnd::AppendResults(const std::string& strLines)
-{
-    // Only called with a window; the log lines arrive through OnLogLine.
-    (void)strLines;
-}
-
 void CConsoleFrontEnd::ShowMessageBox(const std::string& strText)
 {
     PrintError(strText);
@@ -27,8 +16,8 @@ void CConsoleFrontEnd::ShowMessageBox(const std::string& strText)
 
 OverwriteAnswer CConsoleFrontEnd::AskOverwrite(const std::string& strMessage)
 {
-    PrintError(strMessage);
-    return OverwriteAnswer::Cancel;
+    (void)strMessage;
+    return OverwriteAnswer::NotAsked;
 }
 
 void CConsoleFrontEnd::ReportUnlogged(const std::string& strText)

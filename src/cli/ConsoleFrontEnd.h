@@ -1,10 +1,12 @@
-// The Linux program's way to the user: no window, so the conversion engine
-// logs to the file beside the CAP-H file, and this front end echoes every log
-// line on standard output and prints what the engine would show in a message
-// box, or cannot log at all, on standard error.
+// The Linux program's way to the user: no window, so the run's lines go to
+// the log file beside the CAP-H file, this front end echoes every log line on
+// standard output, prints what the engine would show in a message box, or
+// cannot log at all, on standard error, and asks nobody about an existing
+// output file.
 #ifndef PINWEAVE_CLI_CONSOLEFRONTEND_H
 #define PINWEAVE_CLI_CONSOLEFRONTEND_H
 
+#include "pid/FileLog.h"
 #include "pid/FrontEnd.h"
 
 #include <ostream>
@@ -12,18 +14,17 @@
 
 namespace pinweave {
 
-class CConsoleFrontEnd : public IFrontEnd {
+class CConsoleFrontEnd : public IFrontEnd, public ILogEcho {
 public:
     // Writes log lines to streamOut and everything else to streamErr; both
     // must outlive the front end.
     CConsoleFrontEnd(std::ostream& streamOut, std::ostream& streamErr);
 
-    bool HasWindow() const override;
-    void AppendResults(const std::string& strLines) override;
+    // The log file beside the CAP-H file.
+    ILogSink& Log() override { return m_log; }
     // Prints "Pinweave: " and the text, its CR LF pairs turned into LF.
     void ShowMessageBox(const std::string& strText) override;
-    // Never asked without a window; should it be, the question is printed as
-    // a message box would show it and answered "Cancel", which stops the run.
+    // Nobody to ask: NotAsked, and the run stops.
     OverwriteAnswer AskOverwrite(const std::string& strMessage) override;
     void ReportUnlogged(const std::string& strText) override;
     // Echoes the line with an LF on the output stream, where it waits for
@@ -39,6 +40,7 @@ private:
 
     std::ostream& m_streamOut;
     std::ostream& m_streamErr;
+    CFileLog m_log{*this};
 };
 
 // The text as a terminal wants it: every CR LF pair becomes LF. A lone CR is

@@ -3,8 +3,6 @@
 #include "cli/Usage.h"
 
 #include "common/MessageTable.h"
-#include "pid/ConversionEngine.h"
-#include "pid/RunMessages.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -12,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iostream>
 #include <string>
 #include <thread>
 
@@ -29,6 +28,8 @@ sigset_t StopSignals()
     return signals;
 }
 
+} // namespace
+
 const char* SignalName(int nSignal)
 {
     switch (nSignal) {
@@ -41,47 +42,56 @@ const char* SignalName(int nSignal)
     }
 }
 
-} // namespace
-
 CInterruptWatch::CInterruptWatch()
 {
     const sigset_t signals = StopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    // Never joined: it waits for a signal as long as the process lives, and
-    // ends the process itself when one comes.
+    // Never joined: it waits for signals as long as the process lives.
     std::thread([this] { WaitForSignals(); }).detach();
 }
 
-void CInterruptWatch::Watch(CConversionEngine* pEngine)
+void CInterruptWatch::BeginRun()
 {
-    std::lock_guard<std::mutex> lock(m_mtxEngine);
-    m_pEngine = pEngine;
+    std::lock_guard<std::mutex> lock(m_mtx);
+    m_bRunning = true;
+}
+
+int CInterruptWatch::EndRun()
+{
+    std::lock_guard<std::mutex> lock(m_mtx);
+    m_bRunning = false;
+    return m_nSignal;
 }
 
 void CInterruptWatch::WaitForSignals()
 {
     const sigset_t signals = StopSignals();
-    int nSignal = 0;
-    while (sigwait(&signals, &nSignal) != 0) {
+    for (;;) {
+        int nSignal = 0;
+        if (sigwait(&signals, &nSignal) != 0) {
+            continue;
+        }
+        std::lock_guard<std::mutex> lock(m_mtx);
+        if (!m_bRunning) {
+            _exit(128 + nSignal);
+        }
+        // The run stops itself at its next step; a second signal meanwhile
+        // changes nothing.
+        if (m_nSignal == 0) {
+            m_nSignal = nSignal;
+            m_interrupt.Raise(SignalName(nSignal));
+        }
     }
-    // Held until the process ends: the run cannot be handed back meanwhile.
-    m_mtxEngine.lock();
-    using EAbandoned = CConversionEngine::EAbandoned;
-    const EAbandoned abandoned =
-        m_pEngine != nullptr
-            ? m_pEngine->AbandonRun(FormatMessageText(kMsgInterrupted, {SignalName(nSignal)}))
-            : EAbandoned::NoRun;
-    if (abandoned == EAbandoned::TooLateCompleted || abandoned == EAbandoned::TooLateStopped) {
-        // The run finished putting its files in place (or failed to and
-        // undid it), and its log and echo are closed: its own outcome decides
-        // the exit status, and the user learns why the signal changed nothing.
-        const std::string strNote =
-            "Pinweave: " + FormatMessageText(kMsgInterruptedTooLate, {SignalName(nSignal)}) + "\n";
-        ssize_t nIgnored = write(STDERR_FILENO, strNote.data(), strNote.size());
-        (void)nIgnored;
-        _exit(abandoned == EAbandoned::TooLateCompleted ? kExitCompleted : kExitStopped);
+}
+
+int StatusAfterSignal(int nSignal, bool bReachedPlacing, bool bCompleted)
+{
+    if (!bReachedPlacing) {
+        return 128 + nSignal;
     }
-    _exit(128 + nSignal);
+    std::cerr << "Pinweave: " << FormatMessageText(kMsgInterruptedTooLate, {SignalName(nSignal)}) << "\n"
+              << std::flush;
+    return bCompleted ? kExitCompleted : kExitStopped;
 }
 
 void OpenMissingStandardStreams()

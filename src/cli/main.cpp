@@ -25,21 +25,21 @@ int Convert(const CLinuxCommandLine& cmdLine, CInterruptWatch& interrupts)
 {
     // Flag Q is optional here: this program has no dialog mode.
     CConsoleFrontEnd frontEnd(std::cout, std::cerr);
-    CConversionEngine engine(frontEnd);
+    CConversionEngine engine(frontEnd, &interrupts.Interrupt());
     engine.m_strInputPath = cmdLine.m_strInputPath;
     engine.m_strOutputPath = cmdLine.m_strOutputPath;
     engine.m_bOverwriteAll = cmdLine.m_bOverwriteAll;
-    bool bCompleted = false;
-    {
-        CWatchedRun watched(interrupts, engine);
-        bCompleted = engine.RunConversion(engine.m_strInputPath);
-    }
+    interrupts.BeginRun();
+    const bool bCompleted = engine.RunConversion(engine.m_strInputPath);
+    const int nSignal = interrupts.EndRun();
 
     // The log file holds the outcome; a broken echo must not hide it, but the
     // user still learns that the echo is incomplete.
     std::cout.flush();
     if (!std::cout)
         std::cerr << "Pinweave: Cannot write to standard output; the log file holds every line.\n";
+    if (nSignal != 0)
+        return StatusAfterSignal(nSignal, engine.ReachedPlacing(), bCompleted);
     return bCompleted ? kExitCompleted : kExitStopped;
 }
 
@@ -88,8 +88,8 @@ int main(int argc, char* argv[])
     }
     // Ended by std::exit, which leaves this function's objects alone: a signal
     // may still come while the process ends, and the watch's thread must then
-    // find the watch alive (after a return it locked a destroyed mutex, and the
-    // process aborted instead of ending with status 0 or 128 + the signal).
+    // find the watch alive (after a return it would lock a destroyed mutex,
+    // and the process abort instead of ending with status 0 or 128 + the signal).
     // The escapes' buffers are this function's too: what they hold goes out now.
     std::cout.flush();
     std::cerr.flush();

@@ -2,7 +2,7 @@
 #include "pid/FileSystem.h"
 
 #include "pid/PathNames.h"
-#include "pid/RunMessages.h"
+#include "common/MessageTable.h"
 
 #include <cerrno>
 #include <climits>

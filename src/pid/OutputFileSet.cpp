@@ -2,7 +2,6 @@
 
 #include "common/MessageTable.h"
 #include "pid/PathNames.h"
-#include "pid/RunMessages.h"
 
 #include <unordered_set>
 

@@ -1,82 +1,80 @@
 // The output folder check, the creation of one PID file per part number with
-// the overwrite rules, the one way the writers put bytes into the files, and
-// the end of a run's files: all put in place, or all taken away.
-#include "pid/ConversionEngine.h"
+// the overwrite rules, the one way bytes reach the files, and the end of a
+// run's files: all put in place, or all taken away.
+#include "pid/OutputFiles.h"
 
 #include "common/MessageTable.h"
 #include "pid/FileSystem.h"
 #include "pid/PathNames.h"
-#include "pid/RunMessages.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace pinweave {
 
-bool CConversionEngine::CreateOutputFiles()
+bool COutputFiles::CreateOutputFiles(const CRunPaths& paths, int nPartCount, bool bOverwriteAll)
 {
-    if (m_strOutputPath.empty() || !IsFolder(m_strOutputPath)) {
-        return ShowStop(FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {m_strOutputPath}));
+    m_paths = paths;
+    m_bOverwriteAll = bOverwriteAll;
+    const std::string& strFolder = m_paths.m_strOutputPath;
+    if (strFolder.empty() || !IsFolder(strFolder)) {
+        return ShowStop(FormatTableMessage(IDS_INVALID_OUTPUT_FOLDER, {strFolder}));
     }
-    const std::string strBaseName = BaseNameOf(m_strInputPath);
+    const std::string strBaseName = BaseNameOf(m_paths.m_strInputPath);
     // Seeded once per run from the system: two runs at the same moment draw
     // different names.
     m_randomNames.seed(std::random_device()());
     std::string strError;
-    {
-        std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
-        if (!m_arrOutputFiles.Open(m_strOutputPath, strError)) {
-            return ShowStop(FormatTableMessage(IDS_FILE_OPEN_ERROR, {m_strOutputPath, strError}));
-        }
+    if (!m_files.Open(strFolder, strError)) {
+        return ShowStop(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strFolder, strError}));
     }
-    if (!ReportLeftovers(strBaseName)) {
+    if (!ReportLeftovers(strBaseName, nPartCount)) {
         return false;
     }
-    for (int i = 0; i < m_nPartCount; ++i) {
-        if (!CreateOutputFile(m_strOutputPath, strBaseName, i)) {
+    for (int i = 0; i < nPartCount; ++i) {
+        if (!CreateOutputFile(strBaseName, i)) {
             return false;
         }
     }
     return true;
 }
 
-bool CConversionEngine::ReportLeftovers(const std::string& strBaseName)
+bool COutputFiles::ReportLeftovers(const std::string& strBaseName, int nPartCount)
 {
     std::vector<std::string> arrNames;
-    arrNames.reserve(static_cast<std::size_t>(m_nPartCount));
-    for (int i = 0; i < m_nPartCount; ++i) {
+    arrNames.reserve(static_cast<std::size_t>(nPartCount));
+    for (int i = 0; i < nPartCount; ++i) {
         arrNames.push_back(OutputFileName(strBaseName, i));
     }
     // Never removed here: another run may be writing them right now.
-    const std::size_t nLeft = m_arrOutputFiles.CountLeftovers(arrNames);
+    const std::size_t nLeft = m_files.CountLeftovers(arrNames);
     if (nLeft == 0) {
         return true;
     }
     const std::string strPattern = strBaseName + "*.pid" + std::string(COutputFile::kTemporaryMarker) +
                                    "XXXXXX" + std::string(COutputFile::kTemporaryExtension) + " or " +
                                    std::string(COutputFileSet::kBackupExtension);
-    return LogMessage(FormatMessageText(kMsgLeftovers, {std::to_string(nLeft), strPattern}));
+    return m_log.LogMessage(FormatMessageText(kMsgLeftovers, {std::to_string(nLeft), strPattern}));
 }
 
-bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std::string& strBaseName,
-                                         int nIndex)
+bool COutputFiles::CreateOutputFile(const std::string& strBaseName, int nIndex)
 {
     const std::string strFileName = OutputFileName(strBaseName, nIndex);
-    const std::string strPath = JoinPath(strFolder, strFileName);
+    const std::string strPath = JoinPath(m_paths.m_strOutputPath, strFileName);
 
     // Anything of that name counts: a file, a folder, a link (dangling or
     // not), a FIFO or a device. Whatever has the name when the run ends is
     // replaced only with consent: /Y, "Yes" or "Yes to All".
     const EEntry entry = EntryAt(strPath);
     if (!m_bOverwriteAll && entry != EEntry::Missing) {
-        if (!m_frontEnd.HasWindow()) {
-            return StopRun(FormatTableMessage(IDS_OUTPUT_EXISTS_ABORTED, {strFileName}));
-        }
         switch (m_frontEnd.AskOverwrite(FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {strPath}))) {
         case OverwriteAnswer::Yes:
             break;
         case OverwriteAnswer::YesToAll:
             m_bOverwriteAll = true;
             break;
+        case OverwriteAnswer::NotAsked:
+            return StopRun(FormatTableMessage(IDS_OUTPUT_EXISTS_ABORTED, {strFileName}));
         default: // "No", "Cancel", Esc or the close box
             return false;
         }
@@ -93,102 +91,124 @@ bool CConversionEngine::CreateOutputFile(const std::string& strFolder, const std
         strError = NameTooLongReason(); // its temporary may fit; the file itself never could
     } else if (entry == EEntry::Folder) {
         strError = FolderInTheWayReason();
-    } else if (entry != EEntry::Missing && IsSameFile(strPath, m_strCapHPath)) {
+    } else if (entry != EEntry::Missing && IsSameFile(strPath, m_paths.m_strCapHPath)) {
         strError = kReasonIsCapHFile;
     } else if (entry == EEntry::File && !MayReplaceFile(strPath, strError)) {
         // strError says why
-    } else {
-        std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
-        if (m_bAbandoned) {
-            return false;
-        }
-        if (m_arrOutputFiles.Add(strFileName, bMayReplace, m_randomNames, strError)) {
-            return true;
-        }
+    } else if (m_files.Add(strFileName, bMayReplace, m_randomNames, strError)) {
+        return true;
     }
     return ShowStop(FormatTableMessage(IDS_FILE_OPEN_ERROR, {strPath, strError}));
 }
 
-bool CConversionEngine::ShowStop(const std::string& strText)
+bool COutputFiles::ShowStop(const std::string& strText)
 {
     m_frontEnd.ShowMessageBox(strText);
-    if (m_frontEnd.HasWindow()) {
-        return false;
-    }
-    // Without a window the log says it too, each "\r\n" of the box a line
-    // end there.
-    std::string strLine;
-    for (std::size_t i = 0; i < strText.size(); ++i) {
-        if (strText[i] != '\r' || i + 1 == strText.size() || strText[i + 1] != '\n') {
-            strLine += strText[i];
-        }
-    }
-    LogLine(strLine, false);
+    m_log.AddMessageBoxText(strText);
     return false;
 }
 
-bool CConversionEngine::FinishOutputFiles(bool bRunOk)
+bool COutputFiles::StopRun(const std::string& strLine)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
-    if (m_bAbandoned) {
-        return false; // AbandonRun took the temporaries away and said so
+    m_log.LogMessage(strLine, true);
+    return false;
+}
+
+bool COutputFiles::WriteError(const COutputFile& file)
+{
+    return StopRun(FormatMessageText(kMsgOutputWriteError, {file.Path(), file.Error()}));
+}
+
+bool COutputFiles::WriteOutput(std::string_view strText, int nIndex)
+{
+    const int nFiles = static_cast<int>(m_files.size());
+    if (nIndex >= nFiles) {
+        return StopRun(FormatMessageText(kMsgBadOutputIndex, {std::to_string(nIndex)}));
     }
-    m_bPlacing = true;
+    const int nFirst = nIndex < 0 ? 0 : nIndex;
+    const int nEnd = nIndex < 0 ? nFiles : nIndex + 1;
+    for (int i = nFirst; i < nEnd; ++i) {
+        COutputFile& file = *m_files[static_cast<std::size_t>(i)];
+        if (!file.Write(strText)) {
+            return WriteError(file);
+        }
+    }
+    return true;
+}
+
+bool COutputFiles::WritePart(const CPartText& text, int nIndex)
+{
+    std::size_t nLine = 0;
+    for (std::size_t i = 0; i <= text.m_arrPieces.size(); ++i) {
+        for (; nLine < text.m_arrLogLines.size() && text.m_arrLogLines[nLine].m_nBeforePiece == i; ++nLine) {
+            if (!m_log.LogMessage(*text.m_arrLogLines[nLine].m_pText)) {
+                return false;
+            }
+        }
+        if (i < text.m_arrPieces.size() && !WriteOutput(text.m_arrPieces[i], nIndex)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool COutputFiles::EndPart(int nIndex, std::string& strFileName)
+{
+    const auto nFile = static_cast<std::size_t>(nIndex);
+    if (nIndex < 0 || nFile >= m_files.size()) {
+        return StopRun(FormatMessageText(kMsgBadOutputIndex, {std::to_string(nIndex)}));
+    }
+    COutputFile& file = *m_files[nFile];
+    const bool bFlushed = nFile + 1 < m_files.size() ? file.FlushInto(*m_files[nFile + 1]) : file.Flush();
+    if (!bFlushed) {
+        return WriteError(file);
+    }
+    strFileName.assign(FileNameOf(file.Path()));
+    return true;
+}
+
+bool COutputFiles::FinishOutputFiles(bool bRunOk)
+{
     // Every temporary holds its whole content, and the log every line so
     // far, before the first is put in place: a write error still leaves
     // every PID file as it was.
-    bRunOk = bRunOk && FlushOutputFiles() && FlushLog();
+    bRunOk = bRunOk && FlushOutputFiles() && m_log.Flush();
     if (!bRunOk) {
         DiscardOutputFiles();
-        m_arrOutputFiles.Clear();
+        m_files.Clear();
         return false;
     }
     std::vector<std::string> arrLines;
-    m_bFilesPlaced = m_arrOutputFiles.PutInPlace(arrLines);
-    for (const std::string& strLine : arrLines) {
-        m_bFilesPlaced ? LogMessage(strLine) : StopRun(strLine);
+    const bool bPlaced = m_files.PutInPlace(arrLines);
+    if (bPlaced) {
+        m_log.FilesPlaced();
     }
-    m_arrOutputFiles.Clear();
-    return m_bFilesPlaced;
+    for (const std::string& strLine : arrLines) {
+        m_log.LogMessage(strLine, !bPlaced);
+    }
+    m_files.Clear();
+    return bPlaced;
 }
 
-bool CConversionEngine::FlushOutputFiles()
+bool COutputFiles::FlushOutputFiles()
 {
-    for (std::size_t i = 0; i < m_arrOutputFiles.size(); ++i) {
-        COutputFile& file = *m_arrOutputFiles[i];
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        COutputFile& file = *m_files[i];
         if (!file.Flush()) {
-            return StopRun(FormatMessageText(kMsgOutputWriteError, {file.Path(), file.Error()}));
+            return WriteError(file);
         }
     }
     return true;
 }
 
-void CConversionEngine::DiscardOutputFiles(bool bFromOtherThread)
+void COutputFiles::DiscardOutputFiles()
 {
-    if (!m_arrOutputFiles.MadeTemporaries()) {
+    if (!m_files.MadeTemporaries()) {
         return;
     }
     std::string strNotRemoved;
-    StopRun(m_arrOutputFiles.Discard(bFromOtherThread, strNotRemoved)
-                ? kMsgNoOutputChanged
-                : FormatMessageText(kMsgTemporariesLeft, {strNotRemoved}));
-}
-
-bool CConversionEngine::WriteOutput(std::string_view strText, int nIndex)
-{
-    const int nFiles = static_cast<int>(m_arrOutputFiles.size());
-    const int nFirst = nIndex < 0 ? 0 : nIndex;
-    const int nEnd = nIndex < 0 ? std::min(m_nPartCount, nFiles) : nIndex + 1;
-    if (nIndex >= m_nPartCount || nIndex >= nFiles) {
-        return StopRun(FormatMessageText(kMsgBadOutputIndex, {std::to_string(nIndex)}));
-    }
-    for (int i = nFirst; i < nEnd; ++i) {
-        COutputFile& file = *m_arrOutputFiles[static_cast<std::size_t>(i)];
-        if (!file.Write(strText)) {
-            return StopRun(FormatMessageText(kMsgOutputWriteError, {file.Path(), file.Error()}));
-        }
-    }
-    return true;
+    StopRun(m_files.Discard(false, strNotRemoved) ? kMsgNoOutputChanged
+                                                  : FormatMessageText(kMsgTemporariesLeft, {strNotRemoved}));
 }
 
 } // namespace pinweave

@@ -1,6 +1,7 @@
 #include "caph/CapHElement.h"
 
 #include "CapHTestSupport.h"
+#include "common/MessageTable.h"
 
 #include <gtest/gtest.h>
 
@@ -30,12 +31,17 @@ ParseOutcome ParseInto(CCapHElement& element, const std::string& strText)
 {
     CReportRecorder recorder;
     std::int64_t nPos = 0;
-    const bool bOk = element.Parse(KeptText(strText), nPos);
+    const CParseResult result = element.Parse(KeptText(strText), nPos);
     EXPECT_LE(recorder.m_lstMessages.size(), 1u) << "one fault, one message";
     for (const int nCode : recorder.m_lstCodes) {
         EXPECT_EQ(nCode, 16);
     }
-    return {bOk, nPos, recorder.OnlyMessage()};
+    // The result carries what the hook received, and its status is the message's number.
+    EXPECT_EQ(result.m_strMessage, recorder.OnlyMessage());
+    EXPECT_EQ(result.m_nPosition, nPos);
+    const std::string strTemplate = MessageText(MessageId(static_cast<int>(result.m_status)));
+    EXPECT_EQ(result.m_strMessage.rfind(strTemplate.substr(0, strTemplate.find('%')), 0), 0u);
+    return {static_cast<bool>(result), nPos, result.m_strMessage};
 }
 
 struct OutcomeCase {

@@ -34,8 +34,10 @@ ScanOutcome Scan(Roots& roots, std::string strFile, ELineEnds lineEnds = ELineEn
     findings.bStartMarkerSeen = true; // what an earlier scan left must not count
     findings.strUnclosedSection = "EARLIER";
     roots.strFile = std::move(strFile);
-    const bool bOk =
+    const CParseResult result =
         ScanSections(roots.strFile, roots.header, roots.connection, roots.connector, &findings, lineEnds);
+    EXPECT_EQ(result.m_strMessage, recorder.OnlyMessage()) << "the result carries the hook's message";
+    const bool bOk = static_cast<bool>(result);
     std::string strFindings = findings.bStartMarkerSeen ? "marker" : "no marker";
     if (!findings.strUnclosedSection.empty()) {
         strFindings += ", " + findings.strUnclosedSection + " open";

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 const std::string kSections =
-    CrLfLines({"[HEADER]", "[PN]", "NAME=P\xC3\xBC", "[ENDPN]", "[ENDHEADER]", "[CONNECTION]", "[PART]",
+    CrLf({"[HEADER]", "[PN]", "NAME=P\xC3\xBC", "[ENDPN]", "[ENDHEADER]", "[CONNECTION]", "[PART]",
                "[ENDPART]", "[ENDCONNECTION]"});
 
 std::string Utf16Le(const std::string& strAscii)
@@ -72,7 +72,7 @@ const NotCapHCase kCases[] = {
     {"StartMarkerWithoutEndMarker", "[CONNECTOR]\r\n[FIXTURE]\r\n", Outcome::Unclosed, {}, false},
     {"Utf8ByteOrderMarkBeforeTheSections", "\xEF\xBB\xBF" + kSections, Outcome::Completed,
      {"1 Part Number(s) detected.", "Processing Part # P\xC3\xBC", "PID File 'job.pid' generated"}, true},
-    {"SectionsWithoutPartNumbers", CrLfLines({"[HEADER]", "FAMILY=F", "[ENDHEADER]"}), Outcome::Completed,
+    {"SectionsWithoutPartNumbers", CrLf({"[HEADER]", "FAMILY=F", "[ENDHEADER]"}), Outcome::Completed,
      {"0 Part Number(s) detected."}, false},
 };
 
@@ -114,7 +114,7 @@ TEST_P(NotCapHProgramTest, StopsWithOneLineOrConverts)
     // The line that stops a run is on standard error as well.
     EXPECT_EQ(c.outcome == Outcome::Completed ? "" : "Pinweave: " + arrExpected.back() + "\n", result.strErr);
     EXPECT_EQ(LfLines(arrExpected), result.strOut);
-    EXPECT_EQ(CrLfLines(arrExpected), ReadFileBytes(job / "job.log"));
+    EXPECT_EQ(CrLf(arrExpected), ReadFileBytes(job / "job.log"));
     EXPECT_EQ(c.bPid, fs::exists(job / "out" / "job.pid"));
     EXPECT_EQ(c.bPid ? 1 : 0, std::distance(fs::directory_iterator(job / "out"), fs::directory_iterator()));
     EXPECT_EQ(c.strCapH, ReadFileBytes(job / "job.tst"));

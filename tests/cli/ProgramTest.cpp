@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 // Two part numbers, each with an empty part group; the program only carries
 // the run, so the content of the PID files is not its concern here.
 const std::string kTwoPartCapH =
-    CrLfLines({"CAP-H export", "[HEADER]", "[PN=A]", "NAME=4711-A", "[ENDPN]", "[PN=B]", "NAME=4711-B",
+    CrLf({"CAP-H export", "[HEADER]", "[PN=A]", "NAME=4711-A", "[ENDPN]", "[PN=B]", "NAME=4711-B",
                "[ENDPN]", "[ENDHEADER]", "[CONNECTION]", "[PN=A]", "[ENDPN]", "[PN=B]", "[ENDPN]",
                "[ENDCONNECTION]", "[CONNECTOR]", "[ENDCONNECTOR]"});
 
@@ -129,7 +129,7 @@ TEST_F(ProgramTest, CompleteConversion)
     EXPECT_EQ(0, result.nStatus);
     EXPECT_EQ("", result.strErr);
     EXPECT_EQ(LfLines(CompletedLog("job.tst")), result.strOut);
-    EXPECT_EQ(CrLfLines(CompletedLog("job.tst")), ReadFileBytes(Log()));
+    EXPECT_EQ(CrLf(CompletedLog("job.tst")), ReadFileBytes(Log()));
     EXPECT_EQ(0u, ReadFileBytes(Out() / "job.pid").rfind("; Generated from CAP-H file:\r\n; job.tst\r\n", 0));
     EXPECT_NE(std::string::npos, ReadFileBytes(Out() / "job.pid").find("; Part #4711-A\r\n"));
     EXPECT_NE(std::string::npos, ReadFileBytes(Out() / "job_1.pid").find("; Part #4711-B\r\n"));
@@ -165,7 +165,7 @@ TEST_P(SpellingTest, AbsolutePathsAreNotFlags)
     arrArgs.push_back(Out().string());
     const ProgramResult result = Run(arrArgs);
     EXPECT_EQ(0, result.nStatus) << result.strErr;
-    EXPECT_EQ(CrLfLines(CompletedLog(strCapH)), ReadFileBytes(Log()));
+    EXPECT_EQ(CrLf(CompletedLog(strCapH)), ReadFileBytes(Log()));
     EXPECT_TRUE(fs::exists(Out() / "job_1.pid"));
 }
 
@@ -192,7 +192,7 @@ TEST_F(ProgramTest, ExistingOutputStopsWithoutOverwriteFlag)
         "Starting conversion of 'job.tst'", "2 Part Number(s) detected.",
         "The output file 'job.pid' already exists.", "Conversion aborted."};
     EXPECT_EQ(1, result.nStatus);
-    EXPECT_EQ(CrLfLines(arrExpected), ReadFileBytes(Log()));
+    EXPECT_EQ(CrLf(arrExpected), ReadFileBytes(Log()));
     EXPECT_EQ(LfLines(arrExpected), result.strOut);
     EXPECT_EQ("Pinweave: The output file 'job.pid' already exists.\nConversion aborted.\n", result.strErr)
         << "the line that stops the run is on standard error too";
@@ -206,7 +206,7 @@ TEST_F(ProgramTest, ExistingOutputReplacedWithOverwriteFlag)
     WriteFileBytes(Out() / "job_1.pid", "old\r\n");
     const ProgramResult result = Run({"/Q", "-y", "job.tst", "out"});
     EXPECT_EQ(0, result.nStatus) << result.strErr;
-    EXPECT_EQ(CrLfLines(CompletedLog("job.tst")), ReadFileBytes(Log()));
+    EXPECT_EQ(CrLf(CompletedLog("job.tst")), ReadFileBytes(Log()));
     EXPECT_EQ(0u, ReadFileBytes(Out() / "job.pid").rfind("; Generated from CAP-H file:\r\n", 0));
     EXPECT_EQ(0u, ReadFileBytes(Out() / "job_1.pid").rfind("; Generated from CAP-H file:\r\n", 0));
 }
@@ -219,18 +219,18 @@ TEST_F(ProgramTest, RepeatedRunsAppendToTheLog)
     arrExpected.insert(arrExpected.end(),
                        {"Starting conversion of 'job.tst'", "2 Part Number(s) detected.",
                         "The output file 'job.pid' already exists.", "Conversion aborted."});
-    EXPECT_EQ(CrLfLines(arrExpected), ReadFileBytes(Log()));
+    EXPECT_EQ(CrLf(arrExpected), ReadFileBytes(Log()));
 }
 
 TEST_F(ProgramTest, RejectedSectionStopsTheRun)
 {
-    WriteFileBytes(Job() / "job.tst", CrLfLines({"[HEADER]", "[PN=A", "[ENDHEADER]"}));
+    WriteFileBytes(Job() / "job.tst", CrLf({"[HEADER]", "[PN=A", "[ENDHEADER]"}));
     const ProgramResult result = Run({"job.tst", "out"});
     EXPECT_EQ(1, result.nStatus);
     const std::string strLog = ReadFileBytes(Log());
     EXPECT_EQ(0u, strLog.rfind("Starting conversion of 'job.tst'\r\n", 0));
     EXPECT_EQ(std::string::npos, strLog.find("Completed"));
-    EXPECT_EQ(ToLf(strLog), result.strOut);
+    EXPECT_EQ(ToTerminalText(strLog), result.strOut);
 }
 
 // The log file is the record of a run; an echo that cannot be written is
@@ -257,7 +257,7 @@ TEST_P(BrokenEchoTest, RunCompletesAndSaysSo)
     const ProgramResult result = Run({"job.tst", "out"}, GetParam().target);
     EXPECT_EQ(0, result.nStatus);
     EXPECT_EQ("Pinweave: Cannot write to standard output; the log file holds every line.\n", result.strErr);
-    EXPECT_EQ(CrLfLines(CompletedLog("job.tst")), ReadFileBytes(Log()));
+    EXPECT_EQ(CrLf(CompletedLog("job.tst")), ReadFileBytes(Log()));
     EXPECT_TRUE(fs::exists(Out() / "job_1.pid"));
 }
 
@@ -301,7 +301,7 @@ TEST_P(InvalidFolderTest, ReportedOnStandardErrorAndLogged)
     EXPECT_EQ("Pinweave: " + strStop + "\n", result.strErr);
     const std::vector<std::string> arrLogged = {"Starting conversion of 'job.tst'",
                                                 "2 Part Number(s) detected.", strStop};
-    EXPECT_EQ(CrLfLines(arrLogged), ReadFileBytes(Log()));
+    EXPECT_EQ(CrLf(arrLogged), ReadFileBytes(Log()));
     EXPECT_EQ(LfLines(arrLogged), result.strOut);
     EXPECT_EQ(kTwoPartCapH, ReadFileBytes(Job() / "job.tst"));
 }
@@ -469,7 +469,7 @@ TEST_F(ProgramTest, TerminalShowsControlBytesAsEscapes)
     const std::string strShown = "j\\x1b]0;owned\\x07\\x1b[31m\\x0d\\x7f\xE4";
     EXPECT_EQ(LfLines(lines(strShown)) + "Pinweave: " + LfLines({lines(strShown)[2], lines(strShown)[3]}),
               shown.strOut);
-    EXPECT_EQ(CrLfLines(lines(strName)) + CrLfLines(lines(strName)),
+    EXPECT_EQ(CrLf(lines(strName)) + CrLf(lines(strName)),
               ReadFileBytes(Job() / (strName + ".log")));
 }
 
@@ -485,12 +485,7 @@ namespace {
 TEST_F(ProgramTest, MorePartNumbersThanTheSoftOpenFileLimit)
 {
     constexpr int kParts = 300;
-    std::vector<std::string> arrLines{"[HEADER]"};
-    for (int i = 0; i < kParts; ++i) {
-        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
-    }
-    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]", "[ENDCONNECTION]"});
-    WriteFileBytes(Job() / "job.tst", CrLfLines(arrLines));
+    WriteFileBytes(Job() / "job.tst", CCapHBuilder().PartNumbers(kParts).Text());
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);

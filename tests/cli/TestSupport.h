@@ -3,6 +3,7 @@
 #define PINWEAVE_TESTS_CLI_TESTSUPPORT_H
 
 #include "FaultSupport.h"
+#include "cli/ConsoleFrontEnd.h"
 
 #include <filesystem>
 #include <string>
@@ -30,9 +31,6 @@ enum class StdoutTarget {
 ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::filesystem::path& cwd,
                          const std::filesystem::path& captureDir,
                          StdoutTarget target = StdoutTarget::Captured);
-
-// The text with every CR LF pair turned into LF.
-std::string ToLf(const std::string& strText);
 
 }  // namespace pinweave::test
 

@@ -37,29 +37,19 @@ const char* const kOutputNames[] = {"job.pid", "job_1.pid", "job_2.pid"};
 // bSurplus, one part group more than part numbers.
 std::string JobCapH(int nParts, int nWires, std::size_t nBigWireBytes = 0, bool bSurplus = false)
 {
-    Lines arrLines = {"CAP-H EXPORT", "[HEADER]", "FAMILY=F"};
-    for (int i = 0; i < nParts; ++i) {
-        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
-    }
-    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]"});
+    CCapHBuilder capH;
+    capH.Preamble("CAP-H EXPORT").HeaderValue("FAMILY", "F").PartNumbers(nParts).FixturePins("J1", 0, 39);
     for (int i = 0; i < nParts + (bSurplus ? 1 : 0); ++i) {
-        arrLines.push_back("[PART]");
+        std::vector<CCapHMember> arrWires;
         for (int w = 0; w < nWires; ++w) {
-            const std::string strName = i == 1 && w == 0 && nBigWireBytes > 0
-                                            ? std::string(nBigWireBytes, 'W')
-                                            : "W" + std::to_string(w);
-            arrLines.insert(arrLines.end(), {"[WIRE]", "NAME=" + strName, "COLOR=RD/BK", "CONNECTOR_A=J1",
-                                             "PIN_A=" + std::to_string(w % 40),
-                                             "SPLICE_B=S" + std::to_string(w % 7), "[ENDWIRE]"});
+            const std::string strName = i == 1 && w == 0 && nBigWireBytes > 0 ? std::string(nBigWireBytes, 'W')
+                                                                               : "W" + std::to_string(w);
+            arrWires.push_back({strName, "J1", std::to_string(w % 40), "", "", "", "S" + std::to_string(w % 7),
+                                "RD/BK"});
         }
-        arrLines.push_back("[ENDPART]");
+        capH.Group(arrWires);
     }
-    arrLines.insert(arrLines.end(), {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]"});
-    for (int p = 0; p < 40; ++p) {
-        arrLines.push_back("NAME=" + std::to_string(p));
-    }
-    arrLines.insert(arrLines.end(), {"[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
-    return CrLfLines(arrLines);
+    return capH.Text();
 }
 
 // What a folder holds: every name with its bytes, or what kind of thing it is.
@@ -83,14 +73,7 @@ Snapshot TakeSnapshot(const fs::path& pathFolder)
 // The lines a run added to a log that held strBefore.
 Lines AddedLines(const std::string& strBefore, const std::string& strAfter)
 {
-    Lines arrLines;
-    const std::string strAdded = strAfter.substr(std::min(strBefore.size(), strAfter.size()));
-    for (std::size_t nStart = 0; nStart < strAdded.size();) {
-        const std::size_t nEnd = strAdded.find("\r\n", nStart);
-        arrLines.push_back(strAdded.substr(nStart, nEnd - nStart));
-        nStart = nEnd == std::string::npos ? strAdded.size() : nEnd + 2;
-    }
-    return arrLines;
+    return SplitCrLf(strAfter.substr(std::min(strBefore.size(), strAfter.size())));
 }
 
 bool Contains(const Lines& arrLines, const std::string& strLine)

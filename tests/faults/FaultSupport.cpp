@@ -71,8 +71,10 @@ pid_t StartChild(const std::string& strProgram, const ChildOptions& options)
     if (pid == 0) {
         // The capture files are opened before any user switch, so they stay
         // the test's own.
-        const int fdOut = open(strOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int fdErr = open(strErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fdOut = options.fdStdout >= 0 ? dup(options.fdStdout)
+                                                : open(strOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fdErr = options.bStderrOnStdout ? dup(fdOut)
+                                                  : open(strErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fdOut < 0 || fdErr < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0) {
             _exit(125);
         }
@@ -137,10 +139,12 @@ ChildResult WaitChild(pid_t pid, const ChildOptions& options)
     } else if (WIFSIGNALED(nWaitStatus)) {
         result.nSignal = WTERMSIG(nWaitStatus);
     }
-    if (!options.bDiscardStdout) {
+    if (!options.bDiscardStdout && options.fdStdout < 0) {
         result.strOut = ReadFileBytes(strOutPath);
     }
-    result.strErr = ReadFileBytes(strErrPath);
+    if (!options.bStderrOnStdout) {
+        result.strErr = ReadFileBytes(strErrPath);
+    }
     return result;
 }
 
@@ -178,42 +182,6 @@ void TakeBack(const fs::path& path)
     if (CanSwitchUser() && chown(path.c_str(), getuid(), getgid()) != 0) {
         throw std::system_error(errno, std::generic_category(), "chown " + path.string());
     }
-}
-
-std::string ReadFileBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw std::runtime_error("cannot read " + path.string());
-    }
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const fs::path& path, const std::string& strBytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << strBytes;
-    if (!file.flush()) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
-}
-
-std::string CrLfLines(const std::vector<std::string>& arrLines)
-{
-    std::string strResult;
-    for (const std::string& strLine : arrLines) {
-        strResult.append(strLine).append("\r\n");
-    }
-    return strResult;
-}
-
-std::string LfLines(const std::vector<std::string>& arrLines)
-{
-    std::string strResult;
-    for (const std::string& strLine : arrLines) {
-        strResult.append(strLine).append("\n");
-    }
-    return strResult;
 }
 
 std::string WithoutDate(std::string strPid)

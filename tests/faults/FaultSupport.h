@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace pinweave::test {
 
 namespace fs = std::filesystem;
@@ -34,6 +36,8 @@ struct ChildOptions {
     std::uint64_t nOpenFileLimit = 0;   // RLIMIT_NOFILE (soft and hard); 0 for the test's own
     unsigned nAlarmSeconds = 120;       // SIGALRM ends a child that hangs; 0 for none
     bool bCloseStandardStreams = false; // descriptors 0, 1 and 2 closed (nothing is captured)
+    int fdStdout = -1;                  // standard output on this descriptor instead (not captured)
+    bool bStderrOnStdout = false;       // with fdStdout: standard error there too
 };
 
 struct ChildResult {
@@ -77,13 +81,6 @@ void GiveToNobody(const fs::path& path);
 void TakeBack(const fs::path& path);
 // True when the tests may run children as another user.
 bool CanSwitchUser();
-
-std::string ReadFileBytes(const fs::path& path);
-void WriteFileBytes(const fs::path& path, const std::string& strBytes);
-
-// The lines joined, each ended by CR LF / by LF.
-std::string CrLfLines(const std::vector<std::string>& arrLines);
-std::string LfLines(const std::vector<std::string>& arrLines);
 
 // Acts on a run while it runs: checks fnReady on a thread of its own, every
 // 50 microseconds for up to a minute, and calls fnAct once it holds. The

@@ -5,10 +5,7 @@
 // after it is armed, once.
 #include "FaultSupport.h"
 
-#include "pid/ConversionEngine.h"
-#include "pid/FrontEnd.h"
-
-#include <gtest/gtest.h>
+#include "TestSupport.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -101,15 +98,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct CQuietFrontEnd : IFrontEnd {
-    bool HasWindow() const override { return false; }
-    void AppendResults(const std::string&) override {}
-    void ShowMessageBox(const std::string& strText) override { ADD_FAILURE() << strText; }
-    OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::Cancel; }
-    void ReportUnlogged(const std::string& strText) override { m_arrUnlogged.push_back(strText); }
-    Lines m_arrUnlogged;
-};
-
 std::map<std::string, std::string> FolderBytes(const fs::path& pathFolder)
 {
     std::map<std::string, std::string> bytes;
@@ -122,30 +110,22 @@ std::map<std::string, std::string> FolderBytes(const fs::path& pathFolder)
 // Three part numbers, each with a few wires on a fixture and a splice.
 std::string JobCapH()
 {
-    Lines arrLines = {"[HEADER]", "FAMILY=F"};
+    CCapHBuilder capH;
+    capH.HeaderValue("FAMILY", "F").PartNumbers(3).FixturePins("J1", 0, 5);
     for (int i = 0; i < 3; ++i) {
-        arrLines.insert(arrLines.end(), {"[PN]", "NAME=P" + std::to_string(i), "[ENDPN]"});
-    }
-    arrLines.insert(arrLines.end(), {"[ENDHEADER]", "[CONNECTION]"});
-    for (int i = 0; i < 3; ++i) {
-        arrLines.push_back("[PART]");
+        std::vector<CCapHMember> arrMembers;
         for (int w = 0; w < 6; ++w) {
-            arrLines.insert(arrLines.end(),
-                            {"[WIRE]", "NAME=W" + std::to_string(w), "COLOR=RD/BK", "CONNECTOR_A=J1",
-                             "PIN_A=" + std::to_string(w), "SPLICE_B=S1", "[ENDWIRE]"});
+            arrMembers.push_back({"W" + std::to_string(w), "J1", std::to_string(w), "", "", "", "S1", "RD/BK"});
         }
-        arrLines.insert(arrLines.end(),
-                        {"[DIODE]", "NAME=D1", "CONNECTOR_A=J9", "PIN_A=1", "[ENDDIODE]", "[ENDPART]"});
+        arrMembers.push_back({"D1", "J9", "1", "", "", "", "", "", true});
+        capH.Group(arrMembers);
     }
-    arrLines.insert(arrLines.end(),
-                    {"[ENDCONNECTION]", "[CONNECTOR]", "[FIXTURE]", "NAME=J1", "[PINS]", "NAME=0", "NAME=1",
-                     "NAME=2", "NAME=3", "NAME=4", "NAME=5", "[ENDPINS]", "[ENDFIXTURE]", "[ENDCONNECTOR]"});
-    return CrLfLines(arrLines);
+    return capH.Text();
 }
 
 // Runs one conversion of job.tst into out/ with /Y; the k-th allocation of
 // the run fails when nFailAt is not negative.
-bool Convert(const fs::path& pathJob, long long nFailAt, CQuietFrontEnd& ui)
+bool Convert(const fs::path& pathJob, long long nFailAt, CFakeFrontEnd& ui)
 {
     CConversionEngine engine(ui);
     engine.m_strInputPath = (pathJob / "job.tst").string();
@@ -164,7 +144,7 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
     fs::create_directory(pathJob / "out");
     WriteFileBytes(pathJob / "job.tst", JobCapH());
 
-    CQuietFrontEnd ui;
+    CFakeFrontEnd ui;
     const long long nBefore = g_nAllocations;
     ASSERT_TRUE(Convert(pathJob, -1, ui));
     const long long nRunAllocations = g_nAllocations - nBefore;
@@ -180,7 +160,7 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
         }
         const std::map<std::string, std::string> before = FolderBytes(pathJob / "out");
         fs::remove(pathJob / "job.log");
-        CQuietFrontEnd uiFailing;
+        CFakeFrontEnd uiFailing;
         if (Convert(pathJob, nFailAt, uiFailing)) {
             // An allocation that a step can do without may fail without
             // harm: the files are whole.
@@ -197,6 +177,7 @@ TEST(OutOfMemoryTest, AnyAllocationThatFailsStopsTheRunAndChangesNothing)
         }
         EXPECT_TRUE(bLogged || bReported) << strLog;
         EXPECT_EQ(strLog.find("Completed"), std::string::npos);
+        EXPECT_TRUE(uiFailing.m_arrMessageBoxes.empty());
     }
     EXPECT_GT(nStopped, 0);
 }

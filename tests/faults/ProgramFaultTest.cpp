@@ -30,54 +30,15 @@ const std::string kOld = "old content\r\n";
 std::string JobCapH(std::size_t nWireNameBytes)
 {
     const std::string strBigWire = nWireNameBytes == 0 ? "W2" : std::string(nWireNameBytes, 'W');
-    return CrLfLines({"CAP-H EXPORT",
-                      "[HEADER]",
-                      "FAMILY=F",
-                      "[PN]",
-                      "NAME=P1",
-                      "[ENDPN]",
-                      "[PN]",
-                      "NAME=P2",
-                      "[ENDPN]",
-                      "[PN]",
-                      "NAME=P3",
-                      "[ENDPN]",
-                      "[ENDHEADER]",
-                      "[CONNECTION]",
-                      "[PART]",
-                      "[WIRE]",
-                      "NAME=W1",
-                      "CONNECTOR_A=J1",
-                      "PIN_A=1",
-                      "SPLICE_B=S1",
-                      "[ENDWIRE]",
-                      "[ENDPART]",
-                      "[PART]",
-                      "[WIRE]",
-                      "NAME=" + strBigWire,
-                      "COLOR=RD/BK",
-                      "CONNECTOR_A=J1",
-                      "PIN_A=2",
-                      "SPLICE_B=S1",
-                      "[ENDWIRE]",
-                      "[ENDPART]",
-                      "[PART]",
-                      "[DIODE]",
-                      "NAME=D1",
-                      "SPLICE_A=S1",
-                      "SPLICE_B=S2",
-                      "[ENDDIODE]",
-                      "[ENDPART]",
-                      "[ENDCONNECTION]",
-                      "[CONNECTOR]",
-                      "[FIXTURE]",
-                      "NAME=J1",
-                      "[PINS]",
-                      "NAME=1",
-                      "NAME=2",
-                      "[ENDPINS]",
-                      "[ENDFIXTURE]",
-                      "[ENDCONNECTOR]"});
+    return CCapHBuilder()
+        .Preamble("CAP-H EXPORT")
+        .HeaderValue("FAMILY", "F")
+        .PartNumbers(3, "P", 1)
+        .Group({{"W1", "J1", "1", "", "", "", "S1"}})
+        .Group({{strBigWire, "J1", "2", "", "", "", "S1", "RD/BK"}})
+        .Group({{"D1", "", "", "", "", "S1", "S2", "", true}})
+        .Fixture("J1", {"1", "2"})
+        .Text();
 }
 
 // The job folder: job.tst, an empty output folder out/ and the captured
@@ -213,7 +174,7 @@ const Lines kCompleted =
 const Lines kLoggedBeforeFull = Concat(kStart, {"Processing Part # P1", "PID File 'job.pid' generated"});
 void FillLogToTheLimit(const CJob& job)
 {
-    const std::size_t nRoom = CrLfLines(kLoggedBeforeFull).size() + 5;
+    const std::size_t nRoom = CrLf(kLoggedBeforeFull).size() + 5;
     WriteFileBytes(job.Dir() / "job.log", std::string(kFileLimit - nRoom, 'x') + "\r\n");
     GiveToNobody(job.Dir() / "job.log");
 }
@@ -221,7 +182,7 @@ void FillLogToTheLimit(const CJob& job)
 // The same with room for every line but "Completed".
 void FillLogAllButTheLastLine(const CJob& job)
 {
-    const std::size_t nRoom = CrLfLines(kCompleted).size() - 5;
+    const std::size_t nRoom = CrLf(kCompleted).size() - 5;
     WriteFileBytes(job.Dir() / "job.log", std::string(kFileLimit - nRoom - 2, 'x') + "\r\n");
 }
 
@@ -393,7 +354,7 @@ TEST_P(ProgramFaultTest, ToldWhatAndWhereNothingLost)
     EXPECT_EQ(c.strErr, result.strErr);
     const std::string strLogAfter = job.LogBytes(c.pszLog);
     ASSERT_EQ(strLogBefore, strLogAfter.substr(0, strLogBefore.size())) << "the log lost earlier lines";
-    EXPECT_EQ(CrLfLines(c.arrLogged), strLogAfter.substr(strLogBefore.size()));
+    EXPECT_EQ(CrLf(c.arrLogged), strLogAfter.substr(strLogBefore.size()));
     EXPECT_EQ(LfLines(c.arrLogged), result.strOut) << "every logged line is echoed, and nothing else";
     EXPECT_EQ(c.nStatus == 0, (!c.arrLogged.empty() && c.arrLogged.back() == "Completed") ||
                                   result.strErr.find("Pinweave: Completed\n") != std::string::npos);

@@ -7,14 +7,9 @@
 #include "FaultSupport.h"
 
 #include "common/MessageTable.h"
-#include "pid/ConversionEngine.h"
-
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
-#include <deque>
-#include <functional>
 #include <ostream>
 #include <system_error>
 
@@ -26,37 +21,6 @@ using A = OverwriteAnswer;
 
 const char* const kOutputNames[] = {"harness.pid", "harness_1.pid", "harness_2.pid"};
 const std::string kOld = "old content\r\n";
-
-// The main dialog as far as a run sees it: a window, a results pane, message
-// boxes, and the prompt, which does the case's damage before it answers.
-class CPromptFrontEnd : public IFrontEnd {
-public:
-    bool HasWindow() const override { return true; }
-    void AppendResults(const std::string& strLines) override { m_strResults += strLines; }
-    void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
-    void ReportUnlogged(const std::string& strText) override { ADD_FAILURE() << "unlogged: " << strText; }
-    OverwriteAnswer AskOverwrite(const std::string& strMessage) override
-    {
-        if (m_nPrompts == m_nDamageAtPrompt) {
-            m_fnDamage();
-        }
-        ++m_nPrompts;
-        if (m_lstAnswers.empty()) {
-            ADD_FAILURE() << "unexpected prompt: " << strMessage;
-            return A::Cancel;
-        }
-        const A answer = m_lstAnswers.front();
-        m_lstAnswers.pop_front();
-        return answer;
-    }
-
-    std::deque<A> m_lstAnswers;
-    int m_nDamageAtPrompt = 0;
-    std::function<void()> m_fnDamage;
-    int m_nPrompts = 0;
-    std::string m_strResults;
-    Lines m_arrMessageBoxes;
-};
 
 // Runs as user nobody (effective ids only) while it lives, so that a folder
 // made read-only keeps the run out as it would keep any user out; the tests'
@@ -149,8 +113,7 @@ TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
     const fs::path pathOut = temp.Path() / "out";
     const std::string strCapH = (temp.Path() / "harness.tst").string();
     fs::create_directory(pathOut);
-    WriteFileBytes(strCapH, CrLfLines({"[HEADER]", "[PN]", "NAME=P1", "[ENDPN]", "[PN]", "NAME=P2", "[ENDPN]",
-                                       "[PN]", "NAME=P3", "[ENDPN]", "[ENDHEADER]"}));
+    WriteFileBytes(strCapH, CCapHBuilder().PartNumbers(3, "P", 1).Text());
     for (int i = 0; i < 3; ++i) {
         if (c.pszBefore[i] == 'O') {
             WriteFileBytes(pathOut / kOutputNames[i], kOld);
@@ -160,10 +123,15 @@ TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
     GiveToNobody(temp.Path());
     GiveToNobody(pathOut);
 
-    CPromptFrontEnd ui;
+    // The main dialog as far as a run sees it; the prompt does the case's
+    // damage before it answers.
+    CFakeFrontEnd ui(true);
     ui.m_lstAnswers.assign(c.arrAnswers.begin(), c.arrAnswers.end());
-    ui.m_nDamageAtPrompt = c.nDamageAtPrompt;
-    ui.m_fnDamage = [&] { DoDamage(c.damage, pathOut); };
+    ui.m_fnOnPrompt = [&](int nPrompt) {
+        if (nPrompt == c.nDamageAtPrompt) {
+            DoDamage(c.damage, pathOut);
+        }
+    };
     bool bCompleted = true;
     {
         CRunAsNobody asNobody;
@@ -173,7 +141,7 @@ TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
         bCompleted = engine.RunConversion(strCapH);
     }
     EXPECT_FALSE(bCompleted);
-    EXPECT_EQ(c.arrAnswers.size(), static_cast<std::size_t>(ui.m_nPrompts));
+    EXPECT_EQ(c.arrAnswers.size(), ui.m_arrPrompts.size());
 
     Lines arrBoxes;
     if (c.nBoxFor >= 0) {
@@ -191,11 +159,12 @@ TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
         arrResults.push_back(strLine);
     }
     // The random part of a temporary's name is not the case's to know.
-    std::string strResults = ui.m_strResults;
+    EXPECT_TRUE(ui.m_arrUnlogged.empty());
+    std::string strResults = ui.Results();
     for (std::size_t nAt = 0; (nAt = strResults.find(".pinweave-", nAt)) != std::string::npos; nAt += 10) {
         strResults.replace(nAt + 10, 6, "XXXXXX");
     }
-    EXPECT_EQ(CrLfLines(arrResults), strResults);
+    EXPECT_EQ(CrLf(arrResults), strResults);
 
     std::string strAfter;
     for (const char* pszName : kOutputNames) {

@@ -1,33 +1,10 @@
 #include "InProcessRun.h"
 
 #include "FaultSupport.h"
-
-#include "pid/ConversionEngine.h"
+#include "TestSupport.h"
 #include "pid/PathNames.h"
 
-#include <gtest/gtest.h>
-
 namespace pinweave::test {
-
-namespace {
-
-class CWindowFrontEnd : public IFrontEnd {
-public:
-    bool HasWindow() const override { return true; }
-    void AppendResults(const std::string& strLines) override { m_strResults += strLines; }
-    void ShowMessageBox(const std::string& strText) override { m_arrMessageBoxes.push_back(strText); }
-    OverwriteAnswer AskOverwrite(const std::string& strMessage) override
-    {
-        ADD_FAILURE() << "unexpected prompt: " << strMessage;
-        return OverwriteAnswer::Cancel;
-    }
-    void ReportUnlogged(const std::string& strText) override { ADD_FAILURE() << "unlogged: " << strText; }
-
-    std::string m_strResults;
-    std::vector<std::string> m_arrMessageBoxes;
-};
-
-}  // namespace
 
 InProcessOutcome ConvertInProcess(const fs::path& pathDir, const std::string& strCapH)
 {
@@ -37,7 +14,7 @@ InProcessOutcome ConvertInProcess(const fs::path& pathDir, const std::string& st
     const std::string strCapHPath = (pathDir / "harness.tst").string();
     WriteFileBytes(strCapHPath, strCapH);
 
-    CWindowFrontEnd ui;
+    CFakeFrontEnd ui(true);
     InProcessOutcome outcome;
     {
         CConversionEngine engine(ui);
@@ -45,11 +22,8 @@ InProcessOutcome ConvertInProcess(const fs::path& pathDir, const std::string& st
         engine.m_strOutputPath = pathOut.string();
         outcome.bCompleted = engine.RunConversion(strCapHPath);
     }
-    for (std::size_t nStart = 0; nStart < ui.m_strResults.size();) {
-        const std::size_t nEnd = ui.m_strResults.find("\r\n", nStart);
-        outcome.arrResults.push_back(ui.m_strResults.substr(nStart, nEnd - nStart));
-        nStart = nEnd == std::string::npos ? nEnd : nEnd + 2;
-    }
+    EXPECT_TRUE(ui.m_arrPrompts.empty() && ui.m_arrUnlogged.empty());
+    outcome.arrResults = SplitCrLf(ui.Results());
     outcome.arrMessageBoxes = ui.m_arrMessageBoxes;
     for (int i = 0; fs::exists(pathOut / OutputFileName("harness", i)); ++i) {
         outcome.arrOutputs.push_back(ReadFileBytes(pathOut / OutputFileName("harness", i)));

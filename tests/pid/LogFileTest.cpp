@@ -11,18 +11,6 @@
 namespace pinweave {
 namespace {
 
-// Splits the file's bytes at CR LF; a last line without its end is kept too.
-Lines LogLines(const std::string& strBytes)
-{
-    Lines arrLines;
-    for (std::size_t nStart = 0; nStart < strBytes.size();) {
-        const std::size_t nEnd = strBytes.find("\r\n", nStart);
-        arrLines.push_back(strBytes.substr(nStart, nEnd == std::string::npos ? nEnd : nEnd - nStart));
-        nStart = nEnd == std::string::npos ? strBytes.size() : nEnd + 2;
-    }
-    return arrLines;
-}
-
 TEST(LogFileTest, LinesArriveWholeInOrderHoweverHandedOver)
 {
     enum class Way { Gathered, Now };
@@ -44,7 +32,7 @@ TEST(LogFileTest, LinesArriveWholeInOrderHoweverHandedOver)
     };
     CRunFixture run;
     const std::string strPath = run.Out("x.log");
-    WriteBytes(strPath, "earlier\r\n");
+    WriteFileBytes(strPath, "earlier\r\n");
     CLogFile log;
     std::string strError;
     ASSERT_TRUE(log.Open(strPath, strError)) << strError;
@@ -61,7 +49,7 @@ TEST(LogFileTest, LinesArriveWholeInOrderHoweverHandedOver)
     }
     ASSERT_TRUE(log.Close(nLines, strError)) << strError;
     EXPECT_EQ(nLines, 1u) << "the lines gathered since the last hand-over";
-    EXPECT_EQ(ReadBytes(strPath), CrLf(arrExpected));
+    EXPECT_EQ(ReadFileBytes(strPath), CrLf(arrExpected));
 }
 
 // Two logs open on one file, each handing over many lines at a time as a run
@@ -93,7 +81,7 @@ TEST(LogFileTest, ConcurrentAppendsNeverTearALine)
     writerB.join();
 
     std::map<char, int> mapNext;
-    for (const std::string& strLine : LogLines(ReadBytes(strPath))) {
+    for (const std::string& strLine : SplitCrLf(ReadFileBytes(strPath))) {
         ASSERT_FALSE(strLine.empty());
         const char cWriter = strLine[0];
         const int nIndex = mapNext[cWriter]++;

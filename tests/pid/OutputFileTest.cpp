@@ -67,7 +67,7 @@ TEST(OutputFileTest, BufferPassedOnKeepsEveryFilesBytesInOrder)
     for (std::size_t i = 0; i < kFiles; ++i) {
         ASSERT_TRUE(set[i]->Write(writes[i].second));
         ASSERT_TRUE(i + 1 < kFiles ? set[i]->FlushInto(*set[i + 1]) : set[i]->Flush());
-        EXPECT_EQ(ReadBytes(set[i]->TemporaryPath()), writes[i].first + writes[i].second)
+        EXPECT_EQ(ReadFileBytes(set[i]->TemporaryPath()), writes[i].first + writes[i].second)
             << "file " << i << " is in its temporary once it passed its buffer on";
     }
     ASSERT_TRUE(set[0]->Write("tail0\r\n"));
@@ -78,7 +78,7 @@ TEST(OutputFileTest, BufferPassedOnKeepsEveryFilesBytesInOrder)
     }
     EXPECT_TRUE(PutInPlace(set));
     for (std::size_t i = 0; i < kFiles; ++i) {
-        EXPECT_EQ(ReadBytes(run.Out("f" + std::to_string(i) + ".pid")),
+        EXPECT_EQ(ReadFileBytes(run.Out("f" + std::to_string(i) + ".pid")),
                   writes[i].first + writes[i].second + (i == 0 ? "tail0\r\n" : ""))
             << i;
     }
@@ -114,12 +114,12 @@ TEST(OutputFileTest, TheNameChangesOnlyWhenPutInPlace)
         CRunFixture run;
         const std::string strName = run.Out("job.pid");
         const fs::path pathOutside = run.m_pathDir / "outside.txt";
-        WriteBytes(pathOutside, "outside");
+        WriteFileBytes(pathOutside, "outside");
         switch (c.before) {
         case Before::Nothing:
             break;
         case Before::OldFile:
-            WriteBytes(strName, "old");
+            WriteFileBytes(strName, "old");
             break;
         case Before::LinkToOutside:
             fs::create_symlink(pathOutside, strName);
@@ -152,11 +152,11 @@ TEST(OutputFileTest, TheNameChangesOnlyWhenPutInPlace)
                 EXPECT_TRUE(file.Discard(strError)) << strError;
             }
         }
-        EXPECT_EQ(ReadBytes(pathOutside), "outside") << "a link's target is never written";
+        EXPECT_EQ(ReadFileBytes(pathOutside), "outside") << "a link's target is never written";
         if (c.bPlaced) {
-            EXPECT_EQ(ReadBytes(strName), "new");
+            EXPECT_EQ(ReadFileBytes(strName), "new");
         } else if (c.before == Before::OldFile) {
-            EXPECT_EQ(ReadBytes(strName), "old");
+            EXPECT_EQ(ReadFileBytes(strName), "old");
         } else if (c.before == Before::Folder) {
             EXPECT_TRUE(fs::is_directory(strName));
         }
@@ -186,7 +186,7 @@ TEST(OutputFileTest, AFailedFileReportsItAndLeavesTheNextFileItsOwnBytes)
     EXPECT_FALSE(lost.FlushInto(next));
     EXPECT_EQ(lost.Error(), strReason);
     EXPECT_TRUE(next.Flush());
-    EXPECT_EQ(ReadBytes(next.TemporaryPath()), "pending\r\n");
+    EXPECT_EQ(ReadFileBytes(next.TemporaryPath()), "pending\r\n");
     EXPECT_FALSE(PutInPlace(set));
     EXPECT_EQ(CountEntries(run.m_strOutDir), 0u);
 }
@@ -243,7 +243,7 @@ TEST(OutputFileTest, PiecesAreWrittenAsTheirConcatenationWouldBe)
         EXPECT_EQ(fs::file_size(file.TemporaryPath()), nOnDisk) << "call " << i;
     }
     EXPECT_TRUE(file.Flush() && PutInPlace(set));
-    EXPECT_EQ(ReadBytes(run.Out("pieces.pid")), strExpected);
+    EXPECT_EQ(ReadFileBytes(run.Out("pieces.pid")), strExpected);
 }
 
 #ifndef _WIN32

@@ -64,13 +64,13 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
         run.m_engine.m_bOverwriteAll = c.bOverwriteAll;
         for (int i = 0; i < 3; ++i) {
             if (c.pszBefore[i] == 'O') {
-                WriteBytes(run.Out(kNames[i]), "old");
+                WriteFileBytes(run.Out(kNames[i]), "old");
             }
         }
         EXPECT_EQ(run.Run(), c.pszLastLine == std::string("Completed"));
         std::string strAfter;
         for (const char* pszName : kNames) {
-            const std::string strBytes = ReadBytes(run.Out(pszName));
+            const std::string strBytes = ReadFileBytes(run.Out(pszName));
             strAfter += !fs::exists(run.Out(pszName)) ? '-'
                         : strBytes == "old"           ? 'O'
                         : strBytes.empty()            ? 'E'
@@ -83,10 +83,10 @@ TEST(OutputFilesTest, ExistingFilesAndPromptAnswers)
             EXPECT_EQ(run.m_ui.m_arrPrompts[0], FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {strFirst}));
         }
         const std::string strLast = c.pszLastLine;
-        const std::string& strResults = run.m_engine.m_strResults;
+        const std::string& strResults = run.m_ui.Results();
         ExpectNoTemporaries(run);
         EXPECT_EQ(strResults.substr(strResults.size() - strLast.size() - 2), strLast + "\r\n");
-        EXPECT_FALSE(run.m_engine.m_bOverwriteAll);
+        EXPECT_EQ(run.m_engine.m_bOverwriteAll, c.bOverwriteAll) << "\"Yes to All\" covers this run only";
     }
 }
 
@@ -101,7 +101,7 @@ TEST(OutputFilesTest, FolderWhereAFileShouldBeIsAskedAboutThenRefused)
     EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
               Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR, {run.Out("harness.pid"), kFolderInTheWay})});
     EXPECT_TRUE(fs::is_directory(run.Out("harness.pid")));
-    EXPECT_EQ(run.m_engine.m_strResults,
+    EXPECT_EQ(run.m_ui.Results(),
               CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
                     "3 Part Number(s) detected."}));
 }
@@ -121,7 +121,7 @@ TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndLoggedWithoutAWindow)
             if (!bWindow) {
                 arrLogged.push_back(run.m_ui.m_arrMessageBoxes.at(0));
             }
-            EXPECT_EQ(bWindow ? run.m_engine.m_strResults : run.LogText(), CrLf(arrLogged));
+            EXPECT_EQ(bWindow ? run.m_ui.Results() : run.LogText(), CrLf(arrLogged));
         }
     }
 }
@@ -204,15 +204,15 @@ TEST(OutputFilesTest, SpecialFilesAtOutputNamesAreReplacedNotWrittenThrough)
     CRunFixture run;
     run.m_engine.m_bOverwriteAll = true;
     const fs::path pathTarget = run.m_pathDir / "elsewhere.pid";
-    WriteBytes(pathTarget, "keep me");
+    WriteFileBytes(pathTarget, "keep me");
     fs::create_symlink(pathTarget, run.Out(kNames[0]));
     fs::create_symlink("/dev/full", run.Out(kNames[1]));
     ASSERT_EQ(mkfifo(run.Out(kNames[2]).c_str(), 0600), 0);
     EXPECT_TRUE(run.Run());
-    EXPECT_EQ(ReadBytes(pathTarget), "keep me");
+    EXPECT_EQ(ReadFileBytes(pathTarget), "keep me");
     for (const char* pszName : kNames) {
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run.Out(pszName)))) << pszName;
-        EXPECT_NE(ReadBytes(run.Out(pszName)).find("[wires]"), std::string::npos) << pszName;
+        EXPECT_NE(ReadFileBytes(run.Out(pszName)).find("[wires]"), std::string::npos) << pszName;
     }
     ExpectNoTemporaries(run);
 }

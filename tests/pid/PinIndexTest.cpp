@@ -3,21 +3,22 @@
 #include "TestSupport.h"
 
 #include "common/MessageTable.h"
+#include "pid/PidConverter.h"
 
 namespace pinweave {
 namespace {
 
-TEST(PinIndexTest, AttachWireEndFollowsConnectorThenSplice)
+TEST(PinIndexTest, WireEndsFollowConnectorThenSplice)
 {
-    CTestFrontEnd ui;
-    ui.m_bHasWindow = true;
-    CConversionEngine engine(ui);
     const char* pszSection =
         "[CONNECTOR]\n[FIXTURE]\nNAME=J1\n[PINS]\nNAME=1\nNAME=2\n[ENDPINS]\n[ENDFIXTURE]\n"
         "[FIXTURE]\nNAME=P 2\n[PINS]\nNAME=A\n[ENDPINS]\n[ENDFIXTURE]\n[ENDCONNECTOR]";
+    CCapHElement rootEmpty, rootConnector;
     std::int64_t nPos = 0;
-    ASSERT_TRUE(engine.m_rootConnector.Parse(pszSection, nPos) && engine.BuildConnectorsSection());
-    EXPECT_EQ(engine.m_strConnectors, "[connectors]\r\nJ1 2 0 0 0 - -1 -1\r\nP_2 1 0 0 0 - -1 -1\r\n");
+    ASSERT_TRUE(rootConnector.Parse(pszSection, nPos));
+    CPidConverter converter(rootEmpty, rootEmpty, rootConnector, "", "");
+    converter.BuildConnectorsSection();
+    EXPECT_EQ(converter.ConnectorsText(), "[connectors]\r\nJ1 2 0 0 0 - -1 -1\r\nP_2 1 0 0 0 - -1 -1\r\n");
 
     struct Case {
         const char *pszConnector, *pszPin, *pszSplice, *pszWire;
@@ -37,21 +38,24 @@ TEST(PinIndexTest, AttachWireEndFollowsConnectorThenSplice)
         {"", "", "S 9", "W10", -2, ""},
     };
     std::string strSplices;
+    CPinEnds pinEnds;
+    CSpliceNumbers mapSpliceNumbers;
     for (const Case& c : cases) {
-        const std::size_t nBefore = engine.m_strResults.size();
-        EXPECT_EQ(engine.AttachWireEnd(c.pszConnector, c.pszPin, c.pszSplice, strSplices, c.pszWire),
+        std::string strLogged;
+        EXPECT_EQ(AttachEndTo(converter.PinTable(), pinEnds, mapSpliceNumbers, c.pszConnector, c.pszPin,
+                              c.pszSplice, strSplices, c.pszWire, strLogged),
                   c.nRecord != -1)
             << c.pszWire;
-        EXPECT_EQ(engine.m_strResults.substr(nBefore), c.strLogged.empty() ? "" : c.strLogged + "\r\n");
+        EXPECT_EQ(strLogged, c.strLogged);
         if (c.nRecord >= 0) {
-            ASSERT_FALSE(engine.m_pinEnds.Ends().empty());
-            const CPinEnds::CEnd& end = engine.m_pinEnds.Ends().back();
+            ASSERT_FALSE(pinEnds.Ends().empty());
+            const CPinEnds::CEnd& end = pinEnds.Ends().back();
             EXPECT_EQ(end.m_nRecord, static_cast<std::size_t>(c.nRecord)) << c.pszWire;
-            EXPECT_EQ(engine.m_pinEnds.WireName(end), c.pszWire);
+            EXPECT_EQ(pinEnds.WireName(end), c.pszWire);
         }
     }
     EXPECT_EQ(strSplices, "1 W_8\r\n2 W9\r\n1 W10\r\n");
-    EXPECT_EQ(engine.m_pinEnds.Ends().size(), 2u) << "only W1 and W2 are on pins";
+    EXPECT_EQ(pinEnds.Ends().size(), 2u) << "only W1 and W2 are on pins";
 }
 
 TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)
@@ -61,37 +65,26 @@ TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)
         return std::to_string((p * 7 + k * 3 + nShift) % kPins + 1);
     };
     auto wireOf = [](int p, int k) { return "W" + std::to_string(p) + "-" + std::to_string(k); };
-    Lines arrHeader = {"[HEADER]"}, arrConnection = {"[CONNECTION]"}, arrConnector = {"[CONNECTOR]"};
+    CCapHBuilder capH;
+    capH.PartNumbers(kParts, "PN-");
     for (int p = 0; p < kParts; ++p) {
-        arrHeader.insert(arrHeader.end(), {"[PN]", "NAME=PN-" + std::to_string(p), "[ENDPN]"});
-        arrConnection.push_back("[PART]");
+        std::vector<CCapHMember> arrWires;
         for (int k = 0; k < kWires; ++k) {
-            arrConnection.insert(arrConnection.end(), {"[WIRE]", "NAME=" + wireOf(p, k), "CONNECTOR_A=J1",
-                                                       "PIN_A=" + pinOf(p, k, 0), "CONNECTOR_B=J 2",
-                                                       "PIN_B=" + pinOf(p, k, 11), "[ENDWIRE]"});
+            arrWires.push_back({wireOf(p, k), "J1", pinOf(p, k, 0), "J 2", pinOf(p, k, 11)});
         }
-        arrConnection.insert(arrConnection.end(),
-                             {"[WIRE]", "NAME=X", "CONNECTOR_A=J1", "PIN_A=0", "[ENDWIRE]", "[ENDPART]"});
+        arrWires.push_back({"X", "J1", "0"});
+        capH.Group(arrWires);
     }
-    for (const char* pszFixture : {"J1", "J 2"}) {
-        arrConnector.insert(arrConnector.end(), {"[FIXTURE]", std::string("NAME=") + pszFixture, "[PINS]"});
-        for (int i = 1; i <= kPins; ++i) {
-            arrConnector.push_back("NAME=" + std::to_string(i));
-        }
-        arrConnector.insert(arrConnector.end(), {"[ENDPINS]", "[ENDFIXTURE]"});
-    }
-    arrHeader.push_back("[ENDHEADER]");
-    arrConnection.push_back("[ENDCONNECTION]");
-    arrConnector.push_back("[ENDCONNECTOR]");
+    capH.FixturePins("J1", 1, kPins).FixturePins("J 2", 1, kPins);
 
-    CRunFixture run("many.tst", CrLf(arrHeader) + CrLf(arrConnection) + CrLf(arrConnector));
+    CRunFixture run("many.tst", capH.Text());
     ASSERT_TRUE(run.Run());
     const std::string strRejected = FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"X", "J1", "0"});
     EXPECT_EQ(Replaced(run.LogText(), strRejected, "").size() + kParts * strRejected.size(),
               run.LogText().size());
     for (int p = 0; p < kParts; ++p) {
         const std::string strPid =
-            ReadBytes(run.Out(p == 0 ? "many.pid" : "many_" + std::to_string(p) + ".pid"));
+            ReadFileBytes(run.Out(p == 0 ? "many.pid" : "many_" + std::to_string(p) + ".pid"));
         for (int k = 0; k < kWires; ++k) {
             EXPECT_NE(strPid.find("\r\nJ1 " + pinOf(p, k, 0) + " " + wireOf(p, k) + "\r\n"),
                       std::string::npos);

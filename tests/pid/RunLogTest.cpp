@@ -17,7 +17,7 @@ std::string Starting(const std::string& strPath)
 TEST(RunLogTest, ExistingFileWithoutWindowLogsMessage111AsTwoLines)
 {
     CRunFixture run;
-    WriteBytes(run.Out("harness.pid"), "old");
+    WriteFileBytes(run.Out("harness.pid"), "old");
     EXPECT_FALSE(run.Run());
     const std::string str111 = "The output file 'harness.pid' already exists.\nConversion aborted.";
     EXPECT_EQ(run.LogText(), CrLf({Starting(run.m_strCapHPath), "3 Part Number(s) detected.",
@@ -25,21 +25,23 @@ TEST(RunLogTest, ExistingFileWithoutWindowLogsMessage111AsTwoLines)
     EXPECT_EQ(run.m_ui.m_arrLogLines,
               (Lines{Starting(run.m_strCapHPath), "3 Part Number(s) detected.", str111}));
     EXPECT_EQ(run.OutputNames(), Lines{"harness.pid"});
-    EXPECT_EQ(ReadBytes(run.Out("harness.pid")), "old");
+    EXPECT_EQ(ReadFileBytes(run.Out("harness.pid")), "old");
 }
 
-// Overwrite-all (flag Y or "Yes to All") covers one run; the log and the
-// results text keep the lines of every run.
-TEST(RunLogTest, LinesAccumulateAcrossRunsAndOverwriteAllEndsWithTheRun)
+// The stored consent (flag Y) is the caller's: a run leaves it as it is, and
+// once the caller clears it (the dialog does after every scan) the next run
+// asks again. The log and the results text keep the lines of every run.
+TEST(RunLogTest, LinesAccumulateAcrossRunsAndConsentIsTheCallers)
 {
     for (const bool bWindow : {false, true}) {
         CRunFixture run;
         run.m_ui.m_bHasWindow = bWindow;
         run.m_ui.m_lstAnswers = {OverwriteAnswer::Cancel};
         run.m_engine.m_bOverwriteAll = true;
-        WriteBytes(run.Out("harness.pid"), "old");
+        WriteFileBytes(run.Out("harness.pid"), "old");
         EXPECT_TRUE(run.Run());
-        EXPECT_FALSE(run.m_engine.m_bOverwriteAll);
+        EXPECT_TRUE(run.m_engine.m_bOverwriteAll);
+        run.m_engine.m_bOverwriteAll = false;
         EXPECT_FALSE(run.Run());
         Lines arrBoth = {Starting(run.m_strCapHPath),
                          "3 Part Number(s) detected.",
@@ -52,7 +54,7 @@ TEST(RunLogTest, LinesAccumulateAcrossRunsAndOverwriteAllEndsWithTheRun)
             arrBoth.insert(arrBoth.end(),
                            {"The output file 'harness.pid' already exists.", "Conversion aborted."});
         }
-        EXPECT_EQ(bWindow ? run.m_engine.m_strResults : run.LogText(), CrLf(arrBoth));
+        EXPECT_EQ(bWindow ? run.m_ui.Results() : run.LogText(), CrLf(arrBoth));
         EXPECT_EQ(run.m_ui.m_arrPrompts.size(), bWindow ? 1u : 0u);
     }
 }
@@ -70,7 +72,7 @@ TEST(RunLogTest, UnopenableCapHFileIsReportedWithoutLogFile)
         EXPECT_EQ(run.m_ui.m_arrUnlogged, bWindow ? Lines{} : Lines{strReport});
         EXPECT_EQ(run.m_ui.m_strShownResults, bWindow ? strReport + "\r\n" : "");
         EXPECT_FALSE(fs::exists(LogFilePathOf(strMissing)));
-        EXPECT_TRUE(run.m_engine.m_bOverwriteAll) << "a run that never started leaves the run state alone";
+        EXPECT_TRUE(run.m_engine.m_bOverwriteAll) << "a run that never started leaves the stored values alone";
     }
 }
 

@@ -6,27 +6,52 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace pinweave {
 
-std::string ReadBytes(const fs::path& path)
+std::string ReadFileBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const fs::path& path, const std::string& strBytes)
+void WriteFileBytes(const fs::path& path, const std::string& strBytes)
 {
-    std::ofstream(path, std::ios::binary) << strBytes;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << strBytes;
+    if (!file.flush()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
 }
 
 std::string CrLf(const Lines& arrLines)
 {
     std::string strText;
     for (const std::string& strLine : arrLines) {
-        strText += strLine + "\r\n";
+        strText.append(strLine).append("\r\n");
     }
     return strText;
+}
+
+std::string LfLines(const Lines& arrLines)
+{
+    std::string strText;
+    for (const std::string& strLine : arrLines) {
+        strText.append(strLine).append("\n");
+    }
+    return strText;
+}
+
+Lines SplitCrLf(const std::string& strText)
+{
+    Lines arrLines;
+    for (std::size_t nStart = 0; nStart < strText.size();) {
+        const std::size_t nEnd = std::min(strText.find("\r\n", nStart), strText.size());
+        arrLines.push_back(strText.substr(nStart, nEnd - nStart));
+        nStart = nEnd + 2;
+    }
+    return arrLines;
 }
 
 std::string Replaced(std::string str, const std::string& strFrom, const std::string& strTo)
@@ -39,10 +64,7 @@ std::string Replaced(std::string str, const std::string& strFrom, const std::str
 
 std::string MinimalCapH()
 {
-    return CrLf({"[HEADER]",    "[PN]",         "NAME=P1",   "[ENDPN]",   "[PN]",
-                 "NAME=P2",     "[ENDPN]",      "[PN]",      "NAME=P3",   "[ENDPN]",
-                 "[ENDHEADER]", "[CONNECTION]", "[PART]",    "[WIRE]",    "NAME=W1",
-                 "SPLICE_A=S1", "SPLICE_B=S1",  "[ENDWIRE]", "[ENDPART]", "[ENDCONNECTION]"});
+    return CCapHBuilder().PartNumbers(3, "P", 1).Group({{"W1", "", "", "", "", "S1", "S1"}}).Text();
 }
 
 CRunFixture::CRunFixture(const std::string& strCapHName, const std::string& strBytes)
@@ -54,7 +76,7 @@ CRunFixture::CRunFixture(const std::string& strCapHName, const std::string& strB
     fs::create_directories(m_pathDir / "out");
     m_strCapHPath = m_engine.m_strInputPath = (m_pathDir / strCapHName).string();
     m_strOutDir = m_engine.m_strOutputPath = (m_pathDir / "out").string();
-    WriteBytes(m_strCapHPath, strBytes);
+    WriteFileBytes(m_strCapHPath, strBytes);
 }
 
 CRunFixture::~CRunFixture()
@@ -65,7 +87,7 @@ CRunFixture::~CRunFixture()
 
 std::string CRunFixture::LogText() const
 {
-    return ReadBytes(LogFilePathOf(m_strCapHPath));
+    return ReadFileBytes(LogFilePathOf(m_strCapHPath));
 }
 
 Lines CRunFixture::OutputNames() const
@@ -78,4 +100,4 @@ Lines CRunFixture::OutputNames() const
     return arrNames;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

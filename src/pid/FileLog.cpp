@@ -1,11 +1,10 @@
-// Where a progress line goes: the results pane with a window, the log file
-// beside the CAP-H file without one.
-#include "pid/ConversionEngine.h"
+#include "pid/FileLog.h"
 
+#include "caph/CapHElement.h"
 #include "common/MessageTable.h"
 #include "pid/FileSystem.h"
+#include "pid/OutputFile.h"
 #include "pid/PathNames.h"
-#include "pid/RunMessages.h"
 
 #include <string_view>
 #include <vector>
@@ -57,9 +56,9 @@ bool IsOutputNameOf(std::string_view strName, std::string_view strBaseName)
 // the log's lines would corrupt and the run then replace or refuse. The
 // identity of the open file counts, not its name, so a link cannot be
 // swapped in between.
-std::string WhyLogIsRefused(const CLogFile& log, const CConversionEngine& engine)
+std::string WhyLogIsRefused(const CLogFile& log, const CRunPaths& paths)
 {
-    for (const std::string* pPath : {&engine.m_strCapHPath, &engine.m_strInputPath}) {
+    for (const std::string* pPath : {&paths.m_strCapHPath, &paths.m_strInputPath}) {
         if (!pPath->empty() && log.IsThisFile(*pPath)) {
             return kReasonIsCapHFile;
         }
@@ -68,94 +67,102 @@ std::string WhyLogIsRefused(const CLogFile& log, const CConversionEngine& engine
     // folder but its own (never a PID name): the folder need not be read.
     // Not a folder: the run stops at its check before any output file is
     // made. One that cannot be read cannot be checked.
-    if (!log.MayHaveOtherNames() || !IsFolder(engine.m_strOutputPath)) {
+    if (!log.MayHaveOtherNames() || !IsFolder(paths.m_strOutputPath)) {
         return std::string();
     }
-    const std::string strBaseName = BaseNameOf(engine.m_strInputPath);
+    const std::string strBaseName = BaseNameOf(paths.m_strInputPath);
     std::vector<std::string> arrNames;
     std::string strIgnored;
     log.NamesOfThisFileIn(
-        engine.m_strOutputPath,
-        [&](std::string_view strName) { return IsOutputNameOf(strName, strBaseName); }, arrNames, strIgnored);
+        paths.m_strOutputPath, [&](std::string_view strName) { return IsOutputNameOf(strName, strBaseName); },
+        arrNames, strIgnored);
     return arrNames.empty()
                ? std::string()
-               : FormatMessageText(kReasonIsOutputFile, {JoinPath(engine.m_strOutputPath, arrNames[0])});
+               : FormatMessageText(kReasonIsOutputFile, {JoinPath(paths.m_strOutputPath, arrNames[0])});
 }
 
 } // namespace
 
-bool CConversionEngine::LogMessage(const std::string& strMessage)
+void CFileLog::BeginRun(const CRunPaths& paths)
 {
-    return LogLine(strMessage, false);
+    m_paths = paths;
+    m_bInRun = true;
+    m_bFailed = false;
+    m_bFilesPlaced = false;
 }
 
-bool CConversionEngine::LogLine(const std::string& strMessage, bool bEndsRun)
+void CFileLog::EndRun()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
-    if (m_bAbandoned) {
-        return false; // the run was stopped from outside and has said so
-    }
-    m_strResults += strMessage;
-    if (m_frontEnd.HasWindow()) {
-        m_strResults += "\r\n";
-        m_frontEnd.AppendResults(m_strResults.substr(m_strResults.size() - strMessage.size() - 2));
-        return true;
-    }
-    if (m_bLogFailed || (!m_log.IsOpen() && !OpenLog())) {
-        m_frontEnd.ReportUnlogged(strMessage);
+    Close();
+    m_bInRun = false;
+}
+
+bool CFileLog::LogMessage(const std::string& strLine, bool bEndsRun)
+{
+    if (m_bFailed || (!m_log.IsOpen() && !Open())) {
+        m_echo.ReportUnlogged(strLine);
         return false;
     }
-    if (strMessage.size() >= CLogFile::kBufferSize) {
-        return LogLongLine(strMessage, bEndsRun);
+    if (strLine.size() >= CLogFile::kBufferSize) {
+        return LogLongLine(strLine, bEndsRun);
     }
-    m_log.AppendLine(strMessage);
-    m_arrPendingLines.push_back({strMessage, bEndsRun});
-    if (!m_bRunning) {
+    m_log.AppendLine(strLine);
+    m_arrPendingLines.push_back({strLine, bEndsRun});
+    if (!m_bInRun) {
         // Outside a run nothing else would put the line on disk, and the next
         // run may log beside another CAP-H file.
-        CloseLog();
-        return !m_bLogFailed;
+        Close();
+        return !m_bFailed;
     }
-    return m_log.PendingBytes() < CLogFile::kBufferSize || FlushLog();
+    return m_log.PendingBytes() < CLogFile::kBufferSize || Flush();
 }
 
-bool CConversionEngine::LogLongLine(const std::string& strMessage, bool bEndsRun)
+void CFileLog::AddMessageBoxText(const std::string& strText)
+{
+    std::string strLine;
+    for (std::size_t i = 0; i < strText.size(); ++i) {
+        if (strText[i] != '\r' || i + 1 == strText.size() || strText[i + 1] != '\n') {
+            strLine += strText[i];
+        }
+    }
+    LogMessage(strLine);
+}
+
+bool CFileLog::LogLongLine(const std::string& strLine, bool bEndsRun)
 {
     // Held once, by the caller: written and echoed straight from there.
     std::size_t nLinesWritten = 0;
     std::string strError;
-    const bool bOk = m_log.WriteLineNow(strMessage, nLinesWritten, strError);
+    const bool bOk = m_log.WriteLineNow(strLine, nLinesWritten, strError);
     // nLinesWritten: the gathered lines before it that reached the file.
     PassOnLoggedLines(bOk, nLinesWritten, strError);
     if (!bOk) {
-        m_frontEnd.ReportUnlogged(strMessage);
+        m_echo.ReportUnlogged(strLine);
         return false;
     }
-    m_frontEnd.OnLogLine(strMessage, bEndsRun);
-    m_frontEnd.FlushEcho();
-    if (!m_bRunning) {
-        CloseLog();
+    m_echo.OnLogLine(strLine, bEndsRun);
+    m_echo.FlushEcho();
+    if (!m_bInRun) {
+        Close();
     }
-    return !m_bLogFailed;
+    return !m_bFailed;
 }
 
-void CConversionEngine::ReserveLogLine(std::size_t nBytes)
+void CFileLog::Reserve(std::size_t nBytes)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
-    m_strResults.reserve(m_strResults.size() + nBytes + 2);
     m_log.Reserve(nBytes + 2);
     m_arrPendingLines.reserve(m_arrPendingLines.size() + 1);
 }
 
-bool CConversionEngine::OpenLog()
+bool CFileLog::Open()
 {
     // Checked once per run, before a line is written: the log must be neither
     // the CAP-H file (one whose name ends in ".log" would be its own log)
     // nor one of the run's output files under another name.
-    const std::string strLogPath = LogFilePathOf(m_strInputPath);
+    const std::string strLogPath = LogFilePathOf(m_paths.m_strInputPath);
     std::string strError;
     if (m_log.Open(strLogPath, strError)) {
-        strError = WhyLogIsRefused(m_log, *this);
+        strError = WhyLogIsRefused(m_log, m_paths);
         if (strError.empty()) {
             return true;
         }
@@ -163,16 +170,15 @@ bool CConversionEngine::OpenLog()
         std::string strIgnored;
         m_log.Close(nIgnored, strIgnored); // nothing was gathered yet
     }
-    m_bLogFailed = true;
-    m_frontEnd.ReportUnlogged(FormatMessageText(kMsgLogWriteError, {strLogPath, strError}));
+    m_bFailed = true;
+    m_echo.ReportUnlogged(FormatMessageText(kMsgLogWriteError, {strLogPath, strError}));
     return false;
 }
 
-bool CConversionEngine::FlushLog()
+bool CFileLog::Flush()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
     if (!m_log.IsOpen()) {
-        return !m_bLogFailed;
+        return !m_bFailed;
     }
     std::size_t nLinesWritten = 0;
     std::string strError;
@@ -180,9 +186,8 @@ bool CConversionEngine::FlushLog()
     return PassOnLoggedLines(bOk, nLinesWritten, strError);
 }
 
-void CConversionEngine::CloseLog()
+void CFileLog::Close()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_mtxRun);
     if (!m_log.IsOpen()) {
         return;
     }
@@ -192,21 +197,21 @@ void CConversionEngine::CloseLog()
     PassOnLoggedLines(bOk, nLinesWritten, strError);
 }
 
-bool CConversionEngine::PassOnLoggedLines(bool bLogOk, std::size_t nLinesWritten, const std::string& strError)
+bool CFileLog::PassOnLoggedLines(bool bLogOk, std::size_t nLinesWritten, const std::string& strError)
 {
     // The echo shows what the log holds; what it could not take is reported
     // with the reason, line by line, so that no line is lost.
     for (std::size_t i = 0; i < nLinesWritten && i < m_arrPendingLines.size(); ++i) {
-        m_frontEnd.OnLogLine(m_arrPendingLines[i].m_strText, m_arrPendingLines[i].m_bEndsRun);
+        m_echo.OnLogLine(m_arrPendingLines[i].m_strText, m_arrPendingLines[i].m_bEndsRun);
     }
-    m_frontEnd.FlushEcho();
+    m_echo.FlushEcho();
     if (!bLogOk) {
-        m_bLogFailed = true;
-        m_frontEnd.ReportUnlogged(
+        m_bFailed = true;
+        m_echo.ReportUnlogged(
             FormatMessageText(m_bFilesPlaced ? kMsgLogWriteErrorAfterPlacing : kMsgLogWriteError,
-                              {LogFilePathOf(m_strInputPath), strError}));
+                              {LogFilePathOf(m_paths.m_strInputPath), strError}));
         for (std::size_t i = nLinesWritten; i < m_arrPendingLines.size(); ++i) {
-            m_frontEnd.ReportUnlogged(m_arrPendingLines[i].m_strText);
+            m_echo.ReportUnlogged(m_arrPendingLines[i].m_strText);
         }
         std::string strIgnored;
         std::size_t nIgnored = 0;
