@@ -150,9 +150,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     pinweave::CReportCollector reports;
     CCapHElement roots[3];
     pinweave::CScanFindings findings;
-    const pinweave::CParseResult scanned = pinweave::ScanSections(strFile, roots[0], roots[1], roots[2], &findings);
+    const pinweave::CParseResult scanned =
+        pinweave::ScanSections(strFile, roots[0], roots[1], roots[2], &findings);
     const bool bScanned = static_cast<bool>(scanned);
-    FuzzCheck(bScanned || (reports.m_lstMessages.size() == 1 && reports.m_lstMessages[0] == scanned.m_strMessage),
+    FuzzCheck(bScanned ||
+                  (reports.m_lstMessages.size() == 1 && reports.m_lstMessages[0] == scanned.m_strMessage),
               "a failed scan returns the parser's message");
     const std::vector<std::string> lstScanMessages = std::move(reports.m_lstMessages);
     reports.m_lstMessages.clear();
@@ -177,9 +179,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     reports.m_lstMessages.clear();
     CCapHElement joinedRoots[3];
     pinweave::CScanFindings joinedFindings;
-    const bool bJoinedScanned = static_cast<bool>(
-        pinweave::ScanSections(strJoined, joinedRoots[0], joinedRoots[1], joinedRoots[2], &joinedFindings,
-                               pinweave::ELineEnds::Joined));
+    const bool bJoinedScanned =
+        static_cast<bool>(pinweave::ScanSections(strJoined, joinedRoots[0], joinedRoots[1], joinedRoots[2],
+                                                 &joinedFindings, pinweave::ELineEnds::Joined));
     FuzzCheck(bJoinedScanned == bScanned, "joining CR LF first gives the same result");
     if (bScanned) {
         CheckSameFindings(joinedFindings, findings);

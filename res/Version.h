@@ -14,7 +14,8 @@
 #define PINWEAVE_STRINGIZE(tokens) PINWEAVE_STRINGIZE_(tokens)
 
 // "1.0.0.2"
-#define PINWEAVE_VERSION_TEXT                                                                      \
-    PINWEAVE_STRINGIZE(PINWEAVE_VERSION_MAJOR.PINWEAVE_VERSION_MINOR.PINWEAVE_VERSION_PATCH.PINWEAVE_VERSION_BUILD)
+#define PINWEAVE_VERSION_TEXT                                                                                \
+    PINWEAVE_STRINGIZE(                                                                                      \
+        PINWEAVE_VERSION_MAJOR.PINWEAVE_VERSION_MINOR.PINWEAVE_VERSION_PATCH.PINWEAVE_VERSION_BUILD)
 
-#endif  // PINWEAVE_RES_VERSION_H
+#endif // PINWEAVE_RES_VERSION_H

@@ -32,4 +32,4 @@
 // The system-menu command that opens the About box
 #define IDM_ABOUTBOX 0x0010
 
-#endif  // PINWEAVE_RES_RESOURCE_H
+#endif // PINWEAVE_RES_RESOURCE_H

@@ -3,8 +3,8 @@
 // line per attached pin end and one splice line per splice end.
 #include "gen_caph.h"
 
-#include "caph/SectionScan.h"
 #include "TestSupport.h"
+#include "caph/SectionScan.h"
 #include "pid/ConversionEngine.h"
 #include "pid/FrontEnd.h"
 

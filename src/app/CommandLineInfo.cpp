@@ -20,7 +20,7 @@ bool IsFlag(const char* pszText, char cFlag)
     return pszText[0] != '\0' && UpperAscii(pszText[0]) == cFlag && pszText[1] == '\0';
 }
 
-}  // namespace
+} // namespace
 
 bool CPinweaveCommandLineInfo::IsWindowsFlag(const std::string& strArg)
 {
@@ -68,4 +68,4 @@ void CPinweaveCommandLineInfo::TakeLoneFileAsCapH(const std::vector<std::string>
     m_strOutputPath.clear();
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -48,12 +48,12 @@ public:
     // ParseArguments with the same list.
     void TakeLoneFileAsCapH(const std::vector<std::string>& arrArgs, const FlagRule& pfnIsFile);
 
-    bool m_bOverwriteAll = false;  // flag Y: replace existing output files without asking
-    bool m_bQuiet = false;         // flag Q: one conversion without a window
-    std::string m_strInputPath;    // the CAP-H file path
-    std::string m_strOutputPath;   // the folder for the generated PID files
+    bool m_bOverwriteAll = false; // flag Y: replace existing output files without asking
+    bool m_bQuiet = false;        // flag Q: one conversion without a window
+    std::string m_strInputPath;   // the CAP-H file path
+    std::string m_strOutputPath;  // the folder for the generated PID files
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_APP_COMMANDLINEINFO_H
+#endif // PINWEAVE_APP_COMMANDLINEINFO_H

@@ -4,8 +4,8 @@
 #include "pid/FileSystem.h"
 
 #include "app/SystemReasonWin.h"
-#include "pid/PathNames.h"
 #include "common/MessageTable.h"
+#include "pid/PathNames.h"
 
 #include <windows.h>
 

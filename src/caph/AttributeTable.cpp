@@ -78,7 +78,10 @@ struct IndexRef {
     std::uint32_t nEntryMask;
     const char* const* pEntries;
 
-    std::uint32_t TagOf(std::size_t nHash) const { return static_cast<std::uint32_t>(nHash >> 32) & ~nEntryMask; }
+    std::uint32_t TagOf(std::size_t nHash) const
+    {
+        return static_cast<std::uint32_t>(nHash >> 32) & ~nEntryMask;
+    }
 
     // The slot that holds the key, or the free slot where it would go.
     std::uint32_t& SlotOf(std::string_view strKey) const
@@ -86,8 +89,8 @@ struct IndexRef {
         const std::size_t nHash = std::hash<std::string_view>()(strKey);
         const std::uint32_t nTag = TagOf(nHash);
         std::size_t i = nHash & (nSlots - 1);
-        while (pSlots[i] != 0 &&
-               ((pSlots[i] & ~nEntryMask) != nTag || !NameIs(pEntries[(pSlots[i] & nEntryMask) - 1], strKey))) {
+        while (pSlots[i] != 0 && ((pSlots[i] & ~nEntryMask) != nTag ||
+                                  !NameIs(pEntries[(pSlots[i] & nEntryMask) - 1], strKey))) {
             i = (i + 1) & (nSlots - 1);
         }
         return pSlots[i];
@@ -96,7 +99,8 @@ struct IndexRef {
     void Enter(std::size_t nEntry) const
     {
         const std::string_view strName = NameOf(pEntries[nEntry]);
-        SlotOf(strName) = static_cast<std::uint32_t>(nEntry + 1) | TagOf(std::hash<std::string_view>()(strName));
+        SlotOf(strName) =
+            static_cast<std::uint32_t>(nEntry + 1) | TagOf(std::hash<std::string_view>()(strName));
     }
 
     const char* Find(std::string_view strKey) const
@@ -159,8 +163,9 @@ struct CAttributeTable::Own {
     const char* Copy(std::string_view strKey, std::string_view strValue)
     {
         // The value ends at its first control byte, as a value of the text does.
-        strValue = strValue.substr(0, static_cast<std::size_t>(
-                                          std::find_if(strValue.begin(), strValue.end(), IsControl) - strValue.begin()));
+        strValue = strValue.substr(
+            0, static_cast<std::size_t>(std::find_if(strValue.begin(), strValue.end(), IsControl) -
+                                        strValue.begin()));
         const std::size_t nBytes = strKey.size() + 1 + strValue.size() + 1;
         auto* const pCopy = static_cast<char*>(copies.allocate(nBytes, 1));
         std::memcpy(pCopy, strKey.data(), strKey.size());
@@ -203,8 +208,7 @@ struct CAttributeTable::Own {
 };
 
 CAttributeTable::CAttributeTable(CAttributeTable&& other) noexcept
-    : m_pData(std::exchange(other.m_pData, nullptr)),
-      m_nLength(std::exchange(other.m_nLength, kOwn)),
+    : m_pData(std::exchange(other.m_pData, nullptr)), m_nLength(std::exchange(other.m_nLength, kOwn)),
       m_nCount(std::exchange(other.m_nCount, 0))
 {
 }
@@ -227,10 +231,11 @@ const char* CAttributeTable::FindLine(std::string_view strKey) const
         // upper-cased.
         const char* pFound = nullptr;
         const char* const pBody = static_cast<const char*>(m_pData);
-        ForEachBodyLine(pBody, pBody + m_nLength, [&](std::string_view strName, std::string_view /*strValue*/) {
-            pFound = NameFoldsTo(strName, strKey) ? strName.data() : nullptr;
-            return pFound != nullptr;
-        });
+        ForEachBodyLine(pBody, pBody + m_nLength,
+                        [&](std::string_view strName, std::string_view /*strValue*/) {
+                            pFound = NameFoldsTo(strName, strKey) ? strName.data() : nullptr;
+                            return pFound != nullptr;
+                        });
         return pFound;
     }
     Own* const pOwn = OwnStorage();

@@ -68,7 +68,8 @@ CParseResult ReportOutOfData(const char* pszText, std::string_view strType, std:
 {
     return CCapHElement::Report(
         EParseStatus::OutOfData, nPos,
-        FormatTableMessage(IDS_PARSER_OUT_OF_DATA, {std::string(strType), std::to_string(nPos), QuoteText(pszText)}));
+        FormatTableMessage(IDS_PARSER_OUT_OF_DATA,
+                           {std::string(strType), std::to_string(nPos), QuoteText(pszText)}));
 }
 
 CParseResult ReportIllegalCharacter(const char* pszText, std::int64_t nPos)
@@ -101,8 +102,8 @@ namespace {
 // strType; bRepeated is set when its name was there already. nPos is left on
 // the control byte that ended the value. strKey is scratch, kept from line
 // to line.
-CParseResult ReadAttribute(CAttributeTable& table, std::string_view strType, const char* t, std::int64_t& nPos,
-                           std::string& strKey, bool& bRepeated)
+CParseResult ReadAttribute(CAttributeTable& table, std::string_view strType, const char* t,
+                           std::int64_t& nPos, std::string& strKey, bool& bRepeated)
 {
     const std::int64_t s = nPos;
     std::int64_t p = s;
@@ -166,7 +167,10 @@ struct CCapHElement::OpenElement {
     bool bRepeated = false;
     CAttributeTable attributes;
 
-    CAttributeTable& Table(std::size_t nLevel) { return nLevel == 0 ? pElement->m_mapAttributes : attributes; }
+    CAttributeTable& Table(std::size_t nLevel)
+    {
+        return nLevel == 0 ? pElement->m_mapAttributes : attributes;
+    }
 };
 
 std::string_view CCapHElement::TypeOf(const char* pTag, std::size_t nLength, bool bLowerCase)
@@ -297,7 +301,8 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             break;
         }
         if (ch == '[') {
-            if (!open.pElement->m_strType.empty() && AtEndTag(t + p, open.pElement->m_strType, open.nNameEnd)) {
+            if (!open.pElement->m_strType.empty() &&
+                AtEndTag(t + p, open.pElement->m_strType, open.nNameEnd)) {
                 CloseLevel(lstOpen, lstChildStack, nLevel, t, p, true);
                 p += static_cast<std::int64_t>(open.nNameEnd) + 4;
                 if (nLevel == 0) {
@@ -332,7 +337,8 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             ++p;
             continue;
         }
-        if (result = ReadAttribute(open.Table(nLevel), open.pElement->m_strType, t, p, strKey, open.bRepeated);
+        if (result =
+                ReadAttribute(open.Table(nLevel), open.pElement->m_strType, t, p, strKey, open.bRepeated);
             !result) {
             break;
         }

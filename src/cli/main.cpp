@@ -51,8 +51,8 @@ int Run(const std::vector<std::string>& arrArgs, CInterruptWatch& interrupts)
     return Convert(cmdLine, interrupts);
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave
 
 int main(int argc, char* argv[])
 {

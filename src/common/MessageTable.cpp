@@ -5,8 +5,8 @@ namespace pinweave {
 const char* MessageText(MessageId id)
 {
     switch (id) {
-#define PINWEAVE_MESSAGE_CASE(symbol, number, text) \
-    case symbol:                                    \
+#define PINWEAVE_MESSAGE_CASE(symbol, number, text)                                                          \
+    case symbol:                                                                                             \
         return text;
         PINWEAVE_STRING_TABLE(PINWEAVE_MESSAGE_CASE)
 #undef PINWEAVE_MESSAGE_CASE
@@ -47,4 +47,4 @@ std::string FormatTableMessage(MessageId id, std::initializer_list<std::string_v
     return FormatMessageText(MessageText(id), args);
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -13,28 +13,28 @@
 #define PINWEAVE_COMMON_MESSAGETABLE_H
 
 // X(symbol, number, text)
-#define PINWEAVE_STRING_TABLE(X)                                                                  \
-    X(IDS_ABOUTBOX, 101, "&About Pinweave...")                                                    \
-    X(IDS_BROWSE_TITLE, 102, "Current Folder Is:")                                                \
-    X(IDS_STARTING_CONVERSION, 104, "Starting conversion of '%s'")                                \
-    X(IDS_OUTPUT_EXISTS_PROMPT, 105,                                                              \
-      "The following output file already exists:\r\n%s\r\nDo you wish to overwrite this file?")  \
-    X(IDS_FILE_OPEN_ERROR, 106, "File open error on file '%s'\r\n%s")                             \
-    X(IDS_PART_NUMBERS_DETECTED, 107, "%i Part Number(s) detected.")                              \
-    X(IDS_PROCESSING_PART, 108, "Processing Part # %s")                                           \
-    X(IDS_COMPLETED, 109, "Completed")                                                            \
-    X(IDS_PID_FILE_GENERATED, 110, "PID File '%s' generated")                                     \
-    X(IDS_OUTPUT_EXISTS_ABORTED, 111, "The output file '%s' already exists.\nConversion aborted.") \
-    X(IDS_UNDEFINED_CONNECTOR, 112,                                                               \
-      "Wire '%s' references undefined connector '%s' or pin '%s'.  Skipping this wire.")          \
-    X(IDS_MISSING_ENDPOINT, 113,                                                                  \
-      "Wire '%s' is missing an endpoint (connector-pin or splice).  Skipping this wire.")         \
-    X(IDS_INVALID_OUTPUT_FOLDER, 114,                                                             \
-      "The output file path '%s' is not a valid folder.  Please select a valid folder path.")     \
-    X(IDS_CAPH_FILE_FILTER, 397, "Capital-H Export File (*.tst)|*.tst")                           \
-    X(IDS_PARSER_OUT_OF_DATA, 403,                                                                \
-      "CAP-H Parser error in element '%s':  Out of data at position %i of string %s\n")           \
-    X(IDS_PARSER_ILLEGAL_CHARACTER, 404, "CAP-H Parser error:  Illegal character at position %i ('%s')") \
+#define PINWEAVE_STRING_TABLE(X)                                                                             \
+    X(IDS_ABOUTBOX, 101, "&About Pinweave...")                                                               \
+    X(IDS_BROWSE_TITLE, 102, "Current Folder Is:")                                                           \
+    X(IDS_STARTING_CONVERSION, 104, "Starting conversion of '%s'")                                           \
+    X(IDS_OUTPUT_EXISTS_PROMPT, 105,                                                                         \
+      "The following output file already exists:\r\n%s\r\nDo you wish to overwrite this file?")              \
+    X(IDS_FILE_OPEN_ERROR, 106, "File open error on file '%s'\r\n%s")                                        \
+    X(IDS_PART_NUMBERS_DETECTED, 107, "%i Part Number(s) detected.")                                         \
+    X(IDS_PROCESSING_PART, 108, "Processing Part # %s")                                                      \
+    X(IDS_COMPLETED, 109, "Completed")                                                                       \
+    X(IDS_PID_FILE_GENERATED, 110, "PID File '%s' generated")                                                \
+    X(IDS_OUTPUT_EXISTS_ABORTED, 111, "The output file '%s' already exists.\nConversion aborted.")           \
+    X(IDS_UNDEFINED_CONNECTOR, 112,                                                                          \
+      "Wire '%s' references undefined connector '%s' or pin '%s'.  Skipping this wire.")                     \
+    X(IDS_MISSING_ENDPOINT, 113,                                                                             \
+      "Wire '%s' is missing an endpoint (connector-pin or splice).  Skipping this wire.")                    \
+    X(IDS_INVALID_OUTPUT_FOLDER, 114,                                                                        \
+      "The output file path '%s' is not a valid folder.  Please select a valid folder path.")                \
+    X(IDS_CAPH_FILE_FILTER, 397, "Capital-H Export File (*.tst)|*.tst")                                      \
+    X(IDS_PARSER_OUT_OF_DATA, 403,                                                                           \
+      "CAP-H Parser error in element '%s':  Out of data at position %i of string %s\n")                      \
+    X(IDS_PARSER_ILLEGAL_CHARACTER, 404, "CAP-H Parser error:  Illegal character at position %i ('%s')")     \
     X(IDS_PARSER_NO_BRACKET, 405, "CAP-H Parser error:  Element does not begin with a '[' near '%s'")
 
 #ifndef RC_INVOKED
@@ -222,7 +222,7 @@ inline constexpr const char* kMsgInterrupted = "Interrupted by %s. Conversion ab
 inline constexpr const char* kMsgInterruptedTooLate =
     "%s came while the output files were put in place; that step was finished first.";
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // RC_INVOKED
-#endif  // PINWEAVE_COMMON_MESSAGETABLE_H
+#endif // RC_INVOKED
+#endif // PINWEAVE_COMMON_MESSAGETABLE_H

@@ -1,8 +1,8 @@
 // The disk operations of a run on Linux and other POSIX systems.
 #include "pid/FileSystem.h"
 
-#include "pid/PathNames.h"
 #include "common/MessageTable.h"
+#include "pid/PathNames.h"
 
 #include <cerrno>
 #include <climits>

@@ -45,7 +45,7 @@ std::string LocaleDateTime(const std::tm& tmLocal)
     return kInvalidDateTime;
 }
 
-}  // namespace
+} // namespace
 
 std::string GenerationDateText(std::time_t tNow)
 {
@@ -56,4 +56,4 @@ std::string GenerationDateText(std::time_t tNow)
     return IsClassicTimeLocale() ? UsDateTime(tmLocal) : LocaleDateTime(tmLocal);
 }
 
-}  // namespace pinweave
+} // namespace pinweave

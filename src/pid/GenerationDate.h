@@ -17,6 +17,6 @@ namespace pinweave {
 // "Invalid DateTime" when tNow cannot be converted to local time.
 std::string GenerationDateText(std::time_t tNow);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_GENERATIONDATE_H
+#endif // PINWEAVE_PID_GENERATIONDATE_H

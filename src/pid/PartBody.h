@@ -26,16 +26,16 @@ using CSpliceNumbers = std::unordered_map<std::string_view, std::string>;
 
 struct CPartBody {
     struct CLogLine {
-        std::size_t m_nAt;  // bytes of m_strWires made before the line arose
+        std::size_t m_nAt; // bytes of m_strWires made before the line arose
         std::string m_strText;
     };
 
-    std::string m_strWires;  // the [wires] lines
+    std::string m_strWires; // the [wires] lines
     std::vector<CLogLine> m_lstLogLines;
-    CPinEnds m_pinEnds;  // sorted in pin-table order once the body is made
+    CPinEnds m_pinEnds; // sorted in pin-table order once the body is made
     CSpliceNumbers m_mapSpliceNumbers;
-    std::string m_strSplices;     // the [splices] lines, without the heading
-    std::string m_strComponents;  // the [components] lines, without the heading
+    std::string m_strSplices;    // the [splices] lines, without the heading
+    std::string m_strComponents; // the [components] lines, without the heading
 
     // Forgets the content, keeping the memory for the next part.
     void Clear();
@@ -54,6 +54,6 @@ bool AttachEndTo(const CPinTable& pinTable, CPinEnds& pinEnds, CSpliceNumbers& m
                  std::string_view strConnector, std::string_view strPin, std::string_view strSplice,
                  std::string& strSplices, std::string_view strWireName, std::string& strLogLine);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_PARTBODY_H
+#endif // PINWEAVE_PID_PARTBODY_H

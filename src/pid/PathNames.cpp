@@ -20,7 +20,7 @@ std::size_t StemEnd(std::string_view strPath)
     return (nDot == std::string_view::npos || nDot < nNameStart) ? strPath.size() : nDot;
 }
 
-}  // namespace
+} // namespace
 
 std::string_view FileNameOf(std::string_view strPath)
 {
@@ -53,7 +53,7 @@ std::string JoinPath(std::string_view strFolder, std::string_view strFileName)
         strPath.assign(strFolder.substr(0, nLastKept + 1));
         strPath += kJoinSeparator;
     } else if (!strFolder.empty()) {
-        strPath.assign(1, strFolder.front());  // the root itself
+        strPath.assign(1, strFolder.front()); // the root itself
     }
     strPath += strFileName;
     return strPath;
@@ -64,4 +64,4 @@ std::string LogFilePathOf(std::string_view strCapHPath)
     return std::string(strCapHPath.substr(0, StemEnd(strCapHPath))) + ".log";
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -32,6 +32,6 @@ std::string JoinPath(std::string_view strFolder, std::string_view strFileName);
 // file name replaced by ".log", or ".log" added when it has none.
 std::string LogFilePathOf(std::string_view strCapHPath);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_PATHNAMES_H
+#endif // PINWEAVE_PID_PATHNAMES_H

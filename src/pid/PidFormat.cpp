@@ -41,4 +41,4 @@ std::string ColourFields(std::string_view strColour)
     return strFields;
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -37,6 +37,6 @@ std::string ColourFields(std::string_view strColour);
 // together without copying it first.
 std::array<std::string_view, 3> ColourFieldPieces(std::string_view strColour);
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_PIDFORMAT_H
+#endif // PINWEAVE_PID_PIDFORMAT_H

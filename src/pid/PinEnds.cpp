@@ -13,4 +13,4 @@ void CPinEnds::SortByRecord()
                      [](const CEnd& a, const CEnd& b) { return a.m_nRecord < b.m_nRecord; });
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -15,8 +15,8 @@ namespace pinweave {
 class CPinEnds {
 public:
     struct CEnd {
-        std::size_t m_nRecord;      // in the pin table
-        std::size_t m_nNameOffset;  // of the wire name in the names text
+        std::size_t m_nRecord;     // in the pin table
+        std::size_t m_nNameOffset; // of the wire name in the names text
         std::size_t m_nNameLength;
     };
 
@@ -54,6 +54,6 @@ private:
     std::string m_strNames;
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_PINENDS_H
+#endif // PINWEAVE_PID_PINENDS_H

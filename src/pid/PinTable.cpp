@@ -99,7 +99,7 @@ std::size_t SlotCountFor(std::size_t nRecords)
     return nSlots;
 }
 
-}  // namespace
+} // namespace
 
 void CPinTable::Reserve(std::size_t nFixtures, std::size_t nPins)
 {
@@ -318,4 +318,4 @@ void CPinTable::BuildIndex()
     }
 }
 
-}  // namespace pinweave
+} // namespace pinweave

@@ -110,15 +110,15 @@ public:
 
     private:
         const CPinTable& m_table;
-        std::size_t m_nFixture = 0;  // a fixture at or before the previous record's
+        std::size_t m_nFixture = 0; // a fixture at or before the previous record's
     };
 
 private:
     struct CFixture {
-        std::string_view m_strConnector;  // NAME as stored, blanks kept
-        std::uint64_t m_nHash;            // of the connector name, shared by its pins' keys
-        std::size_t m_nFirstRecord;       // where its pins begin in the table
-        std::size_t m_nFirstLine;         // where its pins' lines begin in FreeLines()
+        std::string_view m_strConnector; // NAME as stored, blanks kept
+        std::uint64_t m_nHash;           // of the connector name, shared by its pins' keys
+        std::size_t m_nFirstRecord;      // where its pins begin in the table
+        std::size_t m_nFirstLine;        // where its pins' lines begin in FreeLines()
     };
 
     // Records are grouped in blocks of 2^kBlockShift: a block's first fixture
@@ -127,7 +127,7 @@ private:
 
     std::size_t FixtureOf(std::size_t nRecord) const;
     void BuildFixtureBlocks();
-    std::size_t RecordEnd(std::size_t nFixture) const;  // one past its last record
+    std::size_t RecordEnd(std::size_t nFixture) const; // one past its last record
     std::size_t PinStart(std::size_t nRecord) const
     {
         return nRecord == 0 ? 0 : m_arrRecords[nRecord - 1].m_nPinEnd;
@@ -149,8 +149,8 @@ private:
 
     std::vector<CFixture> m_arrFixtures;
     std::vector<CPinRecord> m_arrRecords;
-    std::string m_strPins;  // every pin's NAME, in record order, nothing between them
-    std::vector<std::size_t> m_arrBlockFixtures;  // per block, the fixture of its first record
+    std::string m_strPins;                       // every pin's NAME, in record order, nothing between them
+    std::vector<std::size_t> m_arrBlockFixtures; // per block, the fixture of its first record
     // The index: a power of two slots, at most two thirds used, probed
     // linearly, 0 in a free one. A used slot holds the record number + 1;
     // a sketched one holds it in its low 32 bits and the pin's sketch in its
@@ -158,11 +158,11 @@ private:
     enum class ESlotKind { Sketched, Narrow, Wide };
     ESlotKind m_slotKind = ESlotKind::Sketched;
     std::size_t m_nSketchedSlotLimit = kSketchedSlotLimit;
-    std::vector<std::uint32_t> m_arrNarrowSlots;  // Narrow
-    std::vector<std::uint64_t> m_arrWideSlots;    // Sketched and Wide
+    std::vector<std::uint32_t> m_arrNarrowSlots; // Narrow
+    std::vector<std::uint64_t> m_arrWideSlots;   // Sketched and Wide
     std::string m_strFreeLines;
 };
 
-}  // namespace pinweave
+} // namespace pinweave
 
-#endif  // PINWEAVE_PID_PINTABLE_H
+#endif // PINWEAVE_PID_PINTABLE_H

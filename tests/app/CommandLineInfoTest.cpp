@@ -189,5 +189,5 @@ TEST(ParseParamTest, NullTextCountsAsEmpty)
     EXPECT_EQ(Describe(Record{false, false, "x.tst", ""}), Describe(info));
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

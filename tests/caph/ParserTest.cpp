@@ -170,7 +170,8 @@ TEST_P(ParserAttributeTest, StoresExactlyTheseEntries)
     CCapHElement parent;
     ASSERT_TRUE(ParseInto(parent, "[P]\n[A]\n" + c.strBody + "[ENDA]\n[ENDP]").bOk);
     ASSERT_EQ(parent.m_lstChildren.size(), 1u);
-    for (const CAttributeTable* pTable : {&element.m_mapAttributes, &parent.m_lstChildren[0]->m_mapAttributes}) {
+    for (const CAttributeTable* pTable :
+         {&element.m_mapAttributes, &parent.m_lstChildren[0]->m_mapAttributes}) {
         EXPECT_EQ(pTable->GetCount(), c.lstExpected.size());
         std::vector<std::string_view> lstKeys = {"ABSENT"};
         for (const auto& [strKey, strValue] : c.lstExpected) {

@@ -18,9 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-const std::string kSections =
-    CrLf({"[HEADER]", "[PN]", "NAME=P\xC3\xBC", "[ENDPN]", "[ENDHEADER]", "[CONNECTION]", "[PART]",
-               "[ENDPART]", "[ENDCONNECTION]"});
+const std::string kSections = CrLf({"[HEADER]", "[PN]", "NAME=P\xC3\xBC", "[ENDPN]", "[ENDHEADER]",
+                                    "[CONNECTION]", "[PART]", "[ENDPART]", "[ENDCONNECTION]"});
 
 std::string Utf16Le(const std::string& strAscii)
 {
@@ -48,8 +47,8 @@ struct NotCapHCase {
     const char* pszName;
     std::string strCapH;
     Outcome outcome;
-    std::vector<std::string> arrMiddle;  // the lines between "Starting" and "Completed", when it completes
-    bool bPid;                           // job.pid is written
+    std::vector<std::string> arrMiddle; // the lines between "Starting" and "Completed", when it completes
+    bool bPid;                          // job.pid is written
 };
 
 void PrintTo(const NotCapHCase& testCase, std::ostream* pStream)
@@ -63,17 +62,25 @@ const NotCapHCase kCases[] = {
     {"PasswordFile",
      "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1:daemon:/usr/sbin:/usr/sbin/nologin\n"
      "nobody:x:65534:65534:nobody:/nonexistent:/usr/sbin/nologin\n",
-     Outcome::NotCapH, {}, false},
+     Outcome::NotCapH,
+     {},
+     false},
     {"OnlyAnEndMarker", "[ENDHEADER]\r\n", Outcome::NotCapH, {}, false},
     {"BinaryBytes", "\0\x01\xFF\x80[HEAD\0ER]\r\n"s, Outcome::NotCapH, {}, false},
     {"Utf16LittleEndianExport", Utf16Le(kSections), Outcome::Utf16, {}, false},
     {"Utf16BigEndianExport", Utf16Be(kSections), Outcome::Utf16, {}, false},
     {"Utf16MarkAlone", "\xFF\xFE", Outcome::Utf16, {}, false},
     {"StartMarkerWithoutEndMarker", "[CONNECTOR]\r\n[FIXTURE]\r\n", Outcome::Unclosed, {}, false},
-    {"Utf8ByteOrderMarkBeforeTheSections", "\xEF\xBB\xBF" + kSections, Outcome::Completed,
-     {"1 Part Number(s) detected.", "Processing Part # P\xC3\xBC", "PID File 'job.pid' generated"}, true},
-    {"SectionsWithoutPartNumbers", CrLf({"[HEADER]", "FAMILY=F", "[ENDHEADER]"}), Outcome::Completed,
-     {"0 Part Number(s) detected."}, false},
+    {"Utf8ByteOrderMarkBeforeTheSections",
+     "\xEF\xBB\xBF" + kSections,
+     Outcome::Completed,
+     {"1 Part Number(s) detected.", "Processing Part # P\xC3\xBC", "PID File 'job.pid' generated"},
+     true},
+    {"SectionsWithoutPartNumbers",
+     CrLf({"[HEADER]", "FAMILY=F", "[ENDHEADER]"}),
+     Outcome::Completed,
+     {"0 Part Number(s) detected."},
+     false},
 };
 
 class NotCapHProgramTest : public testing::TestWithParam<NotCapHCase> {
@@ -98,12 +105,14 @@ TEST_P(NotCapHProgramTest, StopsWithOneLineOrConverts)
                               "[HEADER], [CONNECTION] and [CONNECTOR]. Conversion aborted.");
         break;
     case Outcome::Utf16:
-        arrExpected.push_back("The file 'job.tst' is UTF-16 (Unicode) text; save it as single-byte (ANSI) text "
-                              "and convert it again. Conversion aborted.");
+        arrExpected.push_back(
+            "The file 'job.tst' is UTF-16 (Unicode) text; save it as single-byte (ANSI) text "
+            "and convert it again. Conversion aborted.");
         break;
     case Outcome::Unclosed:
-        arrExpected.push_back("The CAP-H file 'job.tst' ends inside its [CONNECTOR] section ([ENDCONNECTOR] is "
-                              "missing). Conversion aborted.");
+        arrExpected.push_back(
+            "The CAP-H file 'job.tst' ends inside its [CONNECTOR] section ([ENDCONNECTOR] is "
+            "missing). Conversion aborted.");
         break;
     case Outcome::Completed:
         arrExpected.insert(arrExpected.end(), c.arrMiddle.begin(), c.arrMiddle.end());
@@ -125,5 +134,5 @@ INSTANTIATE_TEST_SUITE_P(Program, NotCapHProgramTest, testing::ValuesIn(kCases),
                              return testInfo.param.pszName;
                          });
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test

@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 // Two part numbers, each with an empty part group; the program only carries
 // the run, so the content of the PID files is not its concern here.
 const std::string kTwoPartCapH =
-    CrLf({"CAP-H export", "[HEADER]", "[PN=A]", "NAME=4711-A", "[ENDPN]", "[PN=B]", "NAME=4711-B",
-               "[ENDPN]", "[ENDHEADER]", "[CONNECTION]", "[PN=A]", "[ENDPN]", "[PN=B]", "[ENDPN]",
-               "[ENDCONNECTION]", "[CONNECTOR]", "[ENDCONNECTOR]"});
+    CrLf({"CAP-H export", "[HEADER]", "[PN=A]", "NAME=4711-A", "[ENDPN]", "[PN=B]", "NAME=4711-B", "[ENDPN]",
+          "[ENDHEADER]", "[CONNECTION]", "[PN=A]", "[ENDPN]", "[PN=B]", "[ENDPN]", "[ENDCONNECTION]",
+          "[CONNECTOR]", "[ENDCONNECTOR]"});
 
 std::vector<std::string> CompletedLog(const std::string& strCapHPath)
 {
@@ -469,8 +469,7 @@ TEST_F(ProgramTest, TerminalShowsControlBytesAsEscapes)
     const std::string strShown = "j\\x1b]0;owned\\x07\\x1b[31m\\x0d\\x7f\xE4";
     EXPECT_EQ(LfLines(lines(strShown)) + "Pinweave: " + LfLines({lines(strShown)[2], lines(strShown)[3]}),
               shown.strOut);
-    EXPECT_EQ(CrLf(lines(strName)) + CrLf(lines(strName)),
-              ReadFileBytes(Job() / (strName + ".log")));
+    EXPECT_EQ(CrLf(lines(strName)) + CrLf(lines(strName)), ReadFileBytes(Job() / (strName + ".log")));
 }
 
 } // namespace

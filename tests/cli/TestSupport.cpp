@@ -53,4 +53,4 @@ ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::fil
     return {child.nStatus, target == StdoutTarget::Terminal ? strTerminal : child.strOut, child.strErr};
 }
 
-}  // namespace pinweave::test
+} // namespace pinweave::test

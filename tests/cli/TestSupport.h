@@ -12,7 +12,7 @@
 namespace pinweave::test {
 
 struct ProgramResult {
-    int nStatus;  // the exit status, or -1 when the program did not exit normally
+    int nStatus; // the exit status, or -1 when the program did not exit normally
     std::string strOut;
     std::string strErr;
 };
@@ -32,6 +32,6 @@ ProgramResult RunProgram(const std::vector<std::string>& arrArgs, const std::fil
                          const std::filesystem::path& captureDir,
                          StdoutTarget target = StdoutTarget::Captured);
 
-}  // namespace pinweave::test
+} // namespace pinweave::test
 
-#endif  // PINWEAVE_TESTS_CLI_TESTSUPPORT_H
+#endif // PINWEAVE_TESTS_CLI_TESTSUPPORT_H

@@ -42,10 +42,11 @@ std::string JobCapH(int nParts, int nWires, std::size_t nBigWireBytes = 0, bool 
     for (int i = 0; i < nParts + (bSurplus ? 1 : 0); ++i) {
         std::vector<CCapHMember> arrWires;
         for (int w = 0; w < nWires; ++w) {
-            const std::string strName = i == 1 && w == 0 && nBigWireBytes > 0 ? std::string(nBigWireBytes, 'W')
-                                                                               : "W" + std::to_string(w);
-            arrWires.push_back({strName, "J1", std::to_string(w % 40), "", "", "", "S" + std::to_string(w % 7),
-                                "RD/BK"});
+            const std::string strName = i == 1 && w == 0 && nBigWireBytes > 0
+                                            ? std::string(nBigWireBytes, 'W')
+                                            : "W" + std::to_string(w);
+            arrWires.push_back(
+                {strName, "J1", std::to_string(w % 40), "", "", "", "S" + std::to_string(w % 7), "RD/BK"});
         }
         capH.Group(arrWires);
     }

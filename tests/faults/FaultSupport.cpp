@@ -71,10 +71,12 @@ pid_t StartChild(const std::string& strProgram, const ChildOptions& options)
     if (pid == 0) {
         // The capture files are opened before any user switch, so they stay
         // the test's own.
-        const int fdOut = options.fdStdout >= 0 ? dup(options.fdStdout)
-                                                : open(strOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int fdErr = options.bStderrOnStdout ? dup(fdOut)
-                                                  : open(strErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fdOut = options.fdStdout >= 0
+                              ? dup(options.fdStdout)
+                              : open(strOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fdErr = options.bStderrOnStdout
+                              ? dup(fdOut)
+                              : open(strErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fdOut < 0 || fdErr < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0) {
             _exit(125);
         }

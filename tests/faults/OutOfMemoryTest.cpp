@@ -78,7 +78,8 @@ void* operator new(std::size_t nBytes, std::align_val_t nAlign)
     void* const pMemory = Allocate(nBytes); // counts, and fails when its turn comes
     std::free(pMemory);
     const std::size_t nAlignment = static_cast<std::size_t>(nAlign);
-    void* const pAligned = std::aligned_alloc(nAlignment, (nBytes + nAlignment - 1) / nAlignment * nAlignment);
+    void* const pAligned =
+        std::aligned_alloc(nAlignment, (nBytes + nAlignment - 1) / nAlignment * nAlignment);
     if (pAligned == nullptr) {
         throw std::bad_alloc();
     }
@@ -115,7 +116,8 @@ std::string JobCapH()
     for (int i = 0; i < 3; ++i) {
         std::vector<CCapHMember> arrMembers;
         for (int w = 0; w < 6; ++w) {
-            arrMembers.push_back({"W" + std::to_string(w), "J1", std::to_string(w), "", "", "", "S1", "RD/BK"});
+            arrMembers.push_back(
+                {"W" + std::to_string(w), "J1", std::to_string(w), "", "", "", "S1", "RD/BK"});
         }
         arrMembers.push_back({"D1", "J9", "1", "", "", "", "", "", true});
         capH.Group(arrMembers);

@@ -99,5 +99,5 @@ TEST(ByteValueTest, EveryByteInTagsNamesAndValues)
     }
 }
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test

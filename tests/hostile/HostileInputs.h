@@ -43,6 +43,6 @@ std::uint64_t WriteHostileFile(HostileKind kind, std::uint64_t nScale, const std
 // its CR LF (at most its last 4 KiB).
 std::string LastLineOf(const std::filesystem::path& path);
 
-}  // namespace pinweave::test
+} // namespace pinweave::test
 
-#endif  // PINWEAVE_TESTS_HOSTILE_HOSTILEINPUTS_H
+#endif // PINWEAVE_TESTS_HOSTILE_HOSTILEINPUTS_H

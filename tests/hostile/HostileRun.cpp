@@ -26,7 +26,7 @@ ChildResult Convert(const std::string& strProgram, const fs::path& pathWork, std
     return result;
 }
 
-}  // namespace
+} // namespace
 
 bool PeakMemoryIsMeaningful()
 {
@@ -74,4 +74,4 @@ HostileOutcome RunHostileCase(const HostileCase& hostileCase, std::uint64_t nSca
     return outcome;
 }
 
-}  // namespace pinweave::test
+} // namespace pinweave::test

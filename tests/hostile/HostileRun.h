@@ -35,6 +35,6 @@ HostileOutcome RunHostileCase(const HostileCase& hostileCase, std::uint64_t nSca
                               const std::string& strProgram, const std::filesystem::path& pathWork,
                               std::uint64_t nIdlePeakBytes);
 
-}  // namespace pinweave::test
+} // namespace pinweave::test
 
-#endif  // PINWEAVE_TESTS_HOSTILE_HOSTILERUN_H
+#endif // PINWEAVE_TESTS_HOSTILE_HOSTILERUN_H

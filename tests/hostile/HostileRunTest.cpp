@@ -61,5 +61,5 @@ INSTANTIATE_TEST_SUITE_P(Hostile, HostileRunTest,
                              return testInfo.param.pszName;
                          });
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test

@@ -44,4 +44,4 @@ std::string NotCapHLine(const std::string& strCapHPath)
            "[CONNECTOR]. Conversion aborted.";
 }
 
-}  // namespace pinweave::test
+} // namespace pinweave::test

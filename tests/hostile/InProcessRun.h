@@ -27,6 +27,6 @@ std::string UnclosedSectionLine(const std::string& strCapHPath, const std::strin
 // The line a run logs for a file that holds no section start marker at all.
 std::string NotCapHLine(const std::string& strCapHPath);
 
-}  // namespace pinweave::test
+} // namespace pinweave::test
 
-#endif  // PINWEAVE_TESTS_HOSTILE_INPROCESSRUN_H
+#endif // PINWEAVE_TESTS_HOSTILE_INPROCESSRUN_H

@@ -22,10 +22,10 @@ struct MarkerCase {
     const char* pszName;
     std::string strCapH;
     bool bCompletes;
-    std::string strLast;  // the start of the last results line; for a file that ends inside a
-                          // section, that section's name; "none" for a file without any section
-    std::size_t nLines;   // results lines in all
-    std::size_t nParts;   // PID files written
+    std::string strLast; // the start of the last results line; for a file that ends inside a
+                         // section, that section's name; "none" for a file without any section
+    std::size_t nLines;  // results lines in all
+    std::size_t nParts;  // PID files written
 };
 
 void PrintTo(const MarkerCase& testCase, std::ostream* pStream)
@@ -88,5 +88,5 @@ INSTANTIATE_TEST_SUITE_P(Hostile, MarkerTest, testing::ValuesIn(kMarkerCases),
                              return testInfo.param.pszName;
                          });
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test

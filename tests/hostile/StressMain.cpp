@@ -79,7 +79,7 @@ int Run(int argc, char* argv[])
     return nFailed == 0 ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -74,5 +74,5 @@ TEST(TruncationTest, EveryOffsetOfTheExample)
     }
 }
 
-}  // namespace
-}  // namespace pinweave::test
+} // namespace
+} // namespace pinweave::test

@@ -20,7 +20,7 @@ TEST(NamesTest, NamesFromTheCapHPath)
         {"/jobs/harness.tst", "harness", "/jobs/harness.log"},
         {"/jobs/harness.rev.tst", "harness.rev", "/jobs/harness.rev.log"},
         {"/jobs/harness", "harness", "/jobs/harness.log"},
-        {"/jobs.v2/harness", "harness", "/jobs.v2/harness.log"},  // a dot in the folder is no extension
+        {"/jobs.v2/harness", "harness", "/jobs.v2/harness.log"}, // a dot in the folder is no extension
         {"harness.", "harness", "harness.log"},
         {"/jobs/my harness.tst", "my harness", "/jobs/my harness.log"},
 #ifdef _WIN32
@@ -44,7 +44,7 @@ TEST(NamesTest, ExactlyOneSeparatorBetweenFolderAndName)
         {"D:\\", "D:\\a.pid"},         {"/out//", "/out\\a.pid"},
 #else
         {"/out", "/out/a.pid"}, {"/out/", "/out/a.pid"},          {"/out//", "/out/a.pid"},
-        {"/", "/a.pid"},        {"C:\\Out\\", "C:\\Out\\/a.pid"},  // a backslash is no separator here
+        {"/", "/a.pid"},        {"C:\\Out\\", "C:\\Out\\/a.pid"}, // a backslash is no separator here
 #endif
     };
     for (const auto& [pszFolder, pszPath] : cases) {
@@ -61,7 +61,7 @@ TEST(NamesTest, ColourFieldsAndUnderscoredNames)
     for (const auto& [pszColour, pszFields] : cases) {
         EXPECT_EQ(ColourFields(pszColour), pszFields) << pszColour;
     }
-    EXPECT_EQ(Underscored(" P  2\t"), "_P__2\t");  // only blanks are replaced
+    EXPECT_EQ(Underscored(" P  2\t"), "_P__2\t"); // only blanks are replaced
 }
 
 #ifndef _WIN32
@@ -80,5 +80,5 @@ TEST(NamesTest, GenerationDateInTheUsFormUnderTheClassicLocale)
 }
 #endif
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

@@ -101,9 +101,8 @@ TEST(OutputFilesTest, FolderWhereAFileShouldBeIsAskedAboutThenRefused)
     EXPECT_EQ(run.m_ui.m_arrMessageBoxes,
               Lines{FormatTableMessage(IDS_FILE_OPEN_ERROR, {run.Out("harness.pid"), kFolderInTheWay})});
     EXPECT_TRUE(fs::is_directory(run.Out("harness.pid")));
-    EXPECT_EQ(run.m_ui.Results(),
-              CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
-                    "3 Part Number(s) detected."}));
+    EXPECT_EQ(run.m_ui.Results(), CrLf({FormatTableMessage(IDS_STARTING_CONVERSION, {run.m_strCapHPath}),
+                                        "3 Part Number(s) detected."}));
 }
 
 TEST(OutputFilesTest, InvalidFolderIsShownInAMessageBoxAndLoggedWithoutAWindow)

@@ -40,8 +40,8 @@ TEST(PinEndsTest, SortedByRecordInAttachOrder)
     const Attached cases[] = {
         {},
         {{7, "A"}},
-        {{0, "A"}, {0, "B"}, {0, "C"}},  // every record 0: nothing to sort
-        {{300, "A"}, {300, "B"}, {300, "C"}},  // the same low byte everywhere
+        {{0, "A"}, {0, "B"}, {0, "C"}},       // every record 0: nothing to sort
+        {{300, "A"}, {300, "B"}, {300, "C"}}, // the same low byte everywhere
         {{2, "A"}, {1, "B"}, {2, "C"}, {0, "D"}, {1, "E"}, {2, "F"}},
         {{256, "A"}, {255, "B"}, {0, "C"}, {65536, "D"}, {65535, "E"}, {256, "F"}, {1, "G"}},
         {{kHuge + 1, "A"}, {kHuge, "B"}, {1, "C"}, {kHuge + 1, "D"}, {kHuge - 1, "E"}},
@@ -60,9 +60,9 @@ TEST(PinEndsTest, SortedByRecordInAttachOrder)
             arrGot.emplace_back(end.m_nRecord, std::string(ends.WireName(end)));
         }
         EXPECT_EQ(arrGot, Sorted(arrCase)) << arrCase.size() << " ends";
-        ends.Clear();  // the next case starts empty, with the memory kept
+        ends.Clear(); // the next case starts empty, with the memory kept
     }
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

@@ -23,15 +23,15 @@ TEST(PinIndexTest, WireEndsFollowConnectorThenSplice)
     struct Case {
         const char *pszConnector, *pszPin, *pszSplice, *pszWire;
         int nRecord;           // pin record that receives the end, -1 for none, -2 for a splice
-        std::string strLogged;  // the line logged for it, or ""
+        std::string strLogged; // the line logged for it, or ""
     };
     const Case cases[] = {
         {"J1", "2", "", "W1", 1, ""},
-        {"P 2", "A", "S1", "W2", 2, ""},  // a connector decides; its splice is not looked at
+        {"P 2", "A", "S1", "W2", 2, ""}, // a connector decides; its splice is not looked at
         {"J1", "3", "", "W3", -1, FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"W3", "J1", "3"})},
         {"j1", "1", "", "W4", -1, FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"W4", "j1", "1"})},
         {"P_2", "A", "", "W5", -1, FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {"W5", "P_2", "A"})},
-        {"J1", "", "S1", "W6", -1, ""},  // a connector without pin is dropped silently
+        {"J1", "", "S1", "W6", -1, ""}, // a connector without pin is dropped silently
         {"", "", "", "W7", -1, FormatTableMessage(IDS_MISSING_ENDPOINT, {"W7"})},
         {"", "", "S 9", "W 8", -2, ""},
         {"", "", "S1", "W9", -2, ""},
@@ -96,5 +96,5 @@ TEST(PinIndexTest, ManyPartsAndWiresLandOnTheirPins)
     }
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

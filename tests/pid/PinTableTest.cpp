@@ -34,13 +34,13 @@ void Build(CPinTable& table, const Fixtures& arrFixtures)
 // join to the same text around "||".
 const Fixtures kFixtures = {
     {"E0", {}},
-    {"J1", {"1", "2", "10", "2"}},  // records 0-3
-    {"P 2", {"A", "a", "B C"}},     // records 4-6
+    {"J1", {"1", "2", "10", "2"}}, // records 0-3
+    {"P 2", {"A", "a", "B C"}},    // records 4-6
     {"E1", {}},
-    {"A||B", {"C"}},          // record 7
-    {"A", {"B||C"}},          // record 8
-    {"J1", {"1"}},            // record 9
-    {"K", {"1", "12", "2"}},  // records 10-12
+    {"A||B", {"C"}},         // record 7
+    {"A", {"B||C"}},         // record 8
+    {"J1", {"1"}},           // record 9
+    {"K", {"1", "12", "2"}}, // records 10-12
     {"E2", {}},
 };
 
@@ -55,21 +55,21 @@ TEST(PinTableTest, FindsTheLatestRecordWithExactlyThatConnectorAndPin)
         std::string_view strConnector, strPin;
         std::size_t nRecord;
     } cases[] = {
-        {"J1", "1", 9},  // a later fixture of the same name takes the pin over
-        {"J1", "2", 3},  // the pin's second listing takes it over
+        {"J1", "1", 9}, // a later fixture of the same name takes the pin over
+        {"J1", "2", 3}, // the pin's second listing takes it over
         {"J1", "10", 2},
         {"J1", "12", npos},
         {"K", "12", 11},
         {"K", "1", 10},
         {"K", "2", 12},
         {"P 2", "A", 4},
-        {"P 2", "a", 5},  // letter case counts
+        {"P 2", "a", 5}, // letter case counts
         {"p 2", "A", npos},
-        {"P_2", "A", npos},  // the underscored form is only for the file
+        {"P_2", "A", npos}, // the underscored form is only for the file
         {"P 2", "B C", 6},
         {"P 2", "B_C", npos},
         {"P 2 ", "A", npos},
-        {"A||B", "C", 7},  // connector and pin are compared each on its own
+        {"A||B", "C", 7}, // connector and pin are compared each on its own
         {"A", "B||C", 8},
         {"A||B||C", "", npos},
         {"A", "C", npos},
@@ -195,9 +195,22 @@ TEST(PinTableTest, SketchedAndPlainIndexesFindWhatASearchFinds)
 {
     const std::string strLong(255, 'P');
     const std::vector<std::string> arrTricky = {
-        "",      "A",   std::string("A\0", 2), std::string(1, '\0'), "AB",           "ABC",
-        "ABCD",  "ABCE", "ABC ",                "abc",                 strLong + "Q", strLong + "R",
-        strLong, std::string(254, 'P'),         std::string(300, 'P'), "A",
+        "",
+        "A",
+        std::string("A\0", 2),
+        std::string(1, '\0'),
+        "AB",
+        "ABC",
+        "ABCD",
+        "ABCE",
+        "ABC ",
+        "abc",
+        strLong + "Q",
+        strLong + "R",
+        strLong,
+        std::string(254, 'P'),
+        std::string(300, 'P'),
+        "A",
     };
     std::vector<std::string> arrNumbered;
     for (int i = 0; i < 200; ++i) {
@@ -212,12 +225,12 @@ TEST(PinTableTest, SketchedAndPlainIndexesFindWhatASearchFinds)
         arrAlike.push_back("PIN" + std::to_string(i));
     }
     const Fixtures arrFixtures = {
-        {"E", {}},   {"J1", arrTricky}, {"J1", first(1)},   {"K", first(63)}, {"J 2", first(64)},
-        {"E", {}},   {"", arrTricky},   {"K", first(65)},   {"E", {}},        {"J 2", first(128)},
-        {"J1", {"ABCD", strLong}},      {"K", first(3)},    {"L", first(200)}, {"E", {}},
-        {"S", arrAlike},
+        {"E", {}},          {"J1", arrTricky},   {"J1", first(1)},          {"K", first(63)},
+        {"J 2", first(64)}, {"E", {}},           {"", arrTricky},           {"K", first(65)},
+        {"E", {}},          {"J 2", first(128)}, {"J1", {"ABCD", strLong}}, {"K", first(3)},
+        {"L", first(200)},  {"E", {}},           {"S", arrAlike},
     };
-    std::vector<std::pair<std::string, std::string>> arrRecords;  // connector, pin
+    std::vector<std::pair<std::string, std::string>> arrRecords; // connector, pin
     for (const auto& [strConnector, arrPins] : arrFixtures) {
         for (const std::string& strPin : arrPins) {
             arrRecords.emplace_back(strConnector, strPin);
@@ -227,7 +240,7 @@ TEST(PinTableTest, SketchedAndPlainIndexesFindWhatASearchFinds)
     arrPins.insert(arrPins.end(), {"62", "63", "64", "127", "128", "199", "200", "ABCF", strLong + "S"});
     arrPins.insert(arrPins.end(), arrAlike.begin(), arrAlike.end());
     for (int i = 0; i < 10; ++i) {
-        arrPins.push_back("PIN0" + std::to_string(i));  // absent, the same sketch
+        arrPins.push_back("PIN0" + std::to_string(i)); // absent, the same sketch
     }
 
     for (const std::size_t nSketchedSlotLimit : {CPinTable::kSketchedSlotLimit, std::size_t(0)}) {
@@ -259,5 +272,5 @@ TEST(PinTableTest, SketchedAndPlainIndexesFindWhatASearchFinds)
     }
 }
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

@@ -72,7 +72,8 @@ TEST(RunLogTest, UnopenableCapHFileIsReportedWithoutLogFile)
         EXPECT_EQ(run.m_ui.m_arrUnlogged, bWindow ? Lines{} : Lines{strReport});
         EXPECT_EQ(run.m_ui.m_strShownResults, bWindow ? strReport + "\r\n" : "");
         EXPECT_FALSE(fs::exists(LogFilePathOf(strMissing)));
-        EXPECT_TRUE(run.m_engine.m_bOverwriteAll) << "a run that never started leaves the stored values alone";
+        EXPECT_TRUE(run.m_engine.m_bOverwriteAll)
+            << "a run that never started leaves the stored values alone";
     }
 }
 
@@ -80,7 +81,7 @@ TEST(RunLogTest, UnwritableLogFileStopsTheRunAndSaysSo)
 {
     CRunFixture run;
     const std::string strLogPath = LogFilePathOf(run.m_strCapHPath);
-    fs::create_directory(strLogPath);  // a folder where the log file should be
+    fs::create_directory(strLogPath); // a folder where the log file should be
     EXPECT_FALSE(run.Run());
     ASSERT_EQ(run.m_ui.m_arrUnlogged.size(), 2u);
     EXPECT_EQ(run.m_ui.m_arrUnlogged[0].rfind("Cannot write log file '" + strLogPath + "': ", 0), 0u);
@@ -94,19 +95,20 @@ TEST(RunLogTest, ParserPositionsCountTheFileJoinedOnce)
 {
     CRunFixture run("joined.tst", "[HEADER]\r\r\n[P\r\n]\r\n[ENDHEADER]\r\n");
     EXPECT_FALSE(run.Run());
-    EXPECT_EQ(run.LogText(), CrLf({Starting(run.m_strCapHPath),
-                                   "CAP-H Parser error:  Illegal character at position 12 ('[HEADER]\r[P][ENDH...')"}));
+    EXPECT_EQ(run.LogText(),
+              CrLf({Starting(run.m_strCapHPath),
+                    "CAP-H Parser error:  Illegal character at position 12 ('[HEADER]\r[P][ENDH...')"}));
 }
 
 #ifdef __linux__
 TEST(RunLogTest, ReadErrorOnCapHFileIsLogged)
 {
     CRunFixture run;
-    EXPECT_FALSE(run.m_engine.RunConversion("/proc/self/mem"));  // opens, but its start cannot be read
+    EXPECT_FALSE(run.m_engine.RunConversion("/proc/self/mem")); // opens, but its start cannot be read
     EXPECT_EQ(run.LogText(), CrLf({Starting("/proc/self/mem"), "Read error on CAP-H file '/proc/self/mem': "
                                                                "Input/output error. Conversion aborted."}));
 }
 #endif
 
-}  // namespace
-}  // namespace pinweave
+} // namespace
+} // namespace pinweave

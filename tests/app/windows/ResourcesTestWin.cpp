@@ -125,8 +125,7 @@ TEST_F(PinweaveExeTest, ManifestAsksForCommonControls6AndDpiAwareness)
     EXPECT_NE(strManifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     for (const char* pszPart : {
-             ">PerMonitorV2, PerMonitor</dpiAwareness>",
-             ">true/pm</dpiAware>",
+             ">PerMonitorV2, PerMonitor</dpiAwareness>", ">true/pm</dpiAware>",
              "{e2011457-1546-43c5-a5fe-008deee3d3f0}", // Vista
              "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
              "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
