@@ -80,7 +80,9 @@ const HostileCase kHostileCases[] = {
      "The CAP-H file '@' ends inside its [HEADER] section ([ENDHEADER] is missing). Conversion aborted.",
      1.5},
     {"OneLineSection", HostileKind::OneLineSection, 4000000, 1000000000, true, "Completed", 5.5},
-    {"ManyAttributes", HostileKind::ManyAttributes, 500000, 10000000, true, "Completed", 6},
+    // 6.04x measured once the Linux program carried its own C++ runtime (its idle peak fell from 3.9 to
+    // 2.5 MB while a run's own heap stayed as it was).
+    {"ManyAttributes", HostileKind::ManyAttributes, 500000, 10000000, true, "Completed", 6.5},
     {"ManyPins", HostileKind::ManyPins, 250000, 10000000, true, "Completed", 8.5},
     {"NulBytes", HostileKind::NulBytes, 4000000, 1000000000, false,
      "CAP-H Parser error in element '[PN]':  Out of data at position 22 of string [HEADER][PN]NAME=P...",
