@@ -17,6 +17,9 @@ void CCapHElement::Clear()
     // the list kept beside the arena, which holds each parent after its own
     // children: each dies without recursing, and nothing is allocated.
     if (m_pMade != nullptr) {
+        for (CCapHElement* pOwner : m_pMade->lstOwners) {
+            pOwner->m_mapAttributes.RemoveAll();
+        }
         for (CCapHElement* pParent : m_pMade->lstParents) {
             for (CCapHElement* pChild : pParent->m_lstChildren) {
                 pChild->~CCapHElement();

@@ -152,6 +152,8 @@ private:
     struct Made {
         std::pmr::monotonic_buffer_resource arena;
         std::vector<CCapHElement*> lstParents;
+        // The elements made that hold a table of their own.
+        std::vector<CCapHElement*> lstOwners;
     };
     struct OpenElement;
 

@@ -204,7 +204,14 @@ void CCapHElement::CloseLevel(std::deque<OpenElement>& lstOpen, std::vector<CCap
         if (bComplete && nChildren == 0 && !open.bRepeated && nBody <= CAttributeTable::kMaxTextBody) {
             element.m_mapAttributes =
                 CAttributeTable::OverText(pszText + open.nBody, nBody, open.attributes.GetCount());
-        } else {
+        } else if (open.attributes.GetCount() > 0) {
+            // Listed before it holds the table, so that Clear frees it even
+            // when a fault (out of memory) leaves the element in no list.
+            std::vector<CCapHElement*>& lstOwners = m_pMade->lstOwners;
+            if (lstOwners.size() == lstOwners.capacity()) {
+                lstOwners.reserve(std::max<std::size_t>(16, 2 * lstOwners.size()));
+            }
+            lstOwners.push_back(&element);
             element.m_mapAttributes = std::move(open.attributes);
         }
     }
