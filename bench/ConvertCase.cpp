@@ -3,9 +3,9 @@
 #include "Cases.h"
 #include "ProcessStats.h"
 
-#include "caph/CapHFile.h"
 #include "caph/SectionScan.h"
 #include "cli/ConsoleFrontEnd.h"
+#include "pid/CapHFile.h"
 #include "pid/ConversionEngine.h"
 #include "pid/FileLog.h"
 #include "pid/FrontEnd.h"

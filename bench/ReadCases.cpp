@@ -2,8 +2,8 @@
 #include "Cases.h"
 #include "ProcessStats.h"
 
-#include "caph/CapHFile.h"
 #include "caph/SectionScan.h"
+#include "pid/CapHFile.h"
 #include "pid/PathNames.h"
 
 #include <algorithm>

@@ -3,9 +3,9 @@
 // leave nothing of the run behind however it ends.
 #include "pid/ConversionEngine.h"
 
-#include "caph/CapHFile.h"
 #include "caph/SectionScan.h"
 #include "common/MessageTable.h"
+#include "pid/CapHFile.h"
 #include "pid/FileSystem.h"
 #include "pid/GenerationDate.h"
 

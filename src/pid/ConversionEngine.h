@@ -27,7 +27,7 @@
 #define PINWEAVE_PID_CONVERSIONENGINE_H
 
 #include "caph/CapHElement.h"
-#include "caph/CapHFile.h"
+#include "pid/CapHFile.h"
 #include "pid/FrontEnd.h"
 #include "pid/Interrupt.h"
 #include "pid/OutputFiles.h"

@@ -1,4 +1,4 @@
-#include "caph/CapHFile.h"
+#include "pid/CapHFile.h"
 
 #include "caph/CrLfJoiner.h"
 

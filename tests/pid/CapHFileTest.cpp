@@ -1,6 +1,6 @@
 // Reading a CAP-H file joins its CR LF pairs into LF exactly as the section
 // scan would, from a small file or a large one.
-#include "caph/CapHFile.h"
+#include "pid/CapHFile.h"
 #include "caph/CrLfJoiner.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // writers; only a regular file, or a link to one), then take all its bytes
 // for the section scan. The scan reads sections with CR LF line ends joined
 // into LF; the reading joins them already, in one pass once the bytes are in.
-#ifndef PINWEAVE_CAPH_CAPHFILE_H
-#define PINWEAVE_CAPH_CAPHFILE_H
+#ifndef PINWEAVE_PID_CAPHFILE_H
+#define PINWEAVE_PID_CAPHFILE_H
 
 #include <cstddef>
 #include <cstdio>
@@ -72,4 +72,4 @@ private:
 
 } // namespace pinweave
 
-#endif // PINWEAVE_CAPH_CAPHFILE_H
+#endif // PINWEAVE_PID_CAPHFILE_H
