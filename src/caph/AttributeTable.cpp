@@ -67,49 +67,6 @@ bool NameFoldsTo(std::string_view strName, std::string_view strKey)
     return true;
 }
 
-// The hash index: slots of entry number + 1 in the bits of nEntryMask and a
-// tag from the key's hash above them, or 0 for a free slot, at most three
-// quarters full, probed linearly. The tag spares a search the lines of most
-// other keys (10 million repeated names on one element: 7.1 s, 12.1 s
-// without). 5-11 bytes per entry, where a std::unordered_map took 56.
-struct IndexRef {
-    std::uint32_t* pSlots;
-    std::size_t nSlots; // a power of two
-    std::uint32_t nEntryMask;
-    const char* const* pEntries;
-
-    std::uint32_t TagOf(std::size_t nHash) const
-    {
-        return static_cast<std::uint32_t>(nHash >> 32) & ~nEntryMask;
-    }
-
-    // The slot that holds the key, or the free slot where it would go.
-    std::uint32_t& SlotOf(std::string_view strKey) const
-    {
-        const std::size_t nHash = std::hash<std::string_view>()(strKey);
-        const std::uint32_t nTag = TagOf(nHash);
-        std::size_t i = nHash & (nSlots - 1);
-        while (pSlots[i] != 0 && ((pSlots[i] & ~nEntryMask) != nTag ||
-                                  !NameIs(pEntries[(pSlots[i] & nEntryMask) - 1], strKey))) {
-            i = (i + 1) & (nSlots - 1);
-        }
-        return pSlots[i];
-    }
-
-    void Enter(std::size_t nEntry) const
-    {
-        const std::string_view strName = NameOf(pEntries[nEntry]);
-        SlotOf(strName) =
-            static_cast<std::uint32_t>(nEntry + 1) | TagOf(std::hash<std::string_view>()(strName));
-    }
-
-    const char* Find(std::string_view strKey) const
-    {
-        const std::uint32_t nSlot = SlotOf(strKey) & nEntryMask;
-        return nSlot != 0 ? pEntries[nSlot - 1] : nullptr;
-    }
-};
-
 // Calls f(strName, strValue) for every stored line of the body [p, pEnd),
 // read as the parser read it, until f returns true: blanks between lines, a
 // line up to its first "=" and on to the control byte that ends its value,
@@ -140,24 +97,60 @@ template <typename F> void ForEachBodyLine(const char* p, const char* const pEnd
     }
 }
 
-std::size_t SlotCountFor(std::size_t nEntries)
-{
-    std::size_t nSlots = 4 * CAttributeTable::kIndexFrom;
-    while (4 * nEntries > 3 * nSlots) {
-        nSlots *= 2;
-    }
-    return nSlots;
-}
-
 } // namespace
 
+// The hash index, from kIndexFrom entries on: slots of entry number + 1 in
+// the bits of nEntryMask and a tag from the key's hash above them, or 0 for a
+// free slot, at most three quarters full, probed linearly. The tag spares a
+// search the lines of most other keys (10 million repeated names on one
+// element: 7.1 s, 12.1 s without). 5-11 bytes per entry, where a
+// std::unordered_map took 56.
 struct CAttributeTable::Own {
     std::vector<const char*> lstEntries;
     std::pmr::monotonic_buffer_resource copies;
-    std::vector<std::uint32_t> arrSlots; // the index, from kIndexFrom entries on
+    std::vector<std::uint32_t> arrSlots; // a power of two of them, or none
     std::uint32_t nEntryMask = 0;
 
-    IndexRef Index() { return {arrSlots.data(), arrSlots.size(), nEntryMask, lstEntries.data()}; }
+    static std::size_t SlotCountFor(std::size_t nEntries)
+    {
+        std::size_t nSlots = 4 * kIndexFrom;
+        while (4 * nEntries > 3 * nSlots) {
+            nSlots *= 2;
+        }
+        return nSlots;
+    }
+
+    std::uint32_t TagOf(std::size_t nHash) const
+    {
+        return static_cast<std::uint32_t>(nHash >> 32) & ~nEntryMask;
+    }
+
+    // The slot that holds the key, or the free slot where it would go.
+    std::uint32_t& SlotOf(std::string_view strKey)
+    {
+        const std::size_t nHash = std::hash<std::string_view>()(strKey);
+        const std::uint32_t nTag = TagOf(nHash);
+        const std::size_t nMask = arrSlots.size() - 1;
+        std::size_t i = nHash & nMask;
+        while (arrSlots[i] != 0 && ((arrSlots[i] & ~nEntryMask) != nTag ||
+                                    !NameIs(lstEntries[(arrSlots[i] & nEntryMask) - 1], strKey))) {
+            i = (i + 1) & nMask;
+        }
+        return arrSlots[i];
+    }
+
+    void Enter(std::size_t nEntry)
+    {
+        const std::string_view strName = NameOf(lstEntries[nEntry]);
+        SlotOf(strName) =
+            static_cast<std::uint32_t>(nEntry + 1) | TagOf(std::hash<std::string_view>()(strName));
+    }
+
+    const char* FindIndexed(std::string_view strKey)
+    {
+        const std::uint32_t nSlot = SlotOf(strKey) & nEntryMask;
+        return nSlot != 0 ? lstEntries[nSlot - 1] : nullptr;
+    }
 
     // Stores "key=value" and a NUL.
     const char* Copy(std::string_view strKey, std::string_view strValue)
@@ -196,14 +189,13 @@ struct CAttributeTable::Own {
             arrSlots.swap(arrLarger);
             // Entry numbers + 1 stay below the slot count, a power of two.
             nEntryMask = static_cast<std::uint32_t>(arrSlots.size() - 1);
-            const IndexRef index = Index();
             for (std::size_t i = 0; i < lstEntries.size(); ++i) {
-                index.Enter(i);
+                Enter(i);
             }
             return;
         }
         lstEntries.push_back(pLine);
-        Index().Enter(nCount - 1);
+        Enter(nCount - 1);
     }
 };
 
@@ -243,7 +235,7 @@ const char* CAttributeTable::FindLine(std::string_view strKey) const
         return nullptr;
     }
     if (!pOwn->arrSlots.empty()) {
-        return pOwn->Index().Find(strKey);
+        return pOwn->FindIndexed(strKey);
     }
     const auto it = std::find_if(pOwn->lstEntries.begin(), pOwn->lstEntries.end(),
                                  [&](const char* pLine) { return NameIs(pLine, strKey); });
