@@ -109,8 +109,13 @@ TEST_P(AnsiPathTest, DialogScansAsksAboutExistingFilesAndSavesThePaths)
     EXPECT_EQ(WindowText(Item(hPrompt, IDC_OUTPUT_EXISTS_TEXT)),
               FormatTableMessage(IDS_OUTPUT_EXISTS_PROMPT, {m_strOutDir + "\\sample_1.pid"}));
     ASSERT_TRUE(Click(Item(hPrompt, IDYES)));
-    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(hDlg); }));
-    const std::string strResults = WindowText(Item(hDlg, IDC_RESULTS));
+    // The dialog is enabled for a moment as the prompt closes, while the run
+    // goes on: its end is the run's last line in an enabled dialog.
+    std::string strResults;
+    WaitUntil([&] {
+        strResults = WindowText(Item(hDlg, IDC_RESULTS));
+        return IsEnabled(hDlg) && strResults.find("\r\nCompleted\r\n") != std::string::npos;
+    });
     EXPECT_EQ(strResults.rfind(FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n", 0), 0u)
         << strResults;
     EXPECT_NE(strResults.find("\r\nCompleted\r\n"), std::string::npos) << strResults;

@@ -136,7 +136,13 @@ TEST_F(LayoutTest, ControlsFollowTheEdgesWhenResizedAndMaximised)
 
     // Maximised: the same rule for the whole work area.
     PostMessageA(m_hDlg, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return IsZoomed(m_hDlg) != FALSE; }));
+    // The frame is zoomed and sized before the dialog hears of it (WM_SIZE):
+    // wait until its last button has followed the right edge.
+    ASSERT_TRUE(WaitUntil([&] {
+        return IsZoomed(m_hDlg) != FALSE &&
+               ControlRects(m_hDlg).at(IDCANCEL).right ==
+                   mapBefore.at(IDCANCEL).right + ClientRect(m_hDlg).right - rcClient.right;
+    })) << "the controls did not follow the maximised frame";
     const RECT rcMaximised = ClientRect(m_hDlg);
     ExpectFollowedTheEdges(m_hDlg, mapBefore, rcMaximised.right - rcClient.right,
                            rcMaximised.bottom - rcClient.bottom, "maximised");
