@@ -84,8 +84,7 @@ private:
                    std::string_view strWireName)
     {
         const bool bAttached =
-            AttachEndTo(m_pinTable, m_body.m_pinEnds, m_body.m_mapSpliceNumbers, strConnector, strPin,
-                        strSplice, m_body.m_strSplices, strWireName, m_strLogLine);
+            AttachEndTo(m_pinTable, m_body, strConnector, strPin, strSplice, strWireName, m_strLogLine);
         if (!m_strLogLine.empty()) {
             m_body.m_lstLogLines.push_back({m_body.m_strWires.size(), std::move(m_strLogLine)});
             m_strLogLine.clear();
@@ -110,9 +109,11 @@ void CPartBody::Clear()
     m_strComponents.clear();
 }
 
-void MakePartBody(const CPinTable& pinTable, const CCapHElement& partGroup, CPartBody& body)
+void MakePartBody(const CPinTable& pinTable, std::string_view strPartNumber, const CCapHElement& partGroup,
+                  CPartBody& body)
 {
     body.Clear();
+    body.m_strPartNumber = strPartNumber;
     CBodyMaker maker(pinTable, body);
     CMember member;
     for (const CCapHElement* pElement : partGroup.m_lstChildren) {
@@ -128,9 +129,9 @@ void MakePartBody(const CPinTable& pinTable, const CCapHElement& partGroup, CPar
     body.m_pinEnds.SortByRecord();
 }
 
-bool AttachEndTo(const CPinTable& pinTable, CPinEnds& pinEnds, CSpliceNumbers& mapSpliceNumbers,
-                 std::string_view strConnector, std::string_view strPin, std::string_view strSplice,
-                 std::string& strSplices, std::string_view strWireName, std::string& strLogLine)
+bool AttachEndTo(const CPinTable& pinTable, CPartBody& body, std::string_view strConnector,
+                 std::string_view strPin, std::string_view strSplice, std::string_view strWireName,
+                 std::string& strLogLine)
 {
     // A connector decides the path; the end's splice is then not looked at.
     if (!strConnector.empty()) {
@@ -142,7 +143,7 @@ bool AttachEndTo(const CPinTable& pinTable, CPinEnds& pinEnds, CSpliceNumbers& m
             strLogLine = FormatTableMessage(IDS_UNDEFINED_CONNECTOR, {strWireName, strConnector, strPin});
             return false;
         }
-        pinEnds.Add(nRecord, strWireName);
+        body.m_pinEnds.Add(nRecord, strWireName);
         return true;
     }
     if (strSplice.empty()) {
@@ -151,13 +152,13 @@ bool AttachEndTo(const CPinTable& pinTable, CPinEnds& pinEnds, CSpliceNumbers& m
     }
     // Splices are numbered from 1 in the order this part first meets them;
     // a number's text is made once.
-    const auto [itSplice, bNew] = mapSpliceNumbers.try_emplace(strSplice);
+    const auto [itSplice, bNew] = body.m_mapSpliceNumbers.try_emplace(strSplice);
     if (bNew) {
-        itSplice->second = std::to_string(mapSpliceNumbers.size());
+        itSplice->second = std::to_string(body.m_mapSpliceNumbers.size());
     }
-    strSplices.append(itSplice->second).append(" ");
-    AppendUnderscored(strSplices, strWireName);
-    strSplices.append(kPidNewLine);
+    body.m_strSplices.append(itSplice->second).append(" ");
+    AppendUnderscored(body.m_strSplices, strWireName);
+    body.m_strSplices.append(kPidNewLine);
     return true;
 }
 

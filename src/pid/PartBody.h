@@ -30,7 +30,8 @@ struct CPartBody {
         std::string m_strText;
     };
 
-    std::string m_strWires; // the [wires] lines
+    std::string_view m_strPartNumber; // the part it is made for, which its log lines may name
+    std::string m_strWires;           // the [wires] lines
     std::vector<CLogLine> m_lstLogLines;
     CPinEnds m_pinEnds; // sorted in pin-table order once the body is made
     CSpliceNumbers m_mapSpliceNumbers;
@@ -41,18 +42,20 @@ struct CPartBody {
     void Clear();
 };
 
-// Makes the body of one part group into body (emptied first). The body
-// refers to the group's values and the pin table: both must stay unchanged
-// while it is in use.
-void MakePartBody(const CPinTable& pinTable, const CCapHElement& partGroup, CPartBody& body);
+// Makes the body of part strPartNumber's group into body (emptied first).
+// The body refers to the part number, the group's values and the pin table:
+// they must stay unchanged while it is in use.
+void MakePartBody(const CPinTable& pinTable, std::string_view strPartNumber, const CCapHElement& partGroup,
+                  CPartBody& body);
 
-// Attaches one wire end to its fixture pin (into pinEnds) or its splice
-// (numbering a new splice and adding its line to strSplices). False when the
-// end is rejected; strLogLine then receives the log line the rejection calls
-// for (undefined connector, missing endpoint), or stays empty.
-bool AttachEndTo(const CPinTable& pinTable, CPinEnds& pinEnds, CSpliceNumbers& mapSpliceNumbers,
-                 std::string_view strConnector, std::string_view strPin, std::string_view strSplice,
-                 std::string& strSplices, std::string_view strWireName, std::string& strLogLine);
+// Attaches one wire end of the body's part to its fixture pin (into
+// m_pinEnds) or its splice (numbering a new splice and adding its line to
+// m_strSplices). False when the end is rejected; strLogLine then receives the
+// log line the rejection calls for (undefined connector, missing endpoint),
+// or stays empty.
+bool AttachEndTo(const CPinTable& pinTable, CPartBody& body, std::string_view strConnector,
+                 std::string_view strPin, std::string_view strSplice, std::string_view strWireName,
+                 std::string& strLogLine);
 
 } // namespace pinweave
 

@@ -133,7 +133,8 @@ int CPidConverter::GroupCount() const
 void CPidConverter::WriteBodySections(int nPart, CPartText& text)
 {
     text.Clear();
-    MakePartBody(m_pinTable, *m_rootConnection.m_lstChildren[static_cast<std::size_t>(nPart)], m_body);
+    MakePartBody(m_pinTable, PartNumber(nPart),
+                 *m_rootConnection.m_lstChildren[static_cast<std::size_t>(nPart)], m_body);
 
     // The wire lines up to each log line, then the line itself.
     const std::string_view strWires = m_body.m_strWires;

@@ -37,13 +37,12 @@ TEST(PinIndexTest, WireEndsFollowConnectorThenSplice)
         {"", "", "S1", "W9", -2, ""},
         {"", "", "S 9", "W10", -2, ""},
     };
-    std::string strSplices;
-    CPinEnds pinEnds;
-    CSpliceNumbers mapSpliceNumbers;
+    CPartBody body;
+    const CPinEnds& pinEnds = body.m_pinEnds;
     for (const Case& c : cases) {
         std::string strLogged;
-        EXPECT_EQ(AttachEndTo(converter.PinTable(), pinEnds, mapSpliceNumbers, c.pszConnector, c.pszPin,
-                              c.pszSplice, strSplices, c.pszWire, strLogged),
+        EXPECT_EQ(AttachEndTo(converter.PinTable(), body, c.pszConnector, c.pszPin, c.pszSplice, c.pszWire,
+                              strLogged),
                   c.nRecord != -1)
             << c.pszWire;
         EXPECT_EQ(strLogged, c.strLogged);
@@ -54,7 +53,7 @@ TEST(PinIndexTest, WireEndsFollowConnectorThenSplice)
             EXPECT_EQ(pinEnds.WireName(end), c.pszWire);
         }
     }
-    EXPECT_EQ(strSplices, "1 W_8\r\n2 W9\r\n1 W10\r\n");
+    EXPECT_EQ(body.m_strSplices, "1 W_8\r\n2 W9\r\n1 W10\r\n");
     EXPECT_EQ(pinEnds.Ends().size(), 2u) << "only W1 and W2 are on pins";
 }
 
