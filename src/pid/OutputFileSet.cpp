@@ -234,7 +234,7 @@ void COutputFileSet::Undo(std::vector<std::string>& arrLines)
         }
     }
     std::string strNotRemoved;
-    Discard(false, strNotRemoved);
+    Discard(strNotRemoved);
     if (!strNotRemoved.empty()) {
         strLeft += (strLeft.empty() ? "" : ", ") + strNotRemoved;
     }
@@ -262,17 +262,11 @@ void COutputFileSet::RemoveBackups(std::vector<std::string>& arrLines)
     }
 }
 
-bool COutputFileSet::Discard(bool bFilesInUse, std::string& strNotRemoved)
+bool COutputFileSet::Discard(std::string& strNotRemoved)
 {
     for (const std::unique_ptr<COutputFile>& pFile : m_arrFiles) {
-        if (!pFile->HasTemporary()) {
-            continue;
-        }
         std::string strError;
-        const bool bRemoved = bFilesInUse ? m_pFolder->Remove(pFile->TemporaryName(), strError) ||
-                                                !m_pFolder->IsFile(pFile->TemporaryName(), pFile->Identity())
-                                          : pFile->Discard(strError);
-        if (!bRemoved) {
+        if (pFile->HasTemporary() && !pFile->Discard(strError)) {
             AddQuoted(strNotRemoved, pFile->TemporaryPath(), " (" + strError + ")");
         }
     }

@@ -67,9 +67,7 @@ public:
 
     // Removes every temporary. False, with the quoted paths and reasons of
     // those that stay in strNotRemoved, when some could not be removed.
-    // bFilesInUse: only the names on disk go; the objects, which another
-    // thread may be writing through, stay as they are.
-    bool Discard(bool bFilesInUse, std::string& strNotRemoved);
+    bool Discard(std::string& strNotRemoved);
 
     // Forgets the files (their destructors remove what temporaries remain)
     // and closes the folder.

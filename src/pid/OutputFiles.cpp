@@ -207,8 +207,8 @@ void COutputFiles::DiscardOutputFiles()
         return;
     }
     std::string strNotRemoved;
-    StopRun(m_files.Discard(false, strNotRemoved) ? kMsgNoOutputChanged
-                                                  : FormatMessageText(kMsgTemporariesLeft, {strNotRemoved}));
+    StopRun(m_files.Discard(strNotRemoved) ? kMsgNoOutputChanged
+                                           : FormatMessageText(kMsgTemporariesLeft, {strNotRemoved}));
 }
 
 } // namespace pinweave
