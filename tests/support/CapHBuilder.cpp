@@ -1,7 +1,6 @@
 #include "CapHBuilder.h"
 
-#include "TestSupport.h"
-
+#include <algorithm>
 #include <iterator>
 
 namespace pinweave {
@@ -79,12 +78,15 @@ CCapHBuilder& CCapHBuilder::FixturePins(const std::string& strName, int nFirst, 
 
 std::string CCapHBuilder::Text() const
 {
-    std::string strText = CrLf(m_arrPreamble);
+    std::string strText;
+    const auto addLine = [&](const std::string& strLine) { strText.append(strLine).append("\r\n"); };
+    std::for_each(m_arrPreamble.begin(), m_arrPreamble.end(), addLine);
     for (const auto& [pszSection, pLines] :
          {std::pair{"HEADER", &m_arrHeader}, std::pair{"CONNECTION", &m_arrConnection},
           std::pair{"CONNECTOR", &m_arrConnector}}) {
-        strText += CrLf({std::string("[") + pszSection + "]"}) + CrLf(*pLines) +
-                   CrLf({std::string("[END") + pszSection + "]"});
+        addLine(std::string("[") + pszSection + "]");
+        std::for_each(pLines->begin(), pLines->end(), addLine);
+        addLine(std::string("[END") + pszSection + "]");
     }
     return strText;
 }

@@ -1,6 +1,7 @@
 // Quiet mode of Pinweave.exe end to end: one conversion without a window,
 // progress in the log file beside the CAP-H file, the exit status, the
 // message boxes that remain, and the saved settings left alone.
+#include "CapHBuilder.h"
 #include "GuiDriverWin.h"
 
 #include "common/MessageTable.h"
@@ -173,11 +174,7 @@ TEST_F(QuietModeTest, FileHeldOpenStopsTheRunWithNothingChanged)
 // consent: the run stops, and the newcomer keeps its bytes.
 TEST_F(QuietModeTest, NameAppearingDuringTheRunIsNotReplaced)
 {
-    std::string strCapH = "[HEADER]\r\n";
-    for (int i = 0; i < 2000; ++i) {
-        strCapH += "[PN]\r\nNAME=P" + std::to_string(i) + "\r\n[ENDPN]\r\n";
-    }
-    WriteFileBytes(m_strCapH, strCapH + "[ENDHEADER]\r\n");
+    WriteFileBytes(m_strCapH, CCapHBuilder().PartNumbers(2000).Text());
     // Made once the run has checked the last name and made its temporary,
     // before the files are written, synced and put in place.
     std::thread appear([this] {
@@ -199,16 +196,12 @@ TEST_F(QuietModeTest, NameAppearingDuringTheRunIsNotReplaced)
 TEST_F(QuietModeTest, ThousandsOfPartNumbers)
 {
     constexpr int kParts = 2500;
-    std::string strCapH = "[HEADER]\r\n";
+    CCapHBuilder capH;
+    capH.PartNumbers(kParts);
     for (int i = 0; i < kParts; ++i) {
-        strCapH += "[PN]\r\nNAME=P" + std::to_string(i) + "\r\n[ENDPN]\r\n";
+        capH.Group({{"W1", "", "", "", "", "S1", "S1"}});
     }
-    strCapH += "[ENDHEADER]\r\n[CONNECTION]\r\n";
-    for (int i = 0; i < kParts; ++i) {
-        strCapH += "[G]\r\n[WIRE]\r\nNAME=W1\r\nSPLICE_A=S1\r\nSPLICE_B=S1\r\n[ENDWIRE]\r\n[ENDG]\r\n";
-    }
-    strCapH += "[ENDCONNECTION]\r\n";
-    WriteFileBytes(m_strCapH, strCapH);
+    WriteFileBytes(m_strCapH, capH.Text());
     EXPECT_EQ(RunQuiet("/Q " + Quoted(m_strCapH) + " " + Quoted(m_strOutDir), 90000), 0u) << m_strStdErr;
     EXPECT_EQ(NamesIn(m_strOutDir, "*.pid").size(), static_cast<std::size_t>(kParts));
     EXPECT_TRUE(NamesIn(m_strOutDir, "*.tmp").empty());

@@ -2,6 +2,7 @@
 // byte for byte, scrolled to the last), and a scan that takes its time (the
 // window answers and shows the lines that have come, input is blocked, no
 // second scan starts and nothing closes the dialog until the run has ended).
+#include "CapHBuilder.h"
 #include "GuiDriverWin.h"
 
 #include "common/MessageTable.h"
@@ -18,20 +19,12 @@ namespace {
 // A CAP-H file with nParts part numbers PN-1 ... PN-n, one wire each.
 std::string ManyPartsCapH(int nParts)
 {
-    std::string str = "CAP-H EXPORT FILE\r\n[HEADER]\r\n    FAMILY=F-1\r\n";
+    CCapHBuilder capH;
+    capH.PartNumbers(nParts, "PN-", 1);
     for (int i = 1; i <= nParts; ++i) {
-        str += "    [PN]\r\n        NAME=PN-" + std::to_string(i) + "\r\n    [ENDPN]\r\n";
+        capH.Group({{"W1", "J1", "1", "J1", "2"}});
     }
-    str += "[ENDHEADER]\r\n[CONNECTION]\r\n";
-    for (int i = 1; i <= nParts; ++i) {
-        str += "    [PART=PN-" + std::to_string(i) +
-               "]\r\n        [WIRE]\r\n            NAME=W1\r\n            CONNECTOR_A=J1\r\n            "
-               "PIN_A=1\r\n"
-               "            CONNECTOR_B=J1\r\n            PIN_B=2\r\n        [ENDWIRE]\r\n    [ENDPART]\r\n";
-    }
-    return str + "[ENDCONNECTION]\r\n[CONNECTOR]\r\n    [FIXTURE]\r\n        NAME=J1\r\n        [PINS]\r\n"
-                 "            NAME=1\r\n            NAME=2\r\n        [ENDPINS]\r\n    [ENDFIXTURE]\r\n"
-                 "[ENDCONNECTOR]\r\n";
+    return capH.Fixture("J1", {"1", "2"}).Text();
 }
 
 // The pane's lines of a completed run over ManyPartsCapH(nParts).
