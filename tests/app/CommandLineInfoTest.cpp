@@ -143,18 +143,7 @@ bool IsTestFile(const std::string& strPath)
     return strPath == "job.tst" || strPath == "/Q";
 }
 
-struct LoneCase {
-    const char* pszName;
-    std::vector<std::string> arrArgs;
-    Record expected;
-};
-
-void PrintTo(const LoneCase& testCase, std::ostream* pStream)
-{
-    *pStream << testCase.pszName;
-}
-
-const LoneCase kLoneCases[] = {
+const GrammarCase kLoneCases[] = {
     {"ExistingFileIsTheCapHFile", {"job.tst"}, {false, false, "job.tst", ""}},
     {"FolderStaysTheOutputFolder", {"C:\\out"}, {false, false, "", "C:\\out"}},
     {"MissingPathStaysTheOutputFolder", {"gone.tst"}, {false, false, "", "gone.tst"}},
@@ -164,7 +153,7 @@ const LoneCase kLoneCases[] = {
     {"NoArguments", {}, {false, false, "", ""}},
 };
 
-class LoneArgumentTest : public testing::TestWithParam<LoneCase> {};
+class LoneArgumentTest : public testing::TestWithParam<GrammarCase> {};
 
 TEST_P(LoneArgumentTest, RecordMatches)
 {
@@ -175,7 +164,7 @@ TEST_P(LoneArgumentTest, RecordMatches)
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LoneArgumentTest, testing::ValuesIn(kLoneCases),
-                         [](const testing::TestParamInfo<LoneCase>& testInfo) {
+                         [](const testing::TestParamInfo<GrammarCase>& testInfo) {
                              return testInfo.param.pszName;
                          });
 

@@ -46,8 +46,6 @@ protected:
     }
     void TearDown() override { DeleteSettings(); }
 
-    static std::string Quoted(const std::string& str) { return "\"" + str + "\""; }
-
     // A message box of the program, answered so nothing waits; its text.
     std::optional<std::string> AnswerMessageBox(CAppProcess& app, DWORD dwWaitMs)
     {

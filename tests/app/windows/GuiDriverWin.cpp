@@ -1,5 +1,7 @@
 #include "GuiDriverWin.h"
 
+#include "common/MessageTable.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -353,6 +355,18 @@ bool CAppProcess::CloseMainDialog()
 std::string CAppProcess::StdErr() const
 {
     return ReadFileBytes(m_strStdErrPath);
+}
+
+std::string CompletedRunLines(const std::string& strCapH, const std::string& strBaseName, int nParts)
+{
+    std::string str = FormatTableMessage(IDS_STARTING_CONVERSION, {strCapH}) + "\r\n" +
+                      FormatTableMessage(IDS_PART_NUMBERS_DETECTED, {std::to_string(nParts)}) + "\r\n";
+    for (int i = 0; i < nParts; ++i) {
+        const std::string strFile = strBaseName + (i == 0 ? "" : "_" + std::to_string(i)) + ".pid";
+        str += FormatTableMessage(IDS_PROCESSING_PART, {"PN-" + std::to_string(i + 1)}) + "\r\n";
+        str += FormatTableMessage(IDS_PID_FILE_GENERATED, {strFile}) + "\r\n";
+    }
+    return str + "Completed\r\n";
 }
 
 } // namespace pinweave::test

@@ -99,6 +99,16 @@ private:
 // The main dialog's title.
 inline constexpr const char* kMainTitle = "Cap-H to Korvane PID Converter";
 
+// The text as one quoted argument of a command line.
+inline std::string Quoted(const std::string& str)
+{
+    return "\"" + str + "\"";
+}
+
+// The results lines of a completed run over strCapH, whose nParts part
+// numbers are PN-1 ... PN-n, into PID files named after strBaseName.
+std::string CompletedRunLines(const std::string& strCapH, const std::string& strBaseName, int nParts);
+
 } // namespace pinweave::test
 
 #endif // PINWEAVE_TESTS_APP_WINDOWS_GUIDRIVERWIN_H

@@ -38,8 +38,6 @@ protected:
     }
     void TearDown() override { DeleteSettings(); }
 
-    static std::string Quoted(const std::string& str) { return "\"" + str + "\""; }
-
     virtual std::string WorkDirName(const std::string& strTest) const
     {
         return "dialog-" + std::regex_replace(strTest, std::regex("[^A-Za-z0-9]"), "_");
@@ -57,16 +55,7 @@ protected:
     static std::string Results(HWND hDlg) { return WindowText(Item(hDlg, IDC_RESULTS)); }
 
     // The results lines of a run over three-parts.tst into m_strOut.
-    std::string CompletedRunLines() const
-    {
-        std::string str = FormatTableMessage(IDS_STARTING_CONVERSION, {m_strCapH}) + "\r\n" +
-                          FormatTableMessage(IDS_PART_NUMBERS_DETECTED, {"3"}) + "\r\n";
-        for (int i = 0; i < 3; ++i) {
-            str += FormatTableMessage(IDS_PROCESSING_PART, {"PN-" + std::to_string(i + 1)}) + "\r\n";
-            str += FormatTableMessage(IDS_PID_FILE_GENERATED, {kPartFiles[i]}) + "\r\n";
-        }
-        return str + "Completed\r\n";
-    }
+    std::string CompletedRunLines() const { return test::CompletedRunLines(m_strCapH, "harness", 3); }
 
     // Waits until a scan has returned: no prompt is up and the dialog answers.
     static bool WaitForScanEnd(HWND hDlg)
@@ -144,23 +133,12 @@ class OverwritePromptTest : public MainDialogTest, public ::testing::WithParamIn
 
 void GiveAnswer(HWND hPrompt, Answer answer)
 {
-    switch (answer) {
-    case Answer::Yes:
-        EXPECT_TRUE(Click(Item(hPrompt, IDYES)));
-        break;
-    case Answer::YesToAll:
-        EXPECT_TRUE(Click(Item(hPrompt, IDC_YES_TO_ALL)));
-        break;
-    case Answer::No:
-        EXPECT_TRUE(Click(Item(hPrompt, IDNO)));
-        break;
-    case Answer::Cancel:
-        EXPECT_TRUE(Click(Item(hPrompt, IDCANCEL)));
-        break;
-    case Answer::CloseBox:
+    if (answer == Answer::CloseBox) {
         PostMessageA(hPrompt, WM_SYSCOMMAND, SC_CLOSE, 0);
-        break;
+        return;
     }
+    const int arrButtons[] = {IDYES, IDC_YES_TO_ALL, IDNO, IDCANCEL}; // in the order of Answer
+    EXPECT_TRUE(Click(Item(hPrompt, arrButtons[static_cast<int>(answer)])));
 }
 
 TEST_P(OverwritePromptTest, AnswersDecideWhichFilesAreReplaced)

@@ -34,8 +34,6 @@ protected:
     }
     void TearDown() override { DeleteSettings(); }
 
-    static std::string Quoted(const std::string& str) { return "\"" + str + "\""; }
-
     // Runs Pinweave.exe with the arguments and returns its exit status.
     // Thousands of part numbers take their time under Wine: each file is
     // flushed to the disk before it is put in place.

@@ -27,24 +27,6 @@ std::string ManyPartsCapH(int nParts)
     return capH.Fixture("J1", {"1", "2"}).Text();
 }
 
-// The pane's lines of a completed run over ManyPartsCapH(nParts).
-std::string CompletedLines(const std::string& strCapH, const std::string& strBaseName, int nParts)
-{
-    std::string str = FormatTableMessage(IDS_STARTING_CONVERSION, {strCapH}) + "\r\n" +
-                      FormatTableMessage(IDS_PART_NUMBERS_DETECTED, {std::to_string(nParts)}) + "\r\n";
-    for (int i = 0; i < nParts; ++i) {
-        const std::string strFile = strBaseName + (i == 0 ? "" : "_" + std::to_string(i)) + ".pid";
-        str += FormatTableMessage(IDS_PROCESSING_PART, {"PN-" + std::to_string(i + 1)}) + "\r\n";
-        str += FormatTableMessage(IDS_PID_FILE_GENERATED, {strFile}) + "\r\n";
-    }
-    return str + "Completed\r\n";
-}
-
-std::string Quoted(const std::string& str)
-{
-    return "\"" + str + "\"";
-}
-
 LRESULT Ask(HWND hWnd, UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0)
 {
     DWORD_PTR nResult = 0;
@@ -103,7 +85,7 @@ TEST_F(ScanTest, PaneHoldsEveryLineOfTwoLongScansScrolledToTheLast)
     const HWND hDlg = Start(strCapH);
     ASSERT_NE(hDlg, nullptr);
     const HWND hPane = Item(hDlg, IDC_RESULTS);
-    const std::string strRun = CompletedLines(strCapH, "many", kParts);
+    const std::string strRun = CompletedRunLines(strCapH, "many", kParts);
 
     ASSERT_TRUE(Click(Item(hDlg, IDC_SCAN)));
     ASSERT_TRUE(WaitUntil([&] { return IsEnabled(hDlg) && WindowText(hPane) == strRun; }, 60000))
@@ -155,7 +137,7 @@ TEST_F(ScanTest, WhileARunWaitsForAnAnswerNothingElseStartsOrEndsTheDialog)
 
     // The prompt's end enables its owner for a moment before the run, still
     // going, disables it again: the run's end is its last line.
-    const std::string strRun = CompletedLines(strCapH, "held", kParts);
+    const std::string strRun = CompletedRunLines(strCapH, "held", kParts);
     const auto endsRun = [&] {
         const std::string strPane = WindowText(hPane);
         return strPane.size() >= strRun.size() && IsEnabled(hDlg);
@@ -205,7 +187,7 @@ TEST_F(ScanTest, DuringALongRunTheDialogAnswersAndShowsTheLinesSoFar)
     }
     EXPECT_GT(nSamples, 0) << "the run ended before it could be watched";
     EXPECT_GT(nLongest, 0u) << "no line was shown before the run ended";
-    EXPECT_EQ(WindowText(hPane), CompletedLines(strCapH, "long", kParts));
+    EXPECT_EQ(WindowText(hPane), CompletedRunLines(strCapH, "long", kParts));
     EXPECT_TRUE(m_app.CloseMainDialog());
 }
 
