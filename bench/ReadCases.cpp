@@ -79,8 +79,8 @@ int RunScanCase(const std::string& strPath)
     CCapHElement rootConnection;
     CCapHElement rootConnector;
     const double dCpu = CpuSeconds();
-    const bool bScanned = ScanSections(bytes.data(), bytes.size(), rootHeader, rootConnection, rootConnector,
-                                       nullptr, ELineEnds::Joined);
+    const bool bScanned = static_cast<bool>(ScanSections(
+        bytes.data(), bytes.size(), rootHeader, rootConnection, rootConnector, nullptr, ELineEnds::Joined));
     const double dScanned = NowSeconds();
     const double dScanCpu = CpuSeconds() - dCpu;
     std::printf("read_s=%.6f scan_s=%.6f cpu_s=%.6f bytes=%zu parts=%zu groups=%zu fixtures=%zu base_kb=%lld "
