@@ -21,12 +21,6 @@ struct FrontEndCase {
     bool bTerminal = false; // both streams are terminals
 };
 
-// Test names carry the case name; print no bytes of the case.
-void PrintTo(const FrontEndCase& testCase, std::ostream* pStream)
-{
-    *pStream << testCase.pszName;
-}
-
 const FrontEndCase kFrontEndCases[] = {
     {"MessageBoxOnStandardError", Call::MessageBox,
      "The output file path '/x' is not a valid folder.  Please select a valid folder path.", "",
@@ -55,40 +49,35 @@ const FrontEndCase kFrontEndCases[] = {
      "Pinweave: File open error on file '\\x09.pid'\nIt is\\x0d\n", true},
 };
 
-class ConsoleFrontEndTest : public testing::TestWithParam<FrontEndCase> {};
-
-TEST_P(ConsoleFrontEndTest, PrintsWhereTheUserSeesIt)
+TEST(ConsoleFrontEndTest, PrintsWhereTheUserSeesIt)
 {
-    const FrontEndCase& testCase = GetParam();
-    std::ostringstream streamOut;
-    std::ostringstream streamErr;
-    const CEscapedOnTerminal escapedOut(streamOut, testCase.bTerminal);
-    const CEscapedOnTerminal escapedErr(streamErr, testCase.bTerminal);
-    CConsoleFrontEnd frontEnd(streamOut, streamErr);
-    switch (testCase.call) {
-    case Call::MessageBox:
-        frontEnd.ShowMessageBox(testCase.strText);
-        break;
-    case Call::Unlogged:
-        frontEnd.ReportUnlogged(testCase.strText);
-        break;
-    case Call::LogLine:
-    case Call::StopLine:
-        frontEnd.OnLogLine(testCase.strText, testCase.call == Call::StopLine);
-        break;
-    case Call::AskOverwrite:
-        // Nobody to ask: the run stops with the line that the file exists.
-        EXPECT_EQ(OverwriteAnswer::NotAsked, frontEnd.AskOverwrite(testCase.strText));
-        break;
+    for (const FrontEndCase& testCase : kFrontEndCases) {
+        SCOPED_TRACE(testCase.pszName);
+        std::ostringstream streamOut;
+        std::ostringstream streamErr;
+        const CEscapedOnTerminal escapedOut(streamOut, testCase.bTerminal);
+        const CEscapedOnTerminal escapedErr(streamErr, testCase.bTerminal);
+        CConsoleFrontEnd frontEnd(streamOut, streamErr);
+        switch (testCase.call) {
+        case Call::MessageBox:
+            frontEnd.ShowMessageBox(testCase.strText);
+            break;
+        case Call::Unlogged:
+            frontEnd.ReportUnlogged(testCase.strText);
+            break;
+        case Call::LogLine:
+        case Call::StopLine:
+            frontEnd.OnLogLine(testCase.strText, testCase.call == Call::StopLine);
+            break;
+        case Call::AskOverwrite:
+            // Nobody to ask: the run stops with the line that the file exists.
+            EXPECT_EQ(OverwriteAnswer::NotAsked, frontEnd.AskOverwrite(testCase.strText));
+            break;
+        }
+        EXPECT_EQ(testCase.strExpectedOut, streamOut.str());
+        EXPECT_EQ(testCase.strExpectedErr, streamErr.str());
     }
-    EXPECT_EQ(testCase.strExpectedOut, streamOut.str());
-    EXPECT_EQ(testCase.strExpectedErr, streamErr.str());
 }
-
-INSTANTIATE_TEST_SUITE_P(Console, ConsoleFrontEndTest, testing::ValuesIn(kFrontEndCases),
-                         [](const testing::TestParamInfo<FrontEndCase>& testInfo) {
-                             return testInfo.param.pszName;
-                         });
 
 // A stream buffer that counts how often its bytes were pushed on.
 class CCountingBuffer : public std::stringbuf {

@@ -25,12 +25,6 @@ struct GrammarCase {
     int nStatus;
 };
 
-// Test names carry the case name; print no bytes of the case.
-void PrintTo(const GrammarCase& testCase, std::ostream* pStream)
-{
-    *pStream << testCase.pszName;
-}
-
 // The record in one line, so that a failing case shows every field.
 std::string Describe(const CLinuxCommandLine& cmdLine)
 {
@@ -53,6 +47,7 @@ const std::set<std::string> kExisting = {"/", "/srv", "/q"};
 
 const char* const kTwoPaths = "': give one CAP-H file and one folder.";
 
+// clang-format off
 const GrammarCase kGrammarCases[] = {
     // Two paths, and the flags Q and Y in either spelling, anywhere.
     {"FileAndFolder", {"job.tst", "out"}, "convert 'job.tst' into 'out'", kByTheRun},
@@ -68,10 +63,7 @@ const GrammarCase kGrammarCases[] = {
     {"LoneDashIsAPath", {"-", "out"}, "convert '-' into 'out'", kByTheRun},
     {"EmptyArgumentIsAPath", {"job.tst", ""}, "convert 'job.tst' into ''", kByTheRun},
     {"DoubleDashEndsFlags", {"--", "-y", "/q"}, "convert '-y' into '/q'", kByTheRun},
-    {"FlagsBeforeDoubleDashCount",
-     {"/Y", "--", "-x.tst", "--"},
-     "convert '-x.tst' into '--' replacing",
-     kByTheRun},
+    {"FlagsBeforeDoubleDashCount", {"/Y", "--", "-x.tst", "--"}, "convert '-x.tst' into '--' replacing", kByTheRun},
     {"HelpAfterDoubleDashIsAPath", {"job.tst", "--", "--help"}, "convert 'job.tst' into '--help'", kByTheRun},
     // Answers without a conversion.
     {"ShortHelp", {"-h"}, "usage", kExitCompleted},
@@ -81,69 +73,50 @@ const GrammarCase kGrammarCases[] = {
     {"FirstAnswerDecides", {"--version", "--help"}, "version", kExitCompleted},
     // Usage errors.
     {"NoArguments", {}, "usage error: ", kExitUsageError},
-    {"OnlyOnePath",
-     {"onlyone.tst"},
-     "usage error: Missing the output folder after 'onlyone.tst'.",
-     kExitUsageError},
-    {"OnlyFlags",
-     {"/Q", "/y"},
-     "usage error: Missing the CAP-H file and the output folder.",
-     kExitUsageError},
-    {"ThreePaths",
-     {"a", "b", "c"},
-     std::string("usage error: Unexpected argument 'c") + kTwoPaths,
-     kExitUsageError},
+    {"OnlyOnePath", {"onlyone.tst"}, "usage error: Missing the output folder after 'onlyone.tst'.", kExitUsageError},
+    {"OnlyFlags", {"/Q", "/y"}, "usage error: Missing the CAP-H file and the output folder.", kExitUsageError},
+    {"ThreePaths", {"a", "b", "c"}, std::string("usage error: Unexpected argument 'c") + kTwoPaths, kExitUsageError},
     {"UnknownSlashLetter", {"/X", "job.tst", "out"}, "usage error: Unknown option '/X'.", kExitUsageError},
     {"UnknownDashLetter", {"job.tst", "out", "-x"}, "usage error: Unknown option '-x'.", kExitUsageError},
     {"DashWord", {"-quiet", "job.tst", "out"}, "usage error: Unknown option '-quiet'.", kExitUsageError},
     {"NoBundledLetters", {"-qy", "job.tst", "out"}, "usage error: Unknown option '-qy'.", kExitUsageError},
-    {"DashBeforeAPath",
-     {"-/tmp/x", "job.tst", "out"},
-     "usage error: Unknown option '-/tmp/x'.",
-     kExitUsageError},
-    {"UnknownLongOption",
-     {"--quiet", "job.tst", "out"},
-     "usage error: Unknown option '--quiet'.",
-     kExitUsageError},
+    {"DashBeforeAPath", {"-/tmp/x", "job.tst", "out"}, "usage error: Unknown option '-/tmp/x'.", kExitUsageError},
+    {"UnknownLongOption", {"--quiet", "job.tst", "out"}, "usage error: Unknown option '--quiet'.", kExitUsageError},
     {"UnknownOptionBeforeHelp", {"-x", "--help"}, "usage error: Unknown option '-x'.", kExitUsageError},
 };
+// clang-format on
 
-class LinuxCommandLineTest : public testing::TestWithParam<GrammarCase> {};
-
-TEST_P(LinuxCommandLineTest, ReadsTheArguments)
+TEST(LinuxCommandLineTest, ReadsTheArguments)
 {
-    const GrammarCase& testCase = GetParam();
-    const auto pfnExists = [](const std::string& strPath) { return kExisting.count(strPath) != 0; };
-    const CLinuxCommandLine cmdLine = ParseLinuxCommandLine(testCase.arrArgs, pfnExists);
-    EXPECT_EQ(testCase.strExpected, Describe(cmdLine));
-    if (cmdLine.m_command == LinuxCommand::Convert) {
-        EXPECT_EQ(kByTheRun, testCase.nStatus);
-        return;
+    for (const GrammarCase& testCase : kGrammarCases) {
+        SCOPED_TRACE(testCase.pszName);
+        const auto pfnExists = [](const std::string& strPath) { return kExisting.count(strPath) != 0; };
+        const CLinuxCommandLine cmdLine = ParseLinuxCommandLine(testCase.arrArgs, pfnExists);
+        EXPECT_EQ(testCase.strExpected, Describe(cmdLine));
+        if (cmdLine.m_command == LinuxCommand::Convert) {
+            EXPECT_EQ(kByTheRun, testCase.nStatus);
+            continue;
+        }
+
+        // The usage goes to standard output when asked for, to standard error
+        // after a usage error, behind the line that says what is wrong.
+        std::ostringstream streamOut;
+        std::ostringstream streamErr;
+        EXPECT_EQ(testCase.nStatus, AnswerWithoutConverting(cmdLine, streamOut, streamErr));
+        std::string strExpectedOut;
+        std::string strExpectedErr;
+        if (cmdLine.m_command == LinuxCommand::PrintUsage)
+            strExpectedOut = kUsageText;
+        else if (cmdLine.m_command == LinuxCommand::PrintVersion)
+            strExpectedOut = "pinweave " PINWEAVE_VERSION "\n";
+        else if (!testCase.arrArgs.empty())
+            strExpectedErr = "Pinweave: " + cmdLine.m_strError + "\n\n" + kUsageText;
+        else
+            strExpectedErr = kUsageText;
+        EXPECT_EQ(strExpectedOut, streamOut.str());
+        EXPECT_EQ(strExpectedErr, streamErr.str());
     }
-
-    // The usage goes to standard output when asked for, to standard error
-    // after a usage error, behind the line that says what is wrong.
-    std::ostringstream streamOut;
-    std::ostringstream streamErr;
-    EXPECT_EQ(testCase.nStatus, AnswerWithoutConverting(cmdLine, streamOut, streamErr));
-    std::string strExpectedOut;
-    std::string strExpectedErr;
-    if (cmdLine.m_command == LinuxCommand::PrintUsage)
-        strExpectedOut = kUsageText;
-    else if (cmdLine.m_command == LinuxCommand::PrintVersion)
-        strExpectedOut = "pinweave " PINWEAVE_VERSION "\n";
-    else if (!testCase.arrArgs.empty())
-        strExpectedErr = "Pinweave: " + cmdLine.m_strError + "\n\n" + kUsageText;
-    else
-        strExpectedErr = kUsageText;
-    EXPECT_EQ(strExpectedOut, streamOut.str());
-    EXPECT_EQ(strExpectedErr, streamErr.str());
 }
-
-INSTANTIATE_TEST_SUITE_P(FakeDisk, LinuxCommandLineTest, testing::ValuesIn(kGrammarCases),
-                         [](const testing::TestParamInfo<GrammarCase>& testInfo) {
-                             return testInfo.param.pszName;
-                         });
 
 } // namespace
 } // namespace pinweave

@@ -53,24 +53,6 @@ std::string JobCapH(int nParts, int nWires, std::size_t nBigWireBytes = 0, bool 
     return capH.Text();
 }
 
-// What a folder holds: every name with its bytes, or what kind of thing it is.
-Snapshot TakeSnapshot(const fs::path& pathFolder)
-{
-    Snapshot snapshot;
-    for (const fs::directory_entry& entry : fs::directory_iterator(pathFolder)) {
-        const fs::file_status status = fs::symlink_status(entry.path());
-        std::string& strWhat = snapshot[entry.path().filename().string()];
-        if (fs::is_symlink(status)) {
-            strWhat = "link to " + fs::read_symlink(entry.path()).string();
-        } else if (fs::is_regular_file(status)) {
-            strWhat = ReadFileBytes(entry.path());
-        } else {
-            strWhat = "special " + std::to_string(static_cast<int>(status.type()));
-        }
-    }
-    return snapshot;
-}
-
 // The lines a run added to a log that held strBefore.
 Lines AddedLines(const std::string& strBefore, const std::string& strAfter)
 {
@@ -82,39 +64,16 @@ bool Contains(const Lines& arrLines, const std::string& strLine)
     return std::find(arrLines.begin(), arrLines.end(), strLine) != arrLines.end();
 }
 
-// A job folder: job.tst, an output folder out/ holding an old file under
-// every output name, and a place for the captured streams.
-class CJob {
-public:
-    explicit CJob(const std::string& strCapH, int nOldFiles = 3)
+// A job whose out/ holds an old file under each of its first nOldFiles output names.
+struct CJob : CJobFolder {
+    explicit CJob(const std::string& strCapH, int nOldFiles = 3) : CJobFolder(strCapH)
     {
-        fs::create_directories(Out());
-        fs::create_directory(Capture());
-        WriteFileBytes(Dir() / "job.tst", strCapH);
         for (int i = 0; i < nOldFiles; ++i) {
             WriteFileBytes(Out() / kOutputNames[i],
                            "old content of " + std::string(kOutputNames[i]) + "\r\n");
         }
     }
-    fs::path Dir() const { return m_temp.Path() / "job"; }
-    fs::path Out() const { return Dir() / "out"; }
-    fs::path Capture() const { return m_temp.Path() / "capture"; }
-    std::string Log() const
-    {
-        std::error_code ec;
-        return fs::is_regular_file(Dir() / "job.log", ec) ? ReadFileBytes(Dir() / "job.log") : std::string();
-    }
-    ChildOptions Options(const Lines& arrArgs) const
-    {
-        ChildOptions options;
-        options.pathCwd = Dir();
-        options.pathCapture = Capture();
-        options.arrArgs = arrArgs;
-        return options;
-    }
-
-private:
-    CTempFolder m_temp;
+    std::string Log() const { return Bytes("job.log"); }
 };
 
 const Lines kOverwriting = {"/Y", "job.tst", "out"};
@@ -134,11 +93,6 @@ std::vector<fs::path> TemporariesOf(const CJob& job, const std::string& strName)
 std::string OutputName(int nIndex)
 {
     return nIndex == 0 ? "job.pid" : "job_" + std::to_string(nIndex) + ".pid";
-}
-
-void FillLogToTheLimit(const CJob& job, std::uint64_t nLimit, std::size_t nRoom)
-{
-    WriteFileBytes(job.Dir() / "job.log", std::string(nLimit - nRoom, 'x') + "\r\n");
 }
 
 struct StopCase {
@@ -183,7 +137,8 @@ const StopCase kStopCases[] = {
     {"WriteErrorAfter299KiB", kJob, 3, kOverwriting, 299 * 1024, nullptr,
      "Write error on output file 'out/job_1.pid': File too large. Conversion aborted."},
     {"LogCannotBeWrittenHalfWay", JobCapH(3, 3), 3, kOverwriting, 64 * 1024,
-     [](const CJob& job) { FillLogToTheLimit(job, 64 * 1024, 140); }, nullptr},
+     [](const CJob& job) { WriteFileBytes(job.Dir() / "job.log", std::string(64 * 1024 - 140, 'x') + "\r\n"); },
+     nullptr},
     {"SurplusPartGroup", JobCapH(3, 3, 0, true), 3, kOverwriting, 0, nullptr,
      "The CAP-H file 'job.tst' has more part groups in its connection section than its 3 part number(s). "
      "Conversion aborted."},
@@ -212,7 +167,7 @@ TEST_P(StoppedRunTest, LeavesTheFolderAsItWas)
         c.fnFault(job);
     }
     WriteFileBytes(job.Dir() / "outside.txt", "outside\r\n");
-    Snapshot before = TakeSnapshot(job.Out());
+    Snapshot before = FolderSnapshot(job.Out());
     const std::string strLogBefore = job.Log();
     ChildOptions options = job.Options(c.arrArgs);
     options.nFileSizeLimit = c.nFileSizeLimit;
@@ -227,7 +182,7 @@ TEST_P(StoppedRunTest, LeavesTheFolderAsItWas)
     }
 
     EXPECT_EQ(result.nStatus, 1) << result.strErr;
-    EXPECT_EQ(TakeSnapshot(job.Out()), before) << "every file as it was, and no temporary";
+    EXPECT_EQ(FolderSnapshot(job.Out()), before) << "every file as it was, and no temporary";
     EXPECT_EQ(ReadFileBytes(job.Dir() / "outside.txt"), "outside\r\n");
     const Lines arrAdded = AddedLines(strLogBefore, job.Log());
     EXPECT_FALSE(Contains(arrAdded, "Completed"));
@@ -246,9 +201,7 @@ TEST_P(StoppedRunTest, LeavesTheFolderAsItWas)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, StoppedRunTest, testing::ValuesIn(kStopCases),
-                         [](const testing::TestParamInfo<StopCase>& testInfo) {
-                             return testInfo.param.pszName;
-                         });
+                         [](const auto& testInfo) { return std::string(testInfo.param.pszName); });
 
 // Interrupted at random moments, a run either stops with the folder as it
 // was or, when the signal came after the files were in place, has completed
@@ -265,7 +218,7 @@ TEST(InterruptedRunTest, FolderIsOldOrNewNeverBetween)
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
             .count();
     Snapshot complete;
-    for (const auto& [strName, strBytes] : TakeSnapshot(reference.Out())) {
+    for (const auto& [strName, strBytes] : FolderSnapshot(reference.Out())) {
         complete[strName] = WithoutDate(strBytes);
     }
 
@@ -277,7 +230,7 @@ TEST(InterruptedRunTest, FolderIsOldOrNewNeverBetween)
         for (const char* pszName : kOutputNames) {
             WriteFileBytes(job.Out() / pszName, "old\r\n");
         }
-        const Snapshot before = TakeSnapshot(job.Out());
+        const Snapshot before = FolderSnapshot(job.Out());
         const std::string strLogBefore = job.Log();
         const int nSignal = kSignals[i % 3];
         const pid_t pid = StartChild(PINWEAVE_PROGRAM, job.Options(kOverwriting));
@@ -287,7 +240,7 @@ TEST(InterruptedRunTest, FolderIsOldOrNewNeverBetween)
         const ChildResult result = WaitChild(pid, job.Options(kOverwriting));
 
         const Lines arrAdded = AddedLines(strLogBefore, job.Log());
-        const Snapshot after = TakeSnapshot(job.Out());
+        const Snapshot after = FolderSnapshot(job.Out());
         if (Contains(arrAdded, "Completed")) {
             EXPECT_TRUE(result.nStatus == 0 || result.nStatus == 128 + nSignal) << result.nStatus;
             Snapshot written;
@@ -374,7 +327,7 @@ TEST(SpecialFileTest, NeverWrittenThroughNeverWaitedFor)
                 EXPECT_NE(ReadFileBytes(path).find("; Part #P"), std::string::npos) << pszName;
             }
         }
-        for (const auto& [strName, strWhat] : TakeSnapshot(job.Out())) {
+        for (const auto& [strName, strWhat] : FolderSnapshot(job.Out())) {
             EXPECT_EQ(strName.find(".pinweave-"), std::string::npos) << strName;
         }
     }
@@ -429,7 +382,7 @@ TEST(ConcurrentRunTest, EveryFileIsOneRunsWhole)
         const pid_t pidB = StartChild(PINWEAVE_PROGRAM, optionsB);
         EXPECT_EQ(WaitChild(pidA, optionsA).nStatus, 0);
         EXPECT_EQ(WaitChild(pidB, optionsB).nStatus, 0);
-        const Snapshot after = TakeSnapshot(pathShared);
+        const Snapshot after = FolderSnapshot(pathShared);
         EXPECT_EQ(after.size(), 3u) << "no temporary is left";
         for (const char* pszName : kOutputNames) {
             const std::string strBytes = WithoutDate(after.at(pszName));
@@ -450,7 +403,7 @@ TEST(OpenFileLimitTest, ThousandsOfPartNumbersUnderATightLimit)
     options.nOpenFileLimit = 32;
     const ChildResult result = RunChild(PINWEAVE_PROGRAM, options);
     EXPECT_EQ(result.nStatus, 0) << result.strErr;
-    EXPECT_EQ(TakeSnapshot(job.Out()).size(), static_cast<std::size_t>(kParts));
+    EXPECT_EQ(FolderSnapshot(job.Out()).size(), static_cast<std::size_t>(kParts));
 }
 
 // A signal while the files are put in place waits for that step: the run
@@ -469,7 +422,7 @@ TEST(PutInPlaceTest, InterruptDuringTheRenamesWaitsForThem)
     }
     EXPECT_EQ(result.nStatus, 0) << result.strErr;
     EXPECT_EQ(AddedLines("", job.Log()).back(), "Completed");
-    EXPECT_EQ(TakeSnapshot(job.Out()).size(), static_cast<std::size_t>(kParts)) << "no temporary is left";
+    EXPECT_EQ(FolderSnapshot(job.Out()).size(), static_cast<std::size_t>(kParts)) << "no temporary is left";
     EXPECT_NE(
         result.strErr.find("Pinweave: SIGINT came while the output files were put in place; that step was "
                            "finished first.\n"),

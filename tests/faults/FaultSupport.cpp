@@ -167,6 +167,41 @@ CTempFolder::~CTempFolder()
     fs::remove_all(m_path, ec);
 }
 
+CJobFolder::CJobFolder(const std::string& strCapH)
+{
+    fs::create_directories(Out());
+    fs::create_directory(Capture());
+    WriteFileBytes(Dir() / "job.tst", strCapH);
+}
+
+std::string CJobFolder::Bytes(const std::string& strName) const
+{
+    std::error_code ec;
+    return fs::is_regular_file(Dir() / strName, ec) ? ReadFileBytes(Dir() / strName) : std::string();
+}
+
+ChildOptions CJobFolder::Options(const std::vector<std::string>& arrArgs) const
+{
+    ChildOptions options;
+    options.arrArgs = arrArgs;
+    options.pathCwd = Dir();
+    options.pathCapture = Capture();
+    return options;
+}
+
+std::map<std::string, std::string> FolderSnapshot(const fs::path& pathFolder)
+{
+    std::map<std::string, std::string> mapEntries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(pathFolder)) {
+        const fs::file_status status = entry.symlink_status();
+        mapEntries[fs::relative(entry.path(), pathFolder).string()] =
+            fs::is_symlink(status)        ? "link to " + fs::read_symlink(entry.path()).string()
+            : fs::is_regular_file(status) ? ReadFileBytes(entry.path())
+                                          : "special " + std::to_string(static_cast<int>(status.type()));
+    }
+    return mapEntries;
+}
+
 bool CanSwitchUser()
 {
     return geteuid() == 0;

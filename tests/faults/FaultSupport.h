@@ -2,7 +2,8 @@
 // process with the faults a test wants injected before exec (a file-size
 // limit, another user), its standard output and error captured in files,
 // how it ended, how long it took and its peak memory; the temporary folders
-// such runs work in; and file helpers. Linux only.
+// such runs work in, with a job folder laid out for the program; and file
+// helpers. Linux only.
 #ifndef PINWEAVE_TESTS_FAULTS_FAULTSUPPORT_H
 #define PINWEAVE_TESTS_FAULTS_FAULTSUPPORT_H
 
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,6 +76,29 @@ public:
 private:
     fs::path m_path;
 };
+
+// A job in a CTempFolder: job/job.tst holding strCapH, an empty output folder
+// job/out, and capture/ for the standard streams of a run there.
+class CJobFolder {
+public:
+    explicit CJobFolder(const std::string& strCapH);
+
+    fs::path Dir() const { return m_temp.Path() / "job"; }
+    fs::path Out() const { return Dir() / "out"; }
+    fs::path Capture() const { return m_temp.Path() / "capture"; }
+    // The bytes of a file in the job folder; "" while no regular file has the name.
+    std::string Bytes(const std::string& strName) const;
+    // A run of the program in the job folder with arrArgs, captured in Capture().
+    ChildOptions Options(const std::vector<std::string>& arrArgs) const;
+
+private:
+    CTempFolder m_temp;
+};
+
+// Every name under the folder, as a path relative to it, with what it holds:
+// a file's bytes, a link's target, the kind of any other entry. Nothing is
+// opened but regular files.
+std::map<std::string, std::string> FolderSnapshot(const fs::path& pathFolder);
 
 // Makes user and group kNobody own the path (a no-op when not root).
 void GiveToNobody(const fs::path& path);

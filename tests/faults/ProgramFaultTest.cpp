@@ -41,30 +41,14 @@ std::string JobCapH(std::size_t nWireNameBytes)
         .Text();
 }
 
-// The job folder: job.tst, an empty output folder out/ and the captured
-// output, all owned so that a run as user nobody may write the log and the
-// PID files unless a case takes that away.
-class CJob {
-public:
-    explicit CJob(const std::string& strCapH)
+// The job folder, owned so that a run as user nobody may write the log and
+// the PID files unless a case takes that away.
+struct CJob : CJobFolder {
+    explicit CJob(const std::string& strCapH) : CJobFolder(strCapH)
     {
-        fs::create_directories(Out());
-        fs::create_directory(Capture());
-        WriteFileBytes(Dir() / "job.tst", strCapH);
         GiveToNobody(Dir());
         GiveToNobody(Out());
     }
-    fs::path Dir() const { return m_temp.Path() / "job"; }
-    fs::path Out() const { return Dir() / "out"; }
-    fs::path Capture() const { return m_temp.Path() / "capture"; }
-    std::string LogBytes(const char* pszLog) const
-    {
-        const fs::path path = Dir() / pszLog;
-        return fs::is_regular_file(path) ? ReadFileBytes(path) : std::string();
-    }
-
-private:
-    CTempFolder m_temp;
 };
 
 // How an output file looks after the run, one letter per file in a case's
@@ -331,19 +315,13 @@ TEST_P(ProgramFaultTest, ToldWhatAndWhereNothingLost)
     const std::string strCapH = JobCapH(c.nWireNameBytes);
     CJob job(strCapH);
     CJob reference(strCapH);
-    ChildOptions options;
-    options.pathCwd = reference.Dir();
-    options.pathCapture = reference.Capture();
-    options.arrArgs = {"job.tst", "out"};
-    ASSERT_EQ(0, RunChild(PINWEAVE_PROGRAM, options).nStatus);
+    ASSERT_EQ(0, RunChild(PINWEAVE_PROGRAM, reference.Options(kJobTstOut)).nStatus);
 
     if (c.fnFault) {
         c.fnFault(job);
     }
-    const std::string strLogBefore = job.LogBytes(c.pszLog);
-    options.pathCwd = job.Dir();
-    options.pathCapture = job.Capture();
-    options.arrArgs = c.arrArgs;
+    const std::string strLogBefore = job.Bytes(c.pszLog);
+    ChildOptions options = job.Options(c.arrArgs);
     options.bAsNobody = c.start == Start::AsNobody;
     options.nFileSizeLimit =
         c.start == Start::SizeLimited || c.start == Start::SizeLimitedSignalArmed ? kFileLimit : 0;
@@ -352,7 +330,7 @@ TEST_P(ProgramFaultTest, ToldWhatAndWhereNothingLost)
 
     EXPECT_EQ(c.nStatus, result.nStatus) << "signal " << result.nSignal;
     EXPECT_EQ(c.strErr, result.strErr);
-    const std::string strLogAfter = job.LogBytes(c.pszLog);
+    const std::string strLogAfter = job.Bytes(c.pszLog);
     ASSERT_EQ(strLogBefore, strLogAfter.substr(0, strLogBefore.size())) << "the log lost earlier lines";
     EXPECT_EQ(CrLf(c.arrLogged), strLogAfter.substr(strLogBefore.size()));
     EXPECT_EQ(LfLines(c.arrLogged), result.strOut) << "every logged line is echoed, and nothing else";
@@ -368,9 +346,7 @@ TEST_P(ProgramFaultTest, ToldWhatAndWhereNothingLost)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ProgramFaultTest, testing::ValuesIn(kFaultCases),
-                         [](const testing::TestParamInfo<FaultCase>& testInfo) {
-                             return testInfo.param.pszName;
-                         });
+                         [](const auto& testInfo) { return std::string(testInfo.param.pszName); });
 
 } // namespace
 } // namespace pinweave::test

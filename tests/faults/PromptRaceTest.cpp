@@ -10,7 +10,6 @@
 
 #include <unistd.h>
 
-#include <ostream>
 #include <system_error>
 
 namespace pinweave::test {
@@ -79,11 +78,6 @@ struct RaceCase {
     const char* pszAfter;       // per output file: O old, E empty, - absent (the folder itself may be gone)
 };
 
-void PrintTo(const RaceCase& testCase, std::ostream* pStream)
-{
-    *pStream << testCase.pszName;
-}
-
 // clang-format off
 const RaceCase kRaceCases[] = {
     {"FolderRemovedThenYes", "O--", {A::Yes}, 0, Damage::RemoveFolder, 0, "No such file or directory", {},
@@ -104,88 +98,84 @@ const RaceCase kRaceCases[] = {
 };
 // clang-format on
 
-class PromptRaceTest : public testing::TestWithParam<RaceCase> {};
-
-TEST_P(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
+TEST(PromptRaceTest, CreationFailureShownNothingReplacedUnasked)
 {
-    const RaceCase& c = GetParam();
-    CTempFolder temp;
-    const fs::path pathOut = temp.Path() / "out";
-    const std::string strCapH = (temp.Path() / "harness.tst").string();
-    fs::create_directory(pathOut);
-    WriteFileBytes(strCapH, CCapHBuilder().PartNumbers(3, "P", 1).Text());
-    for (int i = 0; i < 3; ++i) {
-        if (c.pszBefore[i] == 'O') {
-            WriteFileBytes(pathOut / kOutputNames[i], kOld);
-            GiveToNobody(pathOut / kOutputNames[i]);
+    for (const RaceCase& c : kRaceCases) {
+        SCOPED_TRACE(c.pszName);
+        CTempFolder temp;
+        const fs::path pathOut = temp.Path() / "out";
+        const std::string strCapH = (temp.Path() / "harness.tst").string();
+        fs::create_directory(pathOut);
+        WriteFileBytes(strCapH, CCapHBuilder().PartNumbers(3, "P", 1).Text());
+        for (int i = 0; i < 3; ++i) {
+            if (c.pszBefore[i] == 'O') {
+                WriteFileBytes(pathOut / kOutputNames[i], kOld);
+                GiveToNobody(pathOut / kOutputNames[i]);
+            }
         }
-    }
-    GiveToNobody(temp.Path());
-    GiveToNobody(pathOut);
+        GiveToNobody(temp.Path());
+        GiveToNobody(pathOut);
 
-    // The main dialog as far as a run sees it; the prompt does the case's
-    // damage before it answers.
-    CFakeFrontEnd ui(true);
-    ui.m_lstAnswers.assign(c.arrAnswers.begin(), c.arrAnswers.end());
-    ui.m_fnOnPrompt = [&](int nPrompt) {
-        if (nPrompt == c.nDamageAtPrompt) {
-            DoDamage(c.damage, pathOut);
+        // The main dialog as far as a run sees it; the prompt does the case's
+        // damage before it answers.
+        CFakeFrontEnd ui(true);
+        ui.m_lstAnswers.assign(c.arrAnswers.begin(), c.arrAnswers.end());
+        ui.m_fnOnPrompt = [&](int nPrompt) {
+            if (nPrompt == c.nDamageAtPrompt) {
+                DoDamage(c.damage, pathOut);
+            }
+        };
+        bool bCompleted = true;
+        {
+            CRunAsNobody asNobody;
+            CConversionEngine engine(ui);
+            engine.m_strInputPath = strCapH;
+            engine.m_strOutputPath = pathOut.string();
+            bCompleted = engine.RunConversion(strCapH);
         }
-    };
-    bool bCompleted = true;
-    {
-        CRunAsNobody asNobody;
-        CConversionEngine engine(ui);
-        engine.m_strInputPath = strCapH;
-        engine.m_strOutputPath = pathOut.string();
-        bCompleted = engine.RunConversion(strCapH);
-    }
-    EXPECT_FALSE(bCompleted);
-    EXPECT_EQ(c.arrAnswers.size(), ui.m_arrPrompts.size());
+        EXPECT_FALSE(bCompleted);
+        EXPECT_EQ(c.arrAnswers.size(), ui.m_arrPrompts.size());
 
-    Lines arrBoxes;
-    if (c.nBoxFor >= 0) {
-        arrBoxes.push_back(FormatTableMessage(IDS_FILE_OPEN_ERROR,
-                                              {(pathOut / kOutputNames[c.nBoxFor]).string(), c.pszReason}));
-    }
-    EXPECT_EQ(arrBoxes, ui.m_arrMessageBoxes);
-
-    Lines arrResults = {"Starting conversion of '" + strCapH + "'", "3 Part Number(s) detected."};
-    for (std::string strLine : c.arrResultsAfterCount) {
-        const std::size_t nAt = strLine.find("#0");
-        if (nAt != std::string::npos) {
-            strLine.replace(nAt, 2, (pathOut / kOutputNames[0]).string());
+        Lines arrBoxes;
+        if (c.nBoxFor >= 0) {
+            arrBoxes.push_back(FormatTableMessage(
+                IDS_FILE_OPEN_ERROR, {(pathOut / kOutputNames[c.nBoxFor]).string(), c.pszReason}));
         }
-        arrResults.push_back(strLine);
-    }
-    // The random part of a temporary's name is not the case's to know.
-    EXPECT_TRUE(ui.m_arrUnlogged.empty());
-    std::string strResults = ui.Results();
-    for (std::size_t nAt = 0; (nAt = strResults.find(".pinweave-", nAt)) != std::string::npos; nAt += 10) {
-        strResults.replace(nAt + 10, 6, "XXXXXX");
-    }
-    EXPECT_EQ(CrLf(arrResults), strResults);
+        EXPECT_EQ(arrBoxes, ui.m_arrMessageBoxes);
 
-    std::string strAfter;
-    for (const char* pszName : kOutputNames) {
-        const fs::path path = pathOut / pszName;
+        Lines arrResults = {"Starting conversion of '" + strCapH + "'", "3 Part Number(s) detected."};
+        for (std::string strLine : c.arrResultsAfterCount) {
+            const std::size_t nAt = strLine.find("#0");
+            if (nAt != std::string::npos) {
+                strLine.replace(nAt, 2, (pathOut / kOutputNames[0]).string());
+            }
+            arrResults.push_back(strLine);
+        }
+        // The random part of a temporary's name is not the case's to know.
+        EXPECT_TRUE(ui.m_arrUnlogged.empty());
+        std::string strResults = ui.Results();
+        for (std::size_t nAt = 0; (nAt = strResults.find(".pinweave-", nAt)) != std::string::npos;
+             nAt += 10) {
+            strResults.replace(nAt + 10, 6, "XXXXXX");
+        }
+        EXPECT_EQ(CrLf(arrResults), strResults);
+
+        std::string strAfter;
+        for (const char* pszName : kOutputNames) {
+            const fs::path path = pathOut / pszName;
+            std::error_code ec;
+            const bool bExists = fs::is_regular_file(path, ec);
+            strAfter += !bExists                      ? '-'
+                        : ReadFileBytes(path) == kOld ? 'O'
+                        : ReadFileBytes(path).empty() ? 'E'
+                                                      : '?';
+        }
+        EXPECT_EQ(c.pszAfter, strAfter);
+        // Give the folder back, whatever the case did to it, so it can be removed.
         std::error_code ec;
-        const bool bExists = fs::is_regular_file(path, ec);
-        strAfter += !bExists                      ? '-'
-                    : ReadFileBytes(path) == kOld ? 'O'
-                    : ReadFileBytes(path).empty() ? 'E'
-                                                  : '?';
+        fs::permissions(pathOut, fs::perms::owner_all, ec);
     }
-    EXPECT_EQ(c.pszAfter, strAfter);
-    // Give the folder back, whatever the case did to it, so it can be removed.
-    std::error_code ec;
-    fs::permissions(pathOut, fs::perms::owner_all, ec);
 }
-
-INSTANTIATE_TEST_SUITE_P(Faults, PromptRaceTest, testing::ValuesIn(kRaceCases),
-                         [](const testing::TestParamInfo<RaceCase>& testInfo) {
-                             return testInfo.param.pszName;
-                         });
 
 } // namespace
 } // namespace pinweave::test

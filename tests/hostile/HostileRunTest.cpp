@@ -57,9 +57,7 @@ TEST_P(HostileRunTest, EndsAsExpectedInBoundedMemory)
 
 INSTANTIATE_TEST_SUITE_P(Hostile, HostileRunTest,
                          testing::ValuesIn(kHostileCases, kHostileCases + kHostileCaseCount),
-                         [](const testing::TestParamInfo<HostileCase>& testInfo) {
-                             return testInfo.param.pszName;
-                         });
+                         [](const auto& testInfo) { return std::string(testInfo.param.pszName); });
 
 } // namespace
 } // namespace pinweave::test

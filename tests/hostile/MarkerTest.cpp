@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 namespace pinweave::test {
 namespace {
 
@@ -27,11 +25,6 @@ struct MarkerCase {
     std::size_t nLines;  // results lines in all
     std::size_t nParts;  // PID files written
 };
-
-void PrintTo(const MarkerCase& testCase, std::ostream* pStream)
-{
-    *pStream << testCase.pszName;
-}
 
 // clang-format off
 const MarkerCase kMarkerCases[] = {
@@ -62,31 +55,26 @@ const MarkerCase kMarkerCases[] = {
 };
 // clang-format on
 
-class MarkerTest : public testing::TestWithParam<MarkerCase> {};
-
-TEST_P(MarkerTest, SplitOrBrokenMarkers)
+TEST(MarkerTest, SplitOrBrokenMarkers)
 {
-    const MarkerCase& c = GetParam();
     CTempFolder temp;
-    const InProcessOutcome outcome = ConvertInProcess(temp.Path(), c.strCapH);
-    EXPECT_EQ(c.bCompletes, outcome.bCompleted);
-    const std::string& strLast = outcome.arrResults.back();
-    const std::string strCapHPath = (temp.Path() / "harness.tst").string();
-    if (c.strLast == "HEADER" || c.strLast == "CONNECTOR") {
-        EXPECT_EQ(UnclosedSectionLine(strCapHPath, c.strLast), strLast);
-    } else if (c.strLast == "none") {
-        EXPECT_EQ(NotCapHLine(strCapHPath), strLast);
-    } else {
-        EXPECT_EQ(0u, strLast.rfind(c.strLast, 0)) << strLast;
+    for (const MarkerCase& c : kMarkerCases) {
+        SCOPED_TRACE(c.pszName);
+        const InProcessOutcome outcome = ConvertInProcess(temp.Path(), c.strCapH);
+        EXPECT_EQ(c.bCompletes, outcome.bCompleted);
+        const std::string& strLast = outcome.arrResults.back();
+        const std::string strCapHPath = (temp.Path() / "harness.tst").string();
+        if (c.strLast == "HEADER" || c.strLast == "CONNECTOR") {
+            EXPECT_EQ(UnclosedSectionLine(strCapHPath, c.strLast), strLast);
+        } else if (c.strLast == "none") {
+            EXPECT_EQ(NotCapHLine(strCapHPath), strLast);
+        } else {
+            EXPECT_EQ(0u, strLast.rfind(c.strLast, 0)) << strLast;
+        }
+        EXPECT_EQ(c.nLines, outcome.arrResults.size());
+        EXPECT_EQ(c.nParts, outcome.arrOutputs.size());
     }
-    EXPECT_EQ(c.nLines, outcome.arrResults.size());
-    EXPECT_EQ(c.nParts, outcome.arrOutputs.size());
 }
-
-INSTANTIATE_TEST_SUITE_P(Hostile, MarkerTest, testing::ValuesIn(kMarkerCases),
-                         [](const testing::TestParamInfo<MarkerCase>& testInfo) {
-                             return testInfo.param.pszName;
-                         });
 
 } // namespace
 } // namespace pinweave::test
