@@ -1,6 +1,6 @@
 #include "cli/InterruptWatch.h"
 
-#include "cli/Usage.h"
+#include "cli/ExitStatus.h"
 
 #include "common/MessageTable.h"
 

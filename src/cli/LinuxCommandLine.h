@@ -37,12 +37,15 @@ struct CLinuxCommandLine {
     std::string m_strOutputPath;  // the folder for the PID files (Convert only)
 };
 
+// The grammar above as the user reads it (--help); ends in a line feed.
+extern const char* const kUsageText;
+
 // Reads arrArgs (program name excluded) by the grammar above; pfnExists
 // decides whether "/" and a letter names something (LinuxFlagRule.h).
 CLinuxCommandLine ParseLinuxCommandLine(const std::vector<std::string>& arrArgs, const ExistsTest& pfnExists);
 
 // For any command but Convert: prints the usage or the version on streamOut,
-// or the error and the usage on streamErr, and returns the exit status (Usage.h):
+// or the error and the usage on streamErr, and returns the exit status (ExitStatus.h):
 // completed, usage error, or stopped when streamOut cannot be written.
 int AnswerWithoutConverting(const CLinuxCommandLine& cmdLine, std::ostream& streamOut,
                             std::ostream& streamErr);

@@ -2,10 +2,10 @@
 // one conversion of the files named on the command line, no window, progress
 // in the log file beside the CAP-H file (echoed on standard output).
 #include "cli/ConsoleFrontEnd.h"
+#include "cli/ExitStatus.h"
 #include "cli/InterruptWatch.h"
 #include "cli/LinuxCommandLine.h"
 #include "cli/TerminalEscapes.h"
-#include "cli/Usage.h"
 #include "pid/ConversionEngine.h"
 
 #include <clocale>

@@ -2,7 +2,7 @@
 // (the two paths, the usage, the version or a usage error) and the exit status
 // of an answer without a conversion.
 #include "cli/LinuxCommandLine.h"
-#include "cli/Usage.h"
+#include "cli/ExitStatus.h"
 
 #include <gtest/gtest.h>
 

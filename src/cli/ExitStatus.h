@@ -1,6 +1,6 @@
-// The help text of the Linux program, and its exit statuses.
-#ifndef PINWEAVE_CLI_USAGE_H
-#define PINWEAVE_CLI_USAGE_H
+// The exit statuses of the Linux program.
+#ifndef PINWEAVE_CLI_EXITSTATUS_H
+#define PINWEAVE_CLI_EXITSTATUS_H
 
 namespace pinweave {
 
@@ -10,9 +10,6 @@ enum ExitStatus : int {
     kExitUsageError = 2, // the command line breaks the grammar (cli/LinuxCommandLine.h)
 };
 
-// Ends in a line feed.
-extern const char* const kUsageText;
-
 } // namespace pinweave
 
-#endif // PINWEAVE_CLI_USAGE_H
+#endif // PINWEAVE_CLI_EXITSTATUS_H
