@@ -1,5 +1,6 @@
 #include "caph/AttributeTable.h"
 
+#include "caph/ByteClasses.h"
 #include "common/AsciiCase.h"
 
 #include <algorithm>
@@ -16,11 +17,6 @@ namespace pinweave {
 
 namespace {
 
-inline bool IsControl(char c)
-{
-    return static_cast<unsigned char>(c) < 0x20;
-}
-
 std::string_view NameOf(const char* pLine)
 {
     const char* p = pLine;
@@ -33,7 +29,7 @@ std::string_view NameOf(const char* pLine)
 std::string_view ValueAfter(const char* pValue)
 {
     const char* p = pValue;
-    while (!IsControl(*p)) {
+    while (!IsCapHControl(*p)) {
         ++p;
     }
     return {pValue, static_cast<std::size_t>(p - pValue)};
@@ -75,7 +71,7 @@ template <typename F> void ForEachBodyLine(const char* p, const char* const pEnd
 {
     while (p < pEnd) {
         const char c = *p;
-        if (c == ' ' || (c >= '\t' && c <= '\r')) {
+        if (IsCapHWhitespace(c)) {
             ++p;
             continue;
         }
@@ -86,7 +82,7 @@ template <typename F> void ForEachBodyLine(const char* p, const char* const pEnd
         const std::string_view strName(pLine, static_cast<std::size_t>(p - pLine));
         const char* const pValue = ++p;
         bool bBlank = true;
-        while (p < pEnd && !IsControl(*p)) {
+        while (p < pEnd && !IsCapHControl(*p)) {
             bBlank = bBlank && *p == ' ';
             ++p;
         }
@@ -157,7 +153,7 @@ struct CAttributeTable::Own {
     {
         // The value ends at its first control byte, as a value of the text does.
         strValue = strValue.substr(
-            0, static_cast<std::size_t>(std::find_if(strValue.begin(), strValue.end(), IsControl) -
+            0, static_cast<std::size_t>(std::find_if(strValue.begin(), strValue.end(), IsCapHControl) -
                                         strValue.begin()));
         const std::size_t nBytes = strKey.size() + 1 + strValue.size() + 1;
         auto* const pCopy = static_cast<char*>(copies.allocate(nBytes, 1));

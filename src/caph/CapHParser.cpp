@@ -8,6 +8,7 @@
 // a value).
 #include "caph/CapHElement.h"
 
+#include "caph/ByteClasses.h"
 #include "common/MessageTable.h"
 
 #include <algorithm>
@@ -19,19 +20,6 @@
 namespace pinweave {
 
 namespace {
-
-// Bytes are read as unsigned: only 0x00-0x1F are control bytes. Bytes 0x80-0xFF
-// are letters of the export's code page (or pieces of UTF-8 sequences) and are
-// text like any other, whatever the sign of char on this platform.
-inline bool IsControl(char c)
-{
-    return static_cast<unsigned char>(c) < 0x20;
-}
-
-inline bool IsWhitespace(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 // True when the text at pszAt (a "[") begins with the end tag of the element
 // of type strType, folding ASCII letters; the type is upper-cased already.
@@ -119,7 +107,7 @@ CParseResult ReadAttribute(CAttributeTable& table, std::string_view strType, con
     }
     const std::int64_t v = p + 1;
     p = v;
-    while (!IsControl(t[p])) {
+    while (!IsCapHControl(t[p])) {
         ++p;
     }
     nPos = p;
@@ -252,7 +240,7 @@ CParseResult ReadOpeningTag(const char* t, std::int64_t& nPos, FType pfnType, st
     bool bLowerCase = false;
     while (t[p] != '\0') {
         const char ch = t[p];
-        if (IsControl(ch) || ch == '[') {
+        if (IsCapHControl(ch) || ch == '[') {
             nPos = p;
             return ReportIllegalCharacter(t, p);
         }
@@ -340,7 +328,7 @@ CParseResult CCapHElement::Parse(const char* pszText, std::int64_t& nPos)
             child.nBody = p;
             continue;
         }
-        if (IsWhitespace(ch)) {
+        if (IsCapHWhitespace(ch)) {
             ++p;
             continue;
         }
